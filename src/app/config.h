@@ -1,0 +1,40 @@
+// The main Config.ini: resources folder and stage table, read once at start-up.
+#pragma once
+#include <cstdint>
+#include <string>
+
+constexpr int32_t kMaxStages = 99;
+
+struct StageEntry {
+  std::string path;   // stage folder with a trailing "\"
+  std::string name;   // shown on the intro screen
+  std::string image;  // intro picture in the resources folder, or "nil"
+};
+
+struct Config {
+  std::string program_folder;  // folder of the executable, with a trailing separator
+  std::string resources_path;  // with a trailing "\"
+  int32_t stage_count = 0;
+  StageEntry stage_table[kMaxStages + 1];  // 1 .. stage_count
+
+  // ((n - 1) mod stage_count) + 1: the configured stages repeat in a cycle.
+  int32_t StageIndex(int32_t n) const;
+  const StageEntry &Stage(int32_t n) const { return stage_table[StageIndex(n)]; }
+  // program folder + "Config.ini"
+  std::string MainIni() const;
+  // program folder + name, or name itself when it is an absolute path.
+  std::string InProgramFolder(const std::string &name) const;
+};
+
+enum class ConfigStatus {
+  Ok,
+  MainMissing,    // no main Config.ini beside the program
+  BadStageCount,  // Stages below 1 or above 99
+  StageMissing,   // at least one stage folder has no Config.ini
+};
+
+// Start-up step 3: fills resources_path, stage_count and stage_table from the main Config.ini.
+// Every stage is read even when one fails the folder check.
+ConfigStatus Cfg_Read(Config &cfg);
+// A folder value with the trailing "\" added when missing.
+std::string Cfg_With_Delimiter(const std::string &folder);

@@ -1,0 +1,208 @@
+#include "app/form1.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QDir>
+#include <QHelpEvent>
+#include <QMessageBox>
+#include <QPainter>
+#include <QPaintEvent>
+#include <QTimer>
+#include <QToolTip>
+#include <chrono>
+#include <cstdio>
+
+#include "display/vid.h"
+
+namespace {
+
+const el::Id kFaceIds[kControls + 1] = {el::NONE, el::btn_game_a_top, el::btn_game_b_top, el::btn_time_top,
+                                        el::btn_move_up_top, el::btn_move_left_top, el::btn_move_right_top,
+                                        el::btn_move_down_top, el::btn_jump_top};
+
+QRect ToQ(const Rect &r) { return QRect(r.left, r.top, r.width, r.height); }
+
+QImage Wrap(const Picture &p) {
+  return QImage(reinterpret_cast<const uchar *>(p.pixels.data()), p.width, p.height, p.width * 4,
+                QImage::Format_ARGB32_Premultiplied);
+}
+
+}  // namespace
+
+void App_Error_Box(QWidget *parent, const QString &text) {
+  QMessageBox box(QMessageBox::Critical, QApplication::applicationDisplayName(), text, QMessageBox::Ok, parent);
+  box.exec();
+}
+
+TForm1::TForm1() : QWidget(nullptr, Qt::FramelessWindowHint) {
+  setObjectName("Form1");
+  setAttribute(Qt::WA_OpaquePaintEvent);
+  setMouseTracking(true);
+  setFocusPolicy(Qt::StrongFocus);
+  game.lcd.sink = this;
+}
+
+TForm1::~TForm1() { Shutdown(); }
+
+void TForm1::ReportSkinProblem(const char *what) {
+  std::fprintf(stderr, "ktusko: skin: %s\n", what);
+}
+
+bool TForm1::FormCreate() {
+  QApplication::setApplicationDisplayName("Kellup Tusko Lumo Special Edition");
+  setWindowTitle("Kellup Tusko Lumo Special Edition");
+  const int sw = screen_.Width(), sh = screen_.Height();
+  move(-sw, -sh);
+  resize(sw, sh);
+
+  // Relative stage folders resolve against the program folder however the program was started.
+  cfg.program_folder = QDir::toNativeSeparators(QCoreApplication::applicationDirPath()).toStdString() + "/";
+  QDir::setCurrent(QCoreApplication::applicationDirPath());
+
+  const ConfigStatus status = Cfg_Read(cfg);
+  sound_lib_ = Plat_Create_SoundLib();
+  store = std::make_unique<QtStore>();
+  snd.lib = sound_lib_.get();
+  snd.store = store.get();
+  snd.cfg = &cfg;
+
+  game.cfg = &cfg;
+  game.snd = &snd;
+  game.store = store.get();
+  game.screen = &screen_;
+  game.timers = &timer_driver_;
+  game.report = [](void *ctx, const char *what) { static_cast<TForm1 *>(ctx)->ReportSkinProblem(what); };
+  game.report_ctx = this;
+  Gam_Create(game);
+  game.lcd.sink = this;
+
+  if (status != ConfigStatus::Ok) {
+    App_Error_Box(nullptr, "Configuration file (Config.ini) not found. Please reinstall the game.");
+    QTimer::singleShot(0, qApp, &QCoreApplication::quit);
+    // Without a usable stage table no skin can be loaded; the program is ending anyway.
+    if (cfg.stage_count < 1) return false;
+  }
+
+  game.stage_number = 1;
+  Gam_Load_Stage(game);
+  game.menu_open = false;
+  Inp_Load_Bindings(controls, *store);
+  Inp_Build_Hints(controls, game);
+  game.hiscore_a = store->ReadInteger("HiScore1", 0);
+  game.hiscore_b = store->ReadInteger("HiScore2", 0);
+  game.in_play = false;
+  game.move_key_held = false;
+  game.jump_key_held = false;
+  rng_ = std::make_unique<DefaultRng>(
+      static_cast<uint32_t>(std::chrono::steady_clock::now().time_since_epoch().count()));
+  game.rng = rng_.get();
+  return status == ConfigStatus::Ok;
+}
+
+void TForm1::CenterOnScreen() {
+  setGeometry(0, 0, screen_.Width(), screen_.Height());
+}
+
+void TForm1::Shutdown() {
+  if (shut_down_) return;
+  shut_down_ = true;
+  if (snd.lib) Snd_Shutdown(snd);
+  store.reset();
+  game.store = nullptr;
+  snd.store = nullptr;
+}
+
+void TForm1::Invalidate(const Rect &r) { update(ToQ(r)); }
+
+void TForm1::paintEvent(QPaintEvent *e) {
+  QPainter p(this);
+  const QRect dirty = e->rect();
+  const uint32_t c = game.lcd.window_color;
+  p.fillRect(dirty, QColor((c >> 16) & 0xFF, (c >> 8) & 0xFF, c & 0xFF));
+  int count = 0;
+  const el::Id *order = Lcd_Paint_Order(&count);
+  for (int i = 0; i < count; ++i) {
+    const el::Id id = order[i];
+    const Element &el = game.lcd.e[id];
+    if (!el.visible) continue;
+    const QRect area = ToQ(Lcd_Area(game.lcd, id));
+    if (!area.intersects(dirty)) continue;
+    switch (el.draw) {
+      case DrawMode::FilledRect:
+        p.fillRect(area, Qt::black);
+        break;
+      case DrawMode::Text:
+        p.setFont(Plat_Font(id == el::la_stage_start ? Font::StageTitle : Font::StageName));
+        p.setPen(QColor((el.color >> 16) & 0xFF, (el.color >> 8) & 0xFF, el.color & 0xFF));
+        p.drawText(area, Qt::AlignCenter | Qt::TextDontClip, QString::fromStdString(el.text));
+        break;
+      default:
+        if (el.pic && el.pic->width > 0) {
+          const Picture &pic = *el.pic;
+          p.drawImage(area.topLeft(), Wrap(pic), QRect(0, 0, area.width(), area.height()));
+        }
+        break;
+    }
+  }
+}
+
+int TForm1::FaceAt(const QPoint &pos) const {
+  // Topmost first: the faces lie in table order, later ones above earlier ones.
+  for (int i = kControls; i >= 1; --i) {
+    const Element &e = game.lcd.e[kFaceIds[i]];
+    if (e.visible && ToQ(e.rect).contains(pos)) return i;
+  }
+  return 0;
+}
+
+void TForm1::keyPressEvent(QKeyEvent *e) {
+  Inp_Key_Down(controls, game, Plat_Virtual_Key(e));
+  QWidget::keyPressEvent(e);
+}
+
+void TForm1::keyReleaseEvent(QKeyEvent *e) {
+  // X sends a release before every repeated press; only the real release reaches the game.
+  if (e->isAutoRepeat()) return;
+  Inp_Key_Up(controls, game, Plat_Virtual_Key(e));
+  QWidget::keyReleaseEvent(e);
+}
+
+void TForm1::mousePressEvent(QMouseEvent *e) {
+  if (e->button() != Qt::LeftButton || mouse_control_) return;
+  const int c = FaceAt(e->position().toPoint());
+  if (!c) return;
+  // The press captures the mouse: the release goes to the same control wherever it happens.
+  mouse_control_ = c;
+  Inp_Control_Down(game, c);
+}
+
+void TForm1::mouseReleaseEvent(QMouseEvent *e) {
+  if (e->button() != Qt::LeftButton || !mouse_control_) return;
+  const int c = mouse_control_;
+  mouse_control_ = 0;
+  Inp_Control_Up(game, c);
+}
+
+void TForm1::mouseMoveEvent(QMouseEvent *e) {
+  setCursor(FaceAt(e->position().toPoint()) ? Qt::PointingHandCursor : Qt::ArrowCursor);
+}
+
+bool TForm1::event(QEvent *e) {
+  if (e->type() == QEvent::ToolTip) {
+    auto *help = static_cast<QHelpEvent *>(e);
+    const int c = FaceAt(help->pos());
+    if (c) QToolTip::showText(help->globalPos(), QString::fromStdString(game.lcd.e[kFaceIds[c]].hint), this);
+    else QToolTip::hideText();
+    return true;
+  }
+  if (e->type() == QEvent::WindowActivate && splash_pending) {
+    splash_pending = false;
+    emit FirstActivation();
+  }
+  return QWidget::event(e);
+}
+
+void TForm1::closeEvent(QCloseEvent *e) {
+  Shutdown();
+  e->accept();
+}

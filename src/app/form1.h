@@ -1,0 +1,65 @@
+// TForm1, the game window: a borderless window covering the screen that owns the game, its
+// elements and the platform services, composites the visible elements in stacking order and turns
+// key and mouse events into control presses and releases.
+#pragma once
+#include <QWidget>
+#include <memory>
+
+#include "app/config.h"
+#include "game/game.h"
+#include "input/keys.h"
+#include "platform/qt/qt_platform.h"
+#include "platform/random.h"
+#include "platform/soundlib.h"
+#include "sound/snd.h"
+
+class TForm1 : public QWidget, public LcdSink {
+  Q_OBJECT
+ public:
+  TForm1();
+  ~TForm1() override;
+
+  // Start-up sequence; false when a start-up failure was reported and the program is ending.
+  bool FormCreate();
+  // Centres and sizes the window on the screen (the splash window's play action).
+  void CenterOnScreen();
+  // Shutdown: frees the samples, closes the sound library and the settings store.
+  void Shutdown();
+
+  Config cfg;
+  Sound snd;
+  Controls controls;
+  Game game;
+  std::unique_ptr<Store> store;
+  bool splash_pending = true;
+
+  // LcdSink
+  void Invalidate(const Rect &r) override;
+
+ signals:
+  void FirstActivation();
+
+ protected:
+  void paintEvent(QPaintEvent *e) override;
+  void keyPressEvent(QKeyEvent *e) override;
+  void keyReleaseEvent(QKeyEvent *e) override;
+  void mousePressEvent(QMouseEvent *e) override;
+  void mouseReleaseEvent(QMouseEvent *e) override;
+  void mouseMoveEvent(QMouseEvent *e) override;
+  bool event(QEvent *e) override;
+  void closeEvent(QCloseEvent *e) override;
+
+ private:
+  int FaceAt(const QPoint &p) const;  // control whose button face lies under p, or 0
+  void ReportSkinProblem(const char *what);
+
+  QtTimerDriver timer_driver_;
+  QtScreen screen_;
+  std::unique_ptr<DefaultRng> rng_;
+  std::unique_ptr<SoundLib> sound_lib_;
+  int mouse_control_ = 0;  // control pressed with the mouse, until its release
+  bool shut_down_ = false;
+};
+
+// Shows an error-type message box with one OK button.
+void App_Error_Box(QWidget *parent, const QString &text);

@@ -1,0 +1,27 @@
+// Program entry: creates the game window, then runs the event loop until the program ends.
+#include <QApplication>
+#include <QTimer>
+
+#include "app/form1.h"
+#include "display/vid.h"
+
+int main(int argc, char **argv) {
+  QApplication app(argc, argv);
+  QApplication::setApplicationName("KTuskoSE50");
+  QApplication::setOrganizationName("Zandrel");
+  Plat_Register_Image_Fallback();
+
+  TForm1 form1;
+  const bool ok = form1.FormCreate();
+  if (!ok) return app.exec();
+
+  // Until the splash window takes over the start: bring the window on screen and start the clock.
+  QObject::connect(&form1, &TForm1::FirstActivation, [&form1] {
+    form1.CenterOnScreen();
+    form1.game.game_mode = kModeClock;
+    Gam_Set_Mode(form1.game);
+  });
+  form1.show();
+  form1.activateWindow();
+  return app.exec();
+}

@@ -1,0 +1,157 @@
+#include "display/gfxinit.h"
+
+#include <sys/stat.h>
+
+#include <map>
+
+#include "app/config.h"
+#include "platform/files.h"
+#include "platform/image.h"
+#include "platform/ini.h"
+
+namespace {
+
+// Decoded pictures by file, so that reloading a skin at every game start and stage change does
+// not decode the same files again. An entry is reused only while the file's size and time match.
+struct CacheEntry {
+  int64_t mtime_ns = 0;
+  int64_t size = 0;
+  PictureRef pic;
+};
+std::map<std::string, CacheEntry> g_cache;
+
+PictureRef LoadPicture(const std::string &file, std::string *error) {
+  struct stat st {};
+  if (::stat(file.c_str(), &st) != 0) {
+    *error = "cannot open";
+    return nullptr;
+  }
+  const int64_t mtime = static_cast<int64_t>(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec;
+  auto it = g_cache.find(file);
+  if (it != g_cache.end() && it->second.mtime_ns == mtime && it->second.size == st.st_size) return it->second.pic;
+  PictureRef pic = Img_Load(file, error);
+  if (pic) g_cache[file] = CacheEntry{mtime, static_cast<int64_t>(st.st_size), pic};
+  return pic;
+}
+
+int32_t ReadMainInt(const Config &cfg, const char *key, int32_t def) {
+  IniFile ini;
+  ini.Load(Sys_Find_File(cfg.MainIni()));
+  return ini.ReadInteger("Common", key, def);
+}
+
+}  // namespace
+
+void Gfx_Flush_Cache() { g_cache.clear(); }
+
+int32_t Gfx_Design_Offset(int32_t screen, int32_t design) { return (screen - design) / 2; }
+
+bool Gfx_Parse_Color(const std::string &text, uint32_t *rgb) {
+  std::optional<int32_t> v = Ini_Parse_Int(text);
+  if (!v) return false;
+  const auto c = static_cast<uint32_t>(*v);
+  const uint32_t r = c & 0xFF, gr = (c >> 8) & 0xFF, b = (c >> 16) & 0xFF;
+  *rgb = (r << 16) | (gr << 8) | b;
+  return true;
+}
+
+void Gfx_Load_Skin(Lcd &lcd, const Config &cfg, const SkinLayout &screen, int32_t stage_number,
+                   std::vector<std::string> *problems) {
+  const StageEntry &stage = cfg.Stage(stage_number);
+  IniFile main;
+  main.Load(Sys_Find_File(cfg.MainIni()));
+  const int32_t dx = Gfx_Design_Offset(screen.screen_w, main.ReadInteger("Common", "DesignWidth", 1024));
+  const int32_t dy = Gfx_Design_Offset(screen.screen_h, main.ReadInteger("Common", "DesignHeight", 768));
+
+  IniFile ini;
+  const std::string ini_path = stage.path + "Config.ini";
+  ini.Load(Sys_Find_File(ini_path));
+
+  const std::string bg = ini.ReadString("Common", "BgColor", "$00000000");
+  uint32_t rgb = 0;
+  if (Gfx_Parse_Color(bg, &rgb)) Lcd_Set_Window_Color(lcd, rgb);
+  else if (problems) problems->push_back(ini_path + ": BgColor \"" + bg + "\" is not a colour number");
+
+  for (int n = 1; n <= el::kSkinElements; ++n) {
+    const auto id = static_cast<el::Id>(n - 1);
+    const std::string section = "Image" + std::to_string(n);
+    const std::string filename = ini.ReadString(section, "Filename", "");
+    if (!filename.empty() && filename != "nil") {
+      const std::string file = Sys_Find_File(stage.path + filename);
+      PictureRef pic;
+      if (file.empty()) {
+        pic = Img_Placeholder();
+      } else {
+        std::string error;
+        pic = LoadPicture(file, &error);
+        if (!pic) {
+          if (problems) problems->push_back(file + ": " + error);
+          pic = Img_Placeholder();
+        }
+      }
+      Lcd_Set_Picture(lcd, id, std::move(pic));
+    }
+    Rect r;
+    r.height = ini.ReadInteger(section, "Height", 0);
+    r.left = ini.ReadInteger(section, "Left", 0) + dx;
+    r.top = ini.ReadInteger(section, "Top", 0) + dy;
+    r.width = ini.ReadInteger(section, "Width", 0);
+    Lcd_Set_Rect(lcd, id, r);
+  }
+}
+
+void Gfx_Place_Background_Logo(Lcd &lcd, const Config &cfg, const SkinLayout &screen) {
+  const int32_t b = ReadMainInt(cfg, "ButtonsOffset", 32);
+  Rect bg = lcd.e[el::im_background].rect;
+  bg.top = (screen.screen_h - bg.height) / 2;
+  bg.left = (screen.screen_w - bg.width) / 2;
+  Lcd_Set_Rect(lcd, el::im_background, bg);
+  Rect logo = lcd.e[el::im_logo].rect;
+  logo.top = b;
+  logo.left = screen.screen_w - logo.width - b;
+  Lcd_Set_Rect(lcd, el::im_logo, logo);
+}
+
+void Gfx_Place_Buttons(Lcd &lcd, const Config &cfg, const SkinLayout &screen) {
+  const int32_t b = ReadMainInt(cfg, "ButtonsOffset", 32);
+  const int32_t SW = screen.screen_w, SH = screen.screen_h;
+  const el::Id faces[8][2] = {
+      {el::btn_game_a_top, el::btn_game_a_released},       {el::btn_game_b_top, el::btn_game_b_released},
+      {el::btn_time_top, el::btn_time_released},           {el::btn_move_up_top, el::btn_move_up_released},
+      {el::btn_move_left_top, el::btn_move_left_released}, {el::btn_move_right_top, el::btn_move_right_released},
+      {el::btn_move_down_top, el::btn_move_down_released}, {el::btn_jump_top, el::btn_jump_released}};
+  for (const auto &f : faces) Lcd_Set_Picture(lcd, f[0], lcd.e[f[1]].pic);
+
+  Rect up = lcd.e[el::btn_move_up_top].rect, left = lcd.e[el::btn_move_left_top].rect;
+  Rect right = lcd.e[el::btn_move_right_top].rect, down = lcd.e[el::btn_move_down_top].rect;
+  Rect jump = lcd.e[el::btn_jump_top].rect, ga = lcd.e[el::btn_game_a_top].rect;
+  Rect gb = lcd.e[el::btn_game_b_top].rect, time = lcd.e[el::btn_time_top].rect;
+
+  down.top = SH - down.height - b;
+  left.top = down.top - left.height;
+  right.top = left.top;
+  up.top = left.top - up.height;
+  left.left = b;
+  up.left = left.left + left.width;
+  down.left = up.left;
+  right.left = up.left + up.width;
+
+  jump.left = SW - jump.width - b;
+  jump.top = left.top + left.height / 2 - jump.height / 2;
+
+  gb.top = SH / 2 - gb.height / 2;
+  gb.left = jump.left + jump.width / 2 - gb.width / 2;
+  ga.top = gb.top - ga.height - b;
+  ga.left = gb.left;
+  time.top = gb.top + gb.height + b;
+  time.left = gb.left;
+
+  Lcd_Set_Rect(lcd, el::btn_move_up_top, up);
+  Lcd_Set_Rect(lcd, el::btn_move_left_top, left);
+  Lcd_Set_Rect(lcd, el::btn_move_right_top, right);
+  Lcd_Set_Rect(lcd, el::btn_move_down_top, down);
+  Lcd_Set_Rect(lcd, el::btn_jump_top, jump);
+  Lcd_Set_Rect(lcd, el::btn_game_b_top, gb);
+  Lcd_Set_Rect(lcd, el::btn_game_a_top, ga);
+  Lcd_Set_Rect(lcd, el::btn_time_top, time);
+}

@@ -1,0 +1,37 @@
+// Read-only INI files with the profile-file rules the Config.ini files are written for:
+// case-insensitive section and key names, the first occurrence wins, values trimmed of
+// blanks and cut at 2047 characters, integers in decimal or "$"/"0x" hexadecimal.
+#pragma once
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <unordered_map>
+
+class IniFile {
+ public:
+  // Reads and parses the whole file; a missing or unreadable file gives an empty one.
+  bool Load(const std::string &path);
+  // Parses text already in memory.
+  void Parse(std::string_view text);
+  bool Loaded() const { return loaded_; }
+
+  // The value of section/key, or def when either is missing.
+  std::string ReadString(std::string_view section, std::string_view key, const std::string &def) const;
+  // The value as an integer, or def when missing or not a valid integer.
+  int32_t ReadInteger(std::string_view section, std::string_view key, int32_t def) const;
+  // True when the section exists.
+  bool HasSection(std::string_view section) const;
+
+ private:
+  const std::string *Find(std::string_view section, std::string_view key) const;
+  bool loaded_ = false;
+  // lower-cased "section\nkey" -> value of its first occurrence
+  std::unordered_map<std::string, std::string> values_;
+  std::unordered_map<std::string, bool> sections_;
+};
+
+// An integer as the profile readers accept it: optional blanks and sign, then decimal digits, or
+// hexadecimal after "$", "0x" or "0X"; nothing after the digits; decimal must fit 32 bits, hexadecimal
+// may use all 32 bits and wraps to the signed value.
+std::optional<int32_t> Ini_Parse_Int(std::string_view text);

@@ -1,0 +1,48 @@
+// The platform adapters over Qt: timers, the settings store, screen and text metrics, local time,
+// the desktop shell, key codes and the fallback picture decoder.
+#pragma once
+#include <QObject>
+#include <QSettings>
+#include <memory>
+
+#include "platform/screen.h"
+#include "platform/store.h"
+#include "platform/timer.h"
+
+class QKeyEvent;
+
+// Timers over QTimer (precise timer type), delivered on the GUI thread.
+class QtTimerDriver : public TimerDriver {
+ public:
+  std::unique_ptr<Timer> Create(const std::string &name, Timer::Handler handler) override;
+};
+
+// The per-user settings store: organisation "Zandrel", application "KTuskoSE50", native format.
+// Every write is flushed to disk before it returns.
+class QtStore : public Store {
+ public:
+  QtStore();
+  std::optional<std::string> ReadText(const std::string &name) override;
+  void WriteText(const std::string &name, const std::string &text) override;
+
+ private:
+  QSettings settings_;
+};
+
+class QtScreen : public Screen {
+ public:
+  int32_t Width() override;
+  int32_t Height() override;
+  void TextSize(Font font, const std::string &text, int32_t *w, int32_t *h) override;
+  void LocalTime(int32_t *hour, int32_t *minute) override;
+};
+
+// The label fonts of the stage intro screen: Arial (or its metric twin) at a character height.
+class QFont;
+QFont Plat_Font(Font font);
+// The Windows virtual-key code of a key event, or 0 for keys the game cannot bind.
+uint16_t Plat_Virtual_Key(const QKeyEvent *e);
+// Opens a file or an address with the desktop's default program; failures are silent.
+void Plat_Shell_Open(const std::string &what);
+// Registers Qt's image reader for picture formats other than PNG and JPEG.
+void Plat_Register_Image_Fallback();

@@ -1,0 +1,28 @@
+// The sound library as the sound layer uses it: start, choose the output, load decoded samples,
+// play each on a free channel, stop every channel, free samples, close.
+#pragma once
+#include <string>
+
+using SampleHandle = void *;  // null: no sample
+
+class SoundLib {
+ public:
+  virtual ~SoundLib() = default;
+  // Starts mixing at rate with channels channels.
+  virtual bool Init(int rate, int channels) = 0;
+  // Hands over the output: 2 the default system output, 1 the alternative one.
+  virtual bool SetOutput(int output_type) = 0;
+  // Loads and decodes a whole file; null when it cannot be loaded.
+  virtual SampleHandle SampleLoad(const std::string &file) = 0;
+  // Starts sample on a free channel; sounds already playing go on.
+  virtual void Play(SampleHandle sample) = 0;
+  // Stops every channel.
+  virtual void StopAll() = 0;
+  // Releases sample; null is accepted.
+  virtual void SampleFree(SampleHandle sample) = 0;
+  virtual void Close() = 0;
+};
+
+// The sound library of this platform (SDL2_mixer).
+#include <memory>
+std::unique_ptr<SoundLib> Plat_Create_SoundLib();

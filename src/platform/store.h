@@ -1,0 +1,32 @@
+// The per-user settings store: key bindings, high scores and the two start-up preferences.
+// Values are text; integers are decimal, booleans "1" or "0". Every write takes effect at once.
+#pragma once
+#include <cstdint>
+#include <map>
+#include <optional>
+#include <string>
+
+class Store {
+ public:
+  virtual ~Store() = default;
+  // The stored text of a value, or nothing when it does not exist.
+  virtual std::optional<std::string> ReadText(const std::string &name) = 0;
+  // Stores text and makes it durable before returning.
+  virtual void WriteText(const std::string &name, const std::string &text) = 0;
+
+  // Integer value; missing or not a valid integer gives def.
+  int32_t ReadInteger(const std::string &name, int32_t def);
+  // Boolean value read as an integer with default 1 or 0; non-zero is true.
+  bool ReadBool(const std::string &name, bool def);
+  void WriteInteger(const std::string &name, int32_t value);
+  void WriteBool(const std::string &name, bool value);
+};
+
+// A store kept in memory, for tests and for running without a settings file.
+class MemStore : public Store {
+ public:
+  std::optional<std::string> ReadText(const std::string &name) override;
+  void WriteText(const std::string &name, const std::string &text) override;
+  std::map<std::string, std::string> values;
+  int writes = 0;
+};

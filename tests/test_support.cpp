@@ -1,0 +1,92 @@
+#include "test_support.h"
+
+#include <png.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+
+bool RecordingSoundLib::Init(int rate, int channels) {
+  calls.push_back("init " + std::to_string(rate) + " " + std::to_string(channels));
+  return true;
+}
+bool RecordingSoundLib::SetOutput(int type) {
+  calls.push_back("output " + std::to_string(type));
+  return true;
+}
+SampleHandle RecordingSoundLib::SampleLoad(const std::string &file) {
+  calls.push_back("load " + file);
+  if (std::find(missing.begin(), missing.end(), file) != missing.end()) return nullptr;
+  loaded.push_back(file);
+  return reinterpret_cast<SampleHandle>(static_cast<uintptr_t>(loaded.size()));
+}
+void RecordingSoundLib::Play(SampleHandle s) {
+  calls.push_back("play " + std::to_string(reinterpret_cast<uintptr_t>(s)));
+}
+void RecordingSoundLib::StopAll() { calls.push_back("stop"); }
+void RecordingSoundLib::SampleFree(SampleHandle s) {
+  calls.push_back("free " + std::to_string(reinterpret_cast<uintptr_t>(s)));
+}
+void RecordingSoundLib::Close() { calls.push_back("close"); }
+
+TempDir::TempDir() {
+  char tmpl[] = "/tmp/ktusko-test-XXXXXX";
+  path = std::string(mkdtemp(tmpl)) + "/";
+}
+TempDir::~TempDir() {
+  std::error_code ec;
+  std::filesystem::remove_all(path, ec);
+}
+void TempDir::Write(const std::string &rel, const std::string &content) const {
+  const std::filesystem::path p = path + rel;
+  std::filesystem::create_directories(p.parent_path());
+  std::ofstream(p, std::ios::binary) << content;
+}
+
+TestGame::TestGame(int32_t screen_w, int32_t screen_h) : screen(screen_w, screen_h) {
+  cfg.program_folder = "/nonexistent-ktusko/";
+  cfg.resources_path = "Resources\\Common\\";
+  cfg.stage_count = 4;
+  for (int n = 1; n <= 4; ++n) {
+    cfg.stage_table[n].path = "/nonexistent-ktusko/Level" + std::to_string(n) + "\\";
+    cfg.stage_table[n].name = "Stage name " + std::to_string(n);
+    cfg.stage_table[n].image = "nil";
+  }
+  snd.lib = &lib;
+  snd.store = &store;
+  snd.cfg = &cfg;
+  g.cfg = &cfg;
+  g.snd = &snd;
+  g.store = &store;
+  g.rng = &rng;
+  g.screen = &screen;
+  g.timers = &clock;
+  Gam_Create(g);
+}
+
+std::vector<std::string> TestGame::Lit() const {
+  std::vector<std::string> out;
+  for (int i = 0; i < el::COUNT; ++i) {
+    const auto id = static_cast<el::Id>(i);
+    if (Lcd_Is_Segment(id) && g.lcd.e[i].visible) out.push_back(Lcd_Name(id));
+  }
+  std::sort(out.begin(), out.end());
+  return out;
+}
+
+std::string Tiny_Png() {
+  png_image img{};
+  img.version = PNG_IMAGE_VERSION;
+  img.width = 1;
+  img.height = 1;
+  img.format = PNG_FORMAT_RGBA;
+  const unsigned char px[4] = {10, 20, 30, 255};
+  png_alloc_size_t size = 0;
+  png_image_write_to_memory(&img, nullptr, &size, 0, px, 0, nullptr);
+  std::string out(size, '\0');
+  png_image_write_to_memory(&img, out.data(), &size, 0, px, 0, nullptr);
+  out.resize(size);
+  return out;
+}

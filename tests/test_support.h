@@ -1,0 +1,78 @@
+// Shared fixtures for the plain C++ tests: a game on the virtual clock with a fixed screen,
+// an in-memory store, a scripted random generator, a recording sound library and a throw-away
+// program folder with a small skin written by the test.
+#pragma once
+#include <deque>
+#include <string>
+#include <vector>
+
+#include "app/config.h"
+#include "game/game.h"
+#include "platform/random.h"
+#include "platform/screen.h"
+#include "platform/soundlib.h"
+#include "platform/store.h"
+#include "platform/timer.h"
+#include "sound/snd.h"
+
+// Draws from a script first, then from a seeded generator.
+class ScriptedRng : public Rng {
+ public:
+  explicit ScriptedRng(uint32_t seed = 1) : fallback_(seed) {}
+  int32_t Random(int32_t n) override {
+    draws.push_back(n);
+    if (!script.empty()) {
+      int32_t v = script.front();
+      script.pop_front();
+      return v;
+    }
+    return fallback_.Random(n);
+  }
+  std::deque<int32_t> script;
+  std::vector<int32_t> draws;  // the n of every draw, in order
+
+ private:
+  DefaultRng fallback_;
+};
+
+// Records every call into the sound library as text ("load <file>", "play <id>", "stop", ...).
+class RecordingSoundLib : public SoundLib {
+ public:
+  bool Init(int rate, int channels) override;
+  bool SetOutput(int type) override;
+  SampleHandle SampleLoad(const std::string &file) override;
+  void Play(SampleHandle s) override;
+  void StopAll() override;
+  void SampleFree(SampleHandle s) override;
+  void Close() override;
+  std::vector<std::string> calls;
+  std::vector<std::string> missing;  // files whose load fails
+  std::vector<std::string> loaded;   // index + 1 is the handle value
+};
+
+// A temporary folder removed when the object goes away.
+struct TempDir {
+  TempDir();
+  ~TempDir();
+  std::string path;  // with a trailing '/'
+  void Write(const std::string &rel, const std::string &content) const;
+};
+
+// A whole game with test doubles, created and ready in mode 0 (as after start-up).
+struct TestGame {
+  explicit TestGame(int32_t screen_w = 1024, int32_t screen_h = 768);
+  VirtualClock clock;
+  FixedScreen screen;
+  MemStore store;
+  ScriptedRng rng;
+  RecordingSoundLib lib;
+  Config cfg;
+  Sound snd;
+  Game g;
+  // The names of all visible LCD segments, sorted.
+  std::vector<std::string> Lit() const;
+  bool IsLit(el::Id id) const { return g.lcd.e[id].visible; }
+};
+
+// A 1x1 opaque PNG, for skins written by tests.
+std::string Tiny_Png();
