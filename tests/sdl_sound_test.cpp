@@ -1,0 +1,210 @@
+// The SDL2_mixer sound library on SDL's disk audio driver: what is played reaches the output
+// file, stop-all silences it, bad files give null handles, and a missing output is survived.
+#define SDL_MAIN_HANDLED
+#include <SDL.h>
+#include <SDL_mixer.h>
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <cstdint>
+#include <cstdlib>
+#include <cstring>
+#include <fstream>
+#include <memory>
+#include <sstream>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "platform/soundlib.h"
+#include "test_support.h"
+
+namespace {
+
+void Sleep(int ms) { std::this_thread::sleep_for(std::chrono::milliseconds(ms)); }
+
+void Put16(std::string &s, uint16_t v) {
+  s += static_cast<char>(v & 0xff);
+  s += static_cast<char>(v >> 8);
+}
+void Put32(std::string &s, uint32_t v) {
+  Put16(s, static_cast<uint16_t>(v & 0xffff));
+  Put16(s, static_cast<uint16_t>(v >> 16));
+}
+
+// A mono 16-bit wave file at 22050 Hz holding a square wave of ms milliseconds.
+std::string Square_Wave(int ms, uint16_t channels = 1) {
+  const uint32_t frames = 22050u * static_cast<uint32_t>(ms) / 1000u;
+  std::string pcm;
+  for (uint32_t i = 0; i < frames; ++i)
+    for (int c = 0; c < channels; ++c) Put16(pcm, static_cast<uint16_t>((i / 25) % 2 ? 12000 : -12000));
+  std::string w = "RIFF";
+  Put32(w, static_cast<uint32_t>(36 + pcm.size()));
+  w += "WAVEfmt ";
+  Put32(w, 16);
+  Put16(w, 1);  // PCM
+  Put16(w, channels);
+  Put32(w, 22050);
+  Put32(w, 22050u * 2u * channels);
+  Put16(w, static_cast<uint16_t>(2 * channels));
+  Put16(w, 16);
+  w += "data";
+  Put32(w, static_cast<uint32_t>(pcm.size()));
+  return w + pcm;
+}
+
+struct SdlSoundTest : ::testing::Test {
+  TempDir dir;
+  std::string out_file;
+  std::unique_ptr<SoundLib> lib;
+
+  void SetUp() override {
+    out_file = dir.path + "out.raw";
+    setenv("SDL_AUDIODRIVER", "disk", 1);
+    setenv("SDL_DISKAUDIOFILE", out_file.c_str(), 1);
+    lib = Plat_Create_SoundLib();
+  }
+  void TearDown() override {
+    lib.reset();
+    unsetenv("SDL_AUDIODRIVER");
+    unsetenv("SDL_DISKAUDIOFILE");
+  }
+  std::string File(const std::string &name, const std::string &content) {
+    dir.Write(name, content);
+    return dir.path + name;
+  }
+  SampleHandle Start_With(const std::string &wave, int output_type = 2) {
+    lib->Init(22050, 64);
+    lib->SetOutput(output_type);
+    return lib->SampleLoad(File("s.wav", wave));
+  }
+  // The output written so far as 16-bit samples, after closing so that all of it is on disk.
+  std::vector<int16_t> Output() {
+    lib->Close();
+    std::ifstream in(out_file, std::ios::binary);
+    std::stringstream ss;
+    ss << in.rdbuf();
+    const std::string raw = ss.str();
+    std::vector<int16_t> v(raw.size() / 2);
+    std::memcpy(v.data(), raw.data(), v.size() * 2);
+    return v;
+  }
+};
+
+// Output is 16-bit stereo at 22050 Hz: 44100 samples a second.
+constexpr size_t kSamplesPerSecond = 44100;
+
+TEST_F(SdlSoundTest, APlayedSampleIsHeard) {
+  SampleHandle s = Start_With(Square_Wave(250));
+  ASSERT_NE(s, nullptr);
+  int freq = 0, channels = 0;
+  Uint16 format = 0;
+  ASSERT_EQ(Mix_QuerySpec(&freq, &format, &channels), 1);
+  EXPECT_EQ(freq, 22050);
+  EXPECT_EQ(format, AUDIO_S16SYS);
+  EXPECT_EQ(channels, 2);
+  lib->Play(s);
+  Sleep(700);
+  const std::vector<int16_t> out = Output();
+  size_t loud = 0;
+  for (int16_t v : out) loud += (v > 6000 || v < -6000);
+  // About a quarter of a second of the square wave, on both output channels.
+  EXPECT_GT(loud, kSamplesPerSecond / 8) << "samples written: " << out.size();
+}
+
+TEST_F(SdlSoundTest, StopAllSilencesEverySoundAndOutputGoesOn) {
+  SampleHandle s = Start_With(Square_Wave(5000));
+  ASSERT_NE(s, nullptr);
+  lib->Play(s);
+  lib->Play(s);
+  Sleep(300);
+  lib->StopAll();
+  Sleep(800);
+  const std::vector<int16_t> out = Output();
+  size_t first = out.size(), last = 0;
+  for (size_t i = 0; i < out.size(); ++i)
+    if (out[i] != 0) {
+      if (first == out.size()) first = i;
+      last = i;
+    }
+  ASSERT_LT(first, out.size()) << "nothing was heard";
+  // The five-second sound ended early, and silence followed it.
+  EXPECT_LT(last - first, 2 * kSamplesPerSecond);
+  EXPECT_GT(out.size() - last, kSamplesPerSecond / 10);
+}
+
+TEST_F(SdlSoundTest, PlaysGoToFreeChannelsAndAreDroppedWhenAllAreBusy) {
+  SampleHandle s = Start_With(Square_Wave(3000));
+  ASSERT_NE(s, nullptr);
+  for (int i = 0; i < 70; ++i) lib->Play(s);
+  EXPECT_EQ(Mix_Playing(-1), 64);
+  EXPECT_EQ(Mix_Playing(0), 1);  // the first sound was not cut for a later one
+}
+
+TEST_F(SdlSoundTest, FreeingASoundingSampleLetsItFinish) {
+  SampleHandle s = Start_With(Square_Wave(3000));
+  ASSERT_NE(s, nullptr);
+  lib->Play(s);
+  lib->SampleFree(s);
+  EXPECT_EQ(Mix_Playing(-1), 1);
+  lib->Play(s);  // a freed handle is never played
+  EXPECT_EQ(Mix_Playing(-1), 1);
+}
+
+TEST_F(SdlSoundTest, BadFilesGiveNullWithoutHarm) {
+  lib->Init(22050, 64);
+  lib->SetOutput(1);  // the environment's driver wins over the alternative output
+  ASSERT_NE(lib->SampleLoad(File("good.wav", Square_Wave(50, 2))), nullptr);
+
+  std::string zero_channels = Square_Wave(50);
+  zero_channels[22] = 0;  // fmt channel count
+  std::string bad_rate = Square_Wave(50);
+  bad_rate.replace(24, 4, std::string(4, '\0'));  // fmt sample rate 0
+  std::string random(4000, '\0');
+  for (size_t i = 0; i < random.size(); ++i) random[i] = static_cast<char>((i * 7919u) >> 3);
+  std::string not_wave = Square_Wave(50);
+  not_wave.replace(0, 4, "OggS");
+
+  const std::vector<std::string> bad = {
+      File("empty.wav", ""),
+      File("text.wav", "[Sound1]\nFilename=beep.wav\n"),
+      File("header-only.wav", Square_Wave(50).substr(0, 12)),
+      File("zero-channels.wav", zero_channels),
+      File("zero-rate.wav", bad_rate),
+      File("random.wav", random),
+      File("other-format.wav", not_wave),
+      dir.path + "missing.wav",
+      dir.path,  // a folder
+  };
+  for (const std::string &f : bad) {
+    SampleHandle h = lib->SampleLoad(f);
+    EXPECT_EQ(h, nullptr) << f;
+    lib->Play(h);
+    lib->SampleFree(h);
+  }
+  lib->Close();
+  lib->Close();
+}
+
+TEST_F(SdlSoundTest, NoOutputMeansSilenceNotFailure) {
+  // Never started: as with sound switched off.
+  EXPECT_EQ(lib->SampleLoad(File("a.wav", Square_Wave(50))), nullptr);
+  lib->Play(nullptr);
+  lib->StopAll();
+  lib->SampleFree(nullptr);
+  lib->Close();
+
+  // Started, but no audio output can be opened.
+  setenv("SDL_AUDIODRIVER", "no-such-output", 1);
+  lib->Init(22050, 64);
+  lib->SetOutput(2);
+  EXPECT_EQ(lib->SampleLoad(dir.path + "a.wav"), nullptr);
+  lib->StopAll();
+  lib->Close();
+
+  // A later start with an output works again.
+  setenv("SDL_AUDIODRIVER", "disk", 1);
+  EXPECT_NE(Start_With(Square_Wave(50)), nullptr);
+}
+
+}  // namespace
