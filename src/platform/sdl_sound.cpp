@@ -1,6 +1,6 @@
 // The sound library over SDL2_mixer. Init only records the mixing parameters and SetOutput the
 // output; the device is opened at the first load, so the output handed over after Init is the
-// one opened. Without a usable output every load gives null and the game plays on silently.
+// one opened. Without a usable output the game plays on silently.
 #define SDL_MAIN_HANDLED
 #include <SDL.h>
 #include <SDL_mixer.h>
@@ -107,30 +107,32 @@ class SdlSoundLib : public SoundLib {
     });
   }
 
-  // Opens the output once after Init; a failed attempt is not repeated at every load.
+  // Opens the output once after Init; a failed attempt is not repeated at every load. Output 1
+  // is ALSA when SDL has it; a driver named in SDL_AUDIODRIVER wins for both outputs. With no
+  // output at all the mixer runs on SDL's dummy driver: nothing is heard, but the files are still
+  // decoded, so a missing jingle stays distinguishable from a machine without sound hardware.
   bool Open() {
     if (open_) return true;
     if (!started_ || tried_) return false;
     tried_ = true;
     // The program handles its own signals; SDL must not turn them into events nobody reads.
     SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
-    if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) return false;
-    // Output 1 is ALSA when SDL has it. A driver named in SDL_AUDIODRIVER wins for both outputs.
     const char *forced = std::getenv("SDL_AUDIODRIVER");
-    bool alsa = false;
-    if (output_ == 1 && (!forced || !*forced) && HasDriver("alsa")) {
-      alsa = SDL_AudioInit("alsa") == 0;
-      if (!alsa) SDL_AudioInit(nullptr);
-    }
-    bool ok = Mix_OpenAudio(rate_, AUDIO_S16SYS, 2, kFramesPerBuffer) == 0;
-    if (!ok && alsa) ok = SDL_AudioInit(nullptr) == 0 && Mix_OpenAudio(rate_, AUDIO_S16SYS, 2, kFramesPerBuffer) == 0;
-    if (!ok) {
-      SDL_QuitSubSystem(SDL_INIT_AUDIO);
-      return false;
-    }
-    channels_ = Mix_AllocateChannels(channels_);
-    open_ = true;
-    return true;
+    const bool want_alsa = output_ == 1 && (!forced || !*forced) && HasDriver("alsa");
+    open_ = (want_alsa && OpenWith("alsa")) || OpenWith(nullptr) || OpenWith("dummy");
+    if (open_) channels_ = Mix_AllocateChannels(channels_);
+    return open_;
+  }
+
+  // Starts SDL audio with driver (null: SDL's choice) and opens the mixer on it.
+  bool OpenWith(const char *driver) {
+    if (driver) SDL_SetHintWithPriority(SDL_HINT_AUDIODRIVER, driver, SDL_HINT_OVERRIDE);
+    const bool started = SDL_InitSubSystem(SDL_INIT_AUDIO) == 0;
+    if (driver) SDL_ResetHint(SDL_HINT_AUDIODRIVER);
+    if (!started) return false;
+    if (Mix_OpenAudio(rate_, AUDIO_S16SYS, 2, kFramesPerBuffer) == 0) return true;
+    SDL_QuitSubSystem(SDL_INIT_AUDIO);
+    return false;
   }
 
   void CloseDevice() {
