@@ -16,7 +16,9 @@
 #include <thread>
 #include <vector>
 
+#include "app/config.h"
 #include "platform/soundlib.h"
+#include "sound/snd.h"
 #include "test_support.h"
 
 namespace {
@@ -221,6 +223,37 @@ TEST_F(SdlSoundTest, WithoutAnOutputTheGameGoesOnSilentlyAndFilesAreStillChecked
   size_t loud = 0;
   for (int16_t v : Output()) loud += (v != 0);
   EXPECT_GT(loud, kSamplesPerSecond / 10);
+}
+
+// The sound layer and this library together, on a program folder written by the test.
+TEST_F(SdlSoundTest, TheSoundLayerPlaysAStageThroughTheLibrary) {
+  Config cfg;
+  cfg.program_folder = dir.path;
+  cfg.resources_path = dir.path + "Resources\\Common\\";
+  cfg.stage_count = 1;
+  cfg.stage_table[1].path = dir.path + "Resources\\Level1\\";
+  dir.Write("Resources/common/Snd_Stage.WAV", Square_Wave(100));
+  dir.Write("Resources/Level1/Config.ini", "[Sound1]\nFilename=tick.wav\n[Sound2]\nFilename=broken.wav\n");
+  dir.Write("Resources/Level1/tick.wav", Square_Wave(150));
+  dir.Write("Resources/Level1/broken.wav", "RIFF....WAVEjunk");
+  MemStore store;
+  Sound snd;
+  snd.lib = lib.get();
+  snd.store = &store;
+  snd.cfg = &cfg;
+  ASSERT_TRUE(Snd_Init(snd, "Microsoft DirectSound"));  // the start jingle is missing: not reported
+  EXPECT_EQ(snd.game_start_sound.handle, nullptr);
+  Snd_Load_Bank(snd, 1);
+  ASSERT_NE(snd.bank[1], nullptr);
+  EXPECT_EQ(snd.bank[2], nullptr);
+  EXPECT_EQ(snd.bank[3], nullptr);  // beep.wav is not there
+  Snd_Play(snd, snd.bank[1]);
+  Snd_Play(snd, snd.bank[2]);
+  Snd_Play(snd, snd.stage_new_sound.handle);
+  EXPECT_EQ(Mix_Playing(-1), 2);
+  Snd_Silence(snd);
+  EXPECT_EQ(Mix_Playing(-1), 0);
+  Snd_Shutdown(snd);
 }
 
 }  // namespace
