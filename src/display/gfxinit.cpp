@@ -2,7 +2,11 @@
 
 #include <sys/stat.h>
 
+#include <algorithm>
+#include <atomic>
+#include <climits>
 #include <map>
+#include <thread>
 
 #include "app/config.h"
 #include "platform/files.h"
@@ -20,18 +24,51 @@ struct CacheEntry {
 };
 std::map<std::string, CacheEntry> g_cache;
 
-PictureRef LoadPicture(const std::string &file, std::string *error) {
-  struct stat st {};
-  if (::stat(file.c_str(), &st) != 0) {
-    *error = "cannot open";
-    return nullptr;
+// One picture file of a skin: taken from the cache, or decoded.
+struct Wanted {
+  std::string file;
+  int64_t mtime_ns = 0, size = 0;
+  PictureRef pic;
+  std::string error;
+};
+
+// Fills in the pictures of every wanted file: from the cache when the file is unchanged, else by
+// decoding. Decoding is shared out over a few threads (the skin's large background and its many
+// small segments decode side by side); the caller waits for all of them, so to the rest of the
+// program the load is one synchronous step. Only this thread touches the cache.
+void LoadPictures(std::vector<Wanted> &wanted) {
+  std::vector<Wanted *> todo;
+  for (Wanted &w : wanted) {
+    struct stat st {};
+    if (::stat(w.file.c_str(), &st) != 0) {
+      w.error = "cannot open";
+      continue;
+    }
+    w.mtime_ns = static_cast<int64_t>(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec;
+    w.size = st.st_size;
+    auto it = g_cache.find(w.file);
+    if (it != g_cache.end() && it->second.mtime_ns == w.mtime_ns && it->second.size == w.size) w.pic = it->second.pic;
+    else todo.push_back(&w);
   }
-  const int64_t mtime = static_cast<int64_t>(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec;
-  auto it = g_cache.find(file);
-  if (it != g_cache.end() && it->second.mtime_ns == mtime && it->second.size == st.st_size) return it->second.pic;
-  PictureRef pic = Img_Load(file, error);
-  if (pic) g_cache[file] = CacheEntry{mtime, static_cast<int64_t>(st.st_size), pic};
-  return pic;
+  // Largest first, so that the big pictures do not start last.
+  std::sort(todo.begin(), todo.end(), [](const Wanted *a, const Wanted *b) { return a->size > b->size; });
+  std::atomic<size_t> next{0};
+  auto work = [&todo, &next] {
+    for (size_t i; (i = next.fetch_add(1)) < todo.size();) todo[i]->pic = Img_Load(todo[i]->file, &todo[i]->error);
+  };
+  const size_t helpers = std::min<size_t>({std::max(1u, std::thread::hardware_concurrency()) - 1, 3, todo.size() / 8});
+  std::vector<std::thread> threads;
+  for (size_t i = 0; i < helpers; ++i) threads.emplace_back(work);
+  work();
+  for (std::thread &t : threads) t.join();
+  for (Wanted *w : todo)
+    if (w->pic) g_cache[w->file] = CacheEntry{w->mtime_ns, w->size, w->pic};
+}
+
+// Skin values are any 32-bit numbers; sums of them are worked out in 64 bits and pinned to the
+// 32-bit range rather than wrapped around.
+int32_t Pin(int64_t v) {
+  return static_cast<int32_t>(std::clamp<int64_t>(v, INT32_MIN, INT32_MAX));
 }
 
 int32_t ReadMainInt(const Config &cfg, const char *key, int32_t def) {
@@ -44,7 +81,9 @@ int32_t ReadMainInt(const Config &cfg, const char *key, int32_t def) {
 
 void Gfx_Flush_Cache() { g_cache.clear(); }
 
-int32_t Gfx_Design_Offset(int32_t screen, int32_t design) { return (screen - design) / 2; }
+int32_t Gfx_Design_Offset(int32_t screen, int32_t design) {
+  return Pin((static_cast<int64_t>(screen) - design) / 2);
+}
 
 bool Gfx_Parse_Color(const std::string &text, uint32_t *rgb) {
   std::optional<int32_t> v = Ini_Parse_Int(text);
@@ -72,29 +111,43 @@ void Gfx_Load_Skin(Lcd &lcd, const Config &cfg, const SkinLayout &screen, int32_
   if (Gfx_Parse_Color(bg, &rgb)) Lcd_Set_Window_Color(lcd, rgb);
   else if (problems) problems->push_back(ini_path + ": BgColor \"" + bg + "\" is not a colour number");
 
+  // First the file of every element (one entry per distinct file), then all pictures at once.
+  int wanted_index[el::kSkinElements + 1];
+  std::vector<Wanted> wanted;
+  std::map<std::string, int> index_of;
+  for (int n = 1; n <= el::kSkinElements; ++n) {
+    wanted_index[n] = -2;  // keep the current picture
+    const std::string filename = ini.ReadString("Image" + std::to_string(n), "Filename", "");
+    if (filename.empty() || filename == "nil") continue;
+    const std::string file = Sys_Find_File(stage.path + filename);
+    if (file.empty()) {
+      wanted_index[n] = -1;  // missing: the placeholder
+      continue;
+    }
+    auto [it, added] = index_of.try_emplace(file, static_cast<int>(wanted.size()));
+    if (added) {
+      wanted.emplace_back();
+      wanted.back().file = file;
+    }
+    wanted_index[n] = it->second;
+  }
+  LoadPictures(wanted);
+  for (const Wanted &w : wanted)
+    if (!w.pic && problems) problems->push_back(w.file + ": " + w.error);
+
   for (int n = 1; n <= el::kSkinElements; ++n) {
     const auto id = static_cast<el::Id>(n - 1);
     const std::string section = "Image" + std::to_string(n);
-    const std::string filename = ini.ReadString(section, "Filename", "");
-    if (!filename.empty() && filename != "nil") {
-      const std::string file = Sys_Find_File(stage.path + filename);
-      PictureRef pic;
-      if (file.empty()) {
-        pic = Img_Placeholder();
-      } else {
-        std::string error;
-        pic = LoadPicture(file, &error);
-        if (!pic) {
-          if (problems) problems->push_back(file + ": " + error);
-          pic = Img_Placeholder();
-        }
-      }
-      Lcd_Set_Picture(lcd, id, std::move(pic));
+    if (wanted_index[n] == -1) {
+      Lcd_Set_Picture(lcd, id, Img_Placeholder());
+    } else if (wanted_index[n] >= 0) {
+      const PictureRef &pic = wanted[wanted_index[n]].pic;
+      Lcd_Set_Picture(lcd, id, pic ? pic : Img_Placeholder());
     }
     Rect r;
     r.height = ini.ReadInteger(section, "Height", 0);
-    r.left = ini.ReadInteger(section, "Left", 0) + dx;
-    r.top = ini.ReadInteger(section, "Top", 0) + dy;
+    r.left = Pin(int64_t{ini.ReadInteger(section, "Left", 0)} + dx);
+    r.top = Pin(int64_t{ini.ReadInteger(section, "Top", 0)} + dy);
     r.width = ini.ReadInteger(section, "Width", 0);
     Lcd_Set_Rect(lcd, id, r);
   }
@@ -102,19 +155,20 @@ void Gfx_Load_Skin(Lcd &lcd, const Config &cfg, const SkinLayout &screen, int32_
 
 void Gfx_Place_Background_Logo(Lcd &lcd, const Config &cfg, const SkinLayout &screen) {
   const int32_t b = ReadMainInt(cfg, "ButtonsOffset", 32);
+  const int64_t SW = screen.screen_w, SH = screen.screen_h;
   Rect bg = lcd.e[el::im_background].rect;
-  bg.top = (screen.screen_h - bg.height) / 2;
-  bg.left = (screen.screen_w - bg.width) / 2;
+  bg.top = Pin((SH - bg.height) / 2);
+  bg.left = Pin((SW - bg.width) / 2);
   Lcd_Set_Rect(lcd, el::im_background, bg);
   Rect logo = lcd.e[el::im_logo].rect;
   logo.top = b;
-  logo.left = screen.screen_w - logo.width - b;
+  logo.left = Pin(SW - logo.width - b);
   Lcd_Set_Rect(lcd, el::im_logo, logo);
 }
 
 void Gfx_Place_Buttons(Lcd &lcd, const Config &cfg, const SkinLayout &screen) {
   const int32_t b = ReadMainInt(cfg, "ButtonsOffset", 32);
-  const int32_t SW = screen.screen_w, SH = screen.screen_h;
+  const int64_t SW = screen.screen_w, SH = screen.screen_h;
   const el::Id faces[8][2] = {
       {el::btn_game_a_top, el::btn_game_a_released},       {el::btn_game_b_top, el::btn_game_b_released},
       {el::btn_time_top, el::btn_time_released},           {el::btn_move_up_top, el::btn_move_up_released},
@@ -122,36 +176,44 @@ void Gfx_Place_Buttons(Lcd &lcd, const Config &cfg, const SkinLayout &screen) {
       {el::btn_move_down_top, el::btn_move_down_released}, {el::btn_jump_top, el::btn_jump_released}};
   for (const auto &f : faces) Lcd_Set_Picture(lcd, f[0], lcd.e[f[1]].pic);
 
-  Rect up = lcd.e[el::btn_move_up_top].rect, left = lcd.e[el::btn_move_left_top].rect;
-  Rect right = lcd.e[el::btn_move_right_top].rect, down = lcd.e[el::btn_move_down_top].rect;
-  Rect jump = lcd.e[el::btn_jump_top].rect, ga = lcd.e[el::btn_game_a_top].rect;
-  Rect gb = lcd.e[el::btn_game_b_top].rect, time = lcd.e[el::btn_time_top].rect;
+  // Left, top, width and height of a face, in 64 bits while the layout is worked out.
+  struct Box {
+    int64_t L, T, W, H;
+  };
+  auto box = [&lcd](el::Id id) {
+    const Rect &r = lcd.e[id].rect;
+    return Box{r.left, r.top, r.width, r.height};
+  };
+  Box up = box(el::btn_move_up_top), left = box(el::btn_move_left_top), right = box(el::btn_move_right_top);
+  Box down = box(el::btn_move_down_top), jump = box(el::btn_jump_top), ga = box(el::btn_game_a_top);
+  Box gb = box(el::btn_game_b_top), time = box(el::btn_time_top);
 
-  down.top = SH - down.height - b;
-  left.top = down.top - left.height;
-  right.top = left.top;
-  up.top = left.top - up.height;
-  left.left = b;
-  up.left = left.left + left.width;
-  down.left = up.left;
-  right.left = up.left + up.width;
+  down.T = SH - down.H - b;
+  left.T = down.T - left.H;
+  right.T = left.T;
+  up.T = left.T - up.H;
+  left.L = b;
+  up.L = left.L + left.W;
+  down.L = up.L;
+  right.L = up.L + up.W;
 
-  jump.left = SW - jump.width - b;
-  jump.top = left.top + left.height / 2 - jump.height / 2;
+  jump.L = SW - jump.W - b;
+  jump.T = left.T + left.H / 2 - jump.H / 2;
 
-  gb.top = SH / 2 - gb.height / 2;
-  gb.left = jump.left + jump.width / 2 - gb.width / 2;
-  ga.top = gb.top - ga.height - b;
-  ga.left = gb.left;
-  time.top = gb.top + gb.height + b;
-  time.left = gb.left;
+  gb.T = SH / 2 - gb.H / 2;
+  gb.L = jump.L + jump.W / 2 - gb.W / 2;
+  ga.T = gb.T - ga.H - b;
+  ga.L = gb.L;
+  time.T = gb.T + gb.H + b;
+  time.L = gb.L;
 
-  Lcd_Set_Rect(lcd, el::btn_move_up_top, up);
-  Lcd_Set_Rect(lcd, el::btn_move_left_top, left);
-  Lcd_Set_Rect(lcd, el::btn_move_right_top, right);
-  Lcd_Set_Rect(lcd, el::btn_move_down_top, down);
-  Lcd_Set_Rect(lcd, el::btn_jump_top, jump);
-  Lcd_Set_Rect(lcd, el::btn_game_b_top, gb);
-  Lcd_Set_Rect(lcd, el::btn_game_a_top, ga);
-  Lcd_Set_Rect(lcd, el::btn_time_top, time);
+  auto place = [&lcd](el::Id id, const Box &x) { Lcd_Set_Rect(lcd, id, Rect{Pin(x.L), Pin(x.T), Pin(x.W), Pin(x.H)}); };
+  place(el::btn_move_up_top, up);
+  place(el::btn_move_left_top, left);
+  place(el::btn_move_right_top, right);
+  place(el::btn_move_down_top, down);
+  place(el::btn_jump_top, jump);
+  place(el::btn_game_b_top, gb);
+  place(el::btn_game_a_top, ga);
+  place(el::btn_time_top, time);
 }

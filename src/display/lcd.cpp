@@ -25,11 +25,22 @@ el::Id At(const char *fmt, int a, int b = 0) {
 bool IsButton(el::Id id) { return id >= el::btn_game_a_pressed && id <= el::btn_jump_top; }
 bool IsGlyph(el::Id id) { return id >= el::im_panel_number_0 && id <= el::im_panel_number_9; }
 
+bool Valid(el::Id id) { return id >= 0 && id < el::COUNT; }
+
 void Touch(Lcd &lcd, el::Id id) {
   if (lcd.sink && lcd.e[id].visible) {
     Rect r = Lcd_Area(lcd, id);
     if (!r.Empty()) lcd.sink->Invalidate(r);
   }
+}
+
+// Repaints what a shown element covered before a change (before) and covers after it, once when
+// that is the same area.
+void TouchChange(Lcd &lcd, el::Id id, const Rect &before) {
+  if (!lcd.sink || !lcd.e[id].visible) return;
+  const Rect after = Lcd_Area(lcd, id);
+  if (!before.Empty()) lcd.sink->Invalidate(before);
+  if (!after.Empty() && !(after == before)) lcd.sink->Invalidate(after);
 }
 
 }  // namespace
@@ -140,6 +151,7 @@ Rect Lcd_Area(const Lcd &lcd, el::Id id) {
 }
 
 void Lcd_Set_Visible(Lcd &lcd, el::Id id, bool visible) {
+  if (!Valid(id)) return;
   Element &e = lcd.e[id];
   if (e.visible == visible) return;
   if (!visible) Touch(lcd, id);
@@ -148,22 +160,25 @@ void Lcd_Set_Visible(Lcd &lcd, el::Id id, bool visible) {
 }
 
 void Lcd_Set_Picture(Lcd &lcd, el::Id id, PictureRef pic) {
+  if (!Valid(id)) return;
   Element &e = lcd.e[id];
   if (e.pic == pic) return;
-  Touch(lcd, id);
+  const Rect before = Lcd_Area(lcd, id);
   e.pic = std::move(pic);
-  Touch(lcd, id);
+  TouchChange(lcd, id, before);
 }
 
 void Lcd_Set_Rect(Lcd &lcd, el::Id id, const Rect &r) {
+  if (!Valid(id)) return;
   Element &e = lcd.e[id];
   if (e.rect == r) return;
-  Touch(lcd, id);
+  const Rect before = Lcd_Area(lcd, id);
   e.rect = r;
-  Touch(lcd, id);
+  TouchChange(lcd, id, before);
 }
 
 void Lcd_Set_Text(Lcd &lcd, el::Id id, const std::string &text) {
+  if (!Valid(id)) return;
   Element &e = lcd.e[id];
   if (e.text == text) return;
   e.text = text;

@@ -7,6 +7,7 @@ void Show(Lcd &lcd, el::Id id, bool on) { Lcd_Set_Visible(lcd, id, on); }
 }  // namespace
 
 void Vid_Set_Digit(Lcd &lcd, int32_t pos, int32_t d) {
+  if (pos < 1 || pos > 5) return;
   // A digit position takes a copy of the glyph's current picture, so a later skin load changes
   // what it shows only from its next redraw.
   PictureRef pic = (d >= 0 && d <= 9) ? lcd.e[lcd.panel_number_img[d]].pic : nullptr;
@@ -65,6 +66,8 @@ void Vid_Show_Tusko(Lcd &lcd, int32_t column, int32_t pose) {
 }
 
 void Vid_Show_Pelko(Lcd &lcd, int32_t column, int32_t row, bool shown) {
+  // Only the 19 populated cells have a segment; anything else is ignored rather than trusted.
+  if (column < 1 || column > 5 || row < 1 || row > 7) return;
   Show(lcd, lcd.pelko_img[column][row], shown);
 }
 
@@ -83,8 +86,8 @@ void Vid_Show_Panel_Lives(Lcd &lcd, int32_t count) {
 }
 
 void Vid_Show_Panel_Score(Lcd &lcd, int32_t value, bool shown) {
-  int32_t n = value;
-  while (n >= 1000) n -= 1000;
+  // The panel has room for three digits: value mod 1000 (negative values show no digits but the 0).
+  const int32_t n = value >= 1000 ? value % 1000 : value;
   Vid_Set_Digit(lcd, 1, -1);
   if (!shown) {
     for (int i = 2; i <= 5; ++i) Vid_Set_Digit(lcd, i, -1);
