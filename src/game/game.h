@@ -105,11 +105,15 @@ void Gam_Stage_Start_Phase_1(Game &g);       // raises the intro screen for stag
 void Gam_Stage_Start_Phase_2(Game &g);       // hides the intro screen
 void Gam_Load_Stage(Game &g);                // skin and sound bank of stage_number
 
-// Hazards (hazard tick helpers)
+// Hazards
+void Gam_Hit_Start(Game &g);                  // a barrel or iron hit Pelko: stop play, start the miss sequence
 
-// Movement (Pelko's steps, jumps, entry and landing)
+// Movement
+void Gam_Pelko_Jumps_In(Game &g);             // Pelko enters the playfield at (1,1)
+void Gam_Pelko_Land(Game &g);                 // the landing of a jump, carried out by the hazard tick
 
 // Crane, hook and bonus
+void Gam_Extra_Life_Check(Game &g, int32_t resume);  // after a score increase: start the extra-life sequence when due
 
 // Misses, game over and high scores
 

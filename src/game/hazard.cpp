@@ -2,3 +2,4 @@
 #include "game/game.h"
 
 void Timer_GameTimer(Game &g) { g.Timer_Game->SetEnabled(false); }
+void Gam_Hit_Start(Game &) {}

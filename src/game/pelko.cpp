@@ -16,3 +16,5 @@ void Inp_move_down_up(Game &g) { Face(g, el::btn_move_down_top, el::btn_move_dow
 void Inp_jump_down(Game &g) { Face(g, el::btn_jump_top, el::btn_jump_pressed); }
 void Inp_jump_up(Game &g) { Face(g, el::btn_jump_top, el::btn_jump_released); }
 void Timer_Pelko_MoveTimer(Game &g) { g.Timer_Pelko_Move->SetEnabled(false); }
+void Gam_Pelko_Jumps_In(Game &) {}
+void Gam_Pelko_Land(Game &) {}
