@@ -1,0 +1,442 @@
+#include <gtest/gtest.h>
+
+#include "sequence_fixture.h"
+
+namespace {
+
+using Cells = std::vector<std::string>;
+
+// A game in play with an empty board, past the opening and the automatic entry.
+struct Board : Play {
+  Board() {
+    StartPlaying();
+    ClearBoard();
+    g.tick_count = 20;
+    g.tusko_pose = 2;
+    rng.draws.clear();
+  }
+  void Tick(int32_t phase) {
+    g.tick_phase = phase;
+    Timer_GameTimer(g);
+  }
+  bool MissStarted() const { return g.Timer_Miss->Enabled(); }
+};
+
+// Pelko's entry and landing belong to the movement code; some cases need the real routines.
+bool MovementBuilt() {
+  TestGame t;
+  Gam_Pelko_Jumps_In(t.g);
+  return t.g.pelko_col == 1 && t.g.pelko_row == 1;
+}
+
+bool ExtraLifeBuilt() {
+  TestGame t;
+  t.g.score = 300;
+  t.g.extra_life_score = 300;
+  Gam_Extra_Life_Check(t.g, 1);
+  return t.g.Timer_Bonus_Chance->Enabled();
+}
+
+}  // namespace
+
+TEST(BarrelPath, OneBarrelFollowsThePathFromTuskoToTheEndOfTheBottomGirder) {
+  Board b;
+  b.Barrel(6, 8);
+  const Cells path = {"6,7", "6,6", "6,5", "5,5", "4,5", "3,5", "2,5", "1,5", "1,4", "1,3", "2,3",
+                      "3,3", "4,3", "5,3", "6,3", "6,1", "5,1", "4,1", "3,1", "2,1", "1,1"};
+  int32_t phase = 2;
+  for (const std::string &cell : path) {
+    b.Tick(phase);
+    EXPECT_EQ(b.Barrels(), Cells{cell});
+    EXPECT_EQ(b.LitBarrels(), Cells{cell});
+    phase = phase == 2 ? 4 : 2;
+  }
+  b.Tick(2);
+  EXPECT_TRUE(b.Barrels().empty());
+  EXPECT_TRUE(b.LitBarrels().empty());
+  // Every barrel step without a hit plays sound 1.
+  auto sounds = b.TakeSounds();
+  if (b.records_sound) {
+    EXPECT_EQ(sounds.size(), path.size() + 1);
+    for (auto &s : sounds) EXPECT_EQ(s.second, 1);
+  }
+}
+
+TEST(BarrelPath, DropsMergeIntoRowFiveAtColumnsTwoAndFour) {
+  {
+    Board b;
+    b.Barrel(3, 5);
+    b.Barrel(2, 6);
+    b.Tick(2);
+    EXPECT_EQ(b.Barrels(), Cells{"2,5"});
+  }
+  {
+    Board b;
+    b.Barrel(5, 5);
+    b.Barrel(4, 6);
+    b.Tick(4);
+    EXPECT_EQ(b.Barrels(), Cells{"4,5"});
+  }
+  {
+    // At column 6 nothing merges: the row-5 barrel has already moved on.
+    Board b;
+    b.Barrel(6, 5);
+    b.Barrel(6, 6);
+    b.Tick(2);
+    EXPECT_EQ(b.Barrels(), (Cells{"5,5", "6,5"}));
+    EXPECT_EQ(b.LitBarrels(), b.Barrels());
+  }
+}
+
+TEST(BarrelPath, OddPhasesDoNotMoveBarrels) {
+  Board b;
+  b.Barrel(3, 3);
+  b.Barrel(4, 7);
+  b.g.tusko_pos = 0;
+  b.Tick(1);
+  b.Tick(3);
+  EXPECT_EQ(b.Barrels(), (Cells{"3,3", "4,7"}));
+  EXPECT_TRUE(b.TakeSounds().empty());
+}
+
+// Hit tests: (Pelko position, barrel cell before the tick, hit?).
+TEST(BarrelHits, BarrelAgainstPelkoPositionTable) {
+  struct Case {
+    int pc, pr, bc, br;
+    bool hit;
+  } cases[] = {
+      {1, 1, 2, 1, true},  {1, 1, 1, 1, false}, {5, 1, 6, 1, true},  {3, 1, 3, 1, false},
+      {3, 3, 3, 3, true},  {3, 3, 4, 3, false}, {1, 3, 1, 4, false}, {5, 3, 5, 3, true},
+      {1, 5, 2, 5, true},  {1, 5, 1, 5, false}, {1, 5, 3, 5, false}, {1, 4, 1, 4, false},
+      {1, 4, 1, 5, false}, {1, 7, 2, 8, true},  {3, 7, 4, 8, true},  {5, 7, 6, 8, true},
+      {3, 7, 4, 7, false}, {1, 7, 2, 6, false}, {4, 2, 5, 1, false}, {3, 4, 3, 3, false},
+  };
+  for (const Case &c : cases) {
+    SCOPED_TRACE("Pelko " + std::to_string(c.pc) + "," + std::to_string(c.pr) + " barrel " +
+                 std::to_string(c.bc) + "," + std::to_string(c.br));
+    Board b;
+    b.PutPelko(c.pc, c.pr);
+    b.Barrel(c.bc, c.br);
+    b.Tick(2);
+    EXPECT_EQ(b.MissStarted(), c.hit);
+    EXPECT_EQ(b.g.tick_count, c.hit ? 20 : 21);
+  }
+}
+
+TEST(BarrelHits, HitBeforeTheMoveFreezesTheBarrelsAndStartsTheMiss) {
+  Board b;
+  b.PutPelko(1, 1);
+  b.Barrel(2, 1);
+  b.Barrel(4, 3);
+  b.g.score = 37;
+  b.g.score_multiplier = 2;
+  b.g.Timer_Score_Blink->SetEnabled(true);
+  Vid_Show_Panel_Score(b.g.lcd, b.g.score, false);
+  b.Tick(4);
+  EXPECT_EQ(b.Barrels(), (Cells{"2,1", "4,3"}));
+  EXPECT_EQ(b.LitBarrels(), b.Barrels());
+  EXPECT_FALSE(b.g.in_play);
+  EXPECT_EQ(b.g.score_multiplier, 1);
+  EXPECT_EQ(b.g.miss_step, 1);
+  EXPECT_EQ(b.g.Timer_Miss->Interval(), 1);
+  EXPECT_TRUE(b.g.Timer_Miss->Enabled());
+  for (Timer *t : {b.g.Timer_Game.get(), b.g.Timer_Score_Blink.get(), b.g.Timer_Pelko_Move.get()})
+    EXPECT_FALSE(t->Enabled()) << t->Name();
+  // The score is shown lit again (it may have been blinking).
+  EXPECT_EQ(b.Panel(), "  370");
+  // A hit tick keeps its count but still advances the phase and the flames.
+  EXPECT_EQ(b.g.tick_count, 20);
+  EXPECT_EQ(b.g.tick_phase, 1);
+  EXPECT_TRUE(b.IsLit(el::im_flame_l_4));
+  EXPECT_TRUE(b.IsLit(el::im_flame_r_4));
+  EXPECT_TRUE(b.TakeSounds().empty());
+}
+
+TEST(BarrelHits, ABarrelDroppingOntoPelkoIsDrawnWhereItHitsHim) {
+  Board b;
+  b.PutPelko(3, 7);
+  b.Barrel(4, 8);
+  b.Tick(2);
+  EXPECT_TRUE(b.MissStarted());
+  EXPECT_EQ(b.LitBarrels(), Cells{"4,7"});
+  EXPECT_TRUE(b.TakeSounds().empty());
+}
+
+TEST(Tusko, OpeningOfAGameOnTheClock) {
+  Play p;
+  p.StartPlaying();
+  ASSERT_EQ(p.clock.Now(), 3001);
+  p.rng.draws.clear();
+  // Tick 1: Tusko's place is forgotten, his picture stays at 6 with a barrel.
+  p.clock.Advance(499);
+  EXPECT_EQ(p.g.tusko_pos, 0);
+  EXPECT_TRUE(p.IsLit(el::im_tusko_6c));
+  EXPECT_EQ(p.rng.draws, std::vector<int32_t>{20});
+  // Tick 2: he stands at 4 with a barrel; the three starting barrels roll.
+  p.clock.Advance(499);
+  EXPECT_TRUE(p.IsLit(el::im_tusko_4c));
+  EXPECT_FALSE(p.IsLit(el::im_tusko_6c));
+  EXPECT_EQ(p.LitBarrels(), (Cells{"4,5", "5,1", "5,3"}));
+  p.ExpectSounds({{3999, 1}});
+  // Tick 3 confirms it without a draw; tick 4 drops the first barrel into (4,8).
+  p.clock.Advance(498);
+  EXPECT_TRUE(p.IsLit(el::im_tusko_4c));
+  p.clock.Advance(497);
+  EXPECT_TRUE(p.IsLit(el::im_tusko_4b));
+  EXPECT_EQ(p.LitBarrels(), (Cells{"3,5", "4,1", "4,8", "6,3"}));
+  EXPECT_EQ(p.rng.draws, std::vector<int32_t>{20});
+  p.ExpectSounds({{4994, 1}});
+  // Tick 5 is the first walk: a third each way from place 4.
+  p.rng.script = {2, 5};
+  p.clock.Advance(496);
+  EXPECT_EQ(p.g.tusko_pos, 6);
+  EXPECT_TRUE(p.IsLit(el::im_tusko_6b));
+  EXPECT_EQ(p.rng.draws, (std::vector<int32_t>{20, 3, 20}));
+}
+
+TEST(Tusko, WalkDrawsByPlace) {
+  struct Case {
+    int from, draw, to, n;
+  } cases[] = {{2, 0, 2, 2}, {2, 1, 4, 2}, {4, 0, 2, 3}, {4, 1, 4, 3},
+               {4, 2, 6, 3}, {6, 0, 4, 2}, {6, 1, 6, 2}};
+  for (const Case &c : cases) {
+    Board b;
+    b.g.tusko_pos = c.from;
+    b.rng.script = {c.draw, 1};
+    b.Tick(1);
+    EXPECT_EQ(b.g.tusko_pos, c.to) << c.from << " draw " << c.draw;
+    EXPECT_TRUE(b.IsLit(b.g.lcd.tusko_img[c.to][2]));
+    ASSERT_EQ(b.rng.draws.size(), 2u);
+    EXPECT_EQ(b.rng.draws[0], c.n);
+  }
+  // Without a place he draws nothing and stays.
+  Board b;
+  b.g.tusko_pos = 0;
+  b.Tick(1);
+  EXPECT_EQ(b.g.tusko_pos, 0);
+  EXPECT_EQ(b.rng.draws, std::vector<int32_t>{20});
+}
+
+TEST(Tusko, ThrowDecision) {
+  // Fewer than four barrels: he takes one whatever the draw; the draw still happens.
+  {
+    Board b;
+    b.g.tusko_pos = 2;
+    b.Barrel(1, 1);
+    b.Barrel(1, 3);
+    b.Barrel(1, 5);
+    b.rng.script = {5};
+    b.Tick(3);
+    EXPECT_EQ(b.g.tusko_pose, 3);
+    EXPECT_TRUE(b.IsLit(el::im_tusko_2c));
+    EXPECT_EQ(b.rng.draws, std::vector<int32_t>{9});
+  }
+  // Four barrels: only a draw of 0 gives him one; the range shrinks as Pelko climbs.
+  for (int draw : {0, 1}) {
+    Board b;
+    b.g.tusko_pos = 6;
+    for (int c = 1; c <= 4; ++c) b.Barrel(c, 1);
+    b.PutPelko(5, 7);
+    b.rng.script = {draw};
+    b.Tick(3);
+    EXPECT_EQ(b.g.throw_odds, 2);
+    EXPECT_EQ(b.g.tusko_pose, draw == 0 ? 3 : 2);
+    EXPECT_EQ(b.rng.draws, std::vector<int32_t>{2});
+  }
+}
+
+TEST(Tusko, HeldBarrelIsDroppedAndDrawnInTheSameTick) {
+  Board b;
+  b.g.tusko_pos = 4;
+  b.g.tusko_pose = 3;
+  b.Tick(4);
+  EXPECT_EQ(b.Barrels(), Cells{"4,8"});
+  EXPECT_TRUE(b.IsLit(el::im_barrel_04_08));
+  EXPECT_TRUE(b.IsLit(el::im_tusko_4b));
+  EXPECT_FALSE(b.IsLit(el::im_tusko_4c));
+}
+
+TEST(Irons, OddsByModeRowAndScore) {
+  struct Case {
+    bool game_b;
+    int row, score, odds;
+  } cases[] = {{false, 4, 0, 5},    {false, 3, 0, 10},  {false, 1, 0, 20},  {false, 0, 150, 19},
+               {false, 1, 1500, 5}, {false, 4, 1500, 5}, {false, 3, 700, 5}, {true, 4, 0, 3},
+               {true, 3, 0, 6},     {true, 7, 0, 12},    {true, 1, 900, 3},  {true, 3, 150, 4}};
+  for (const Case &c : cases) {
+    Board b;
+    b.g.game_mode = c.game_b ? kModeGameB : kModeGameA;
+    b.g.pelko_row = c.row;
+    b.g.pelko_col = 1;
+    b.g.score = c.score;
+    b.g.tusko_pos = 0;
+    b.Tick(1);
+    EXPECT_EQ(b.g.iron_odds, c.odds) << c.game_b << " row " << c.row << " score " << c.score;
+    EXPECT_EQ(b.rng.draws, std::vector<int32_t>{c.odds});
+  }
+}
+
+TEST(Irons, ConveyorMovesLeftAndNeverLightsNeighbours) {
+  Board b;
+  b.g.tusko_pos = 0;
+  auto lit = [&b] {
+    std::string s;
+    for (int k = 1; k <= 5; ++k) s += b.IsLit(b.g.lcd.iron_img[k]) ? '#' : '.';
+    return s;
+  };
+  Lcd_Set_Visible(b.g.lcd, el::im_iron_02_04, true);
+  Lcd_Set_Visible(b.g.lcd, el::im_iron_05_04, true);
+  b.rng.script = {0};
+  b.Tick(1);
+  EXPECT_EQ(lit(), "#..#.");  // iron 4 lit blocks a new one at 5
+  b.rng.script = {0};
+  b.Tick(1);
+  EXPECT_EQ(lit(), "..#.#");  // iron 1 has left
+  b.rng.script = {1};
+  b.Tick(1);
+  EXPECT_EQ(lit(), ".#.#.");
+  // With every draw 0 a new iron comes at most every other tick.
+  for (int i = 0; i < 40; ++i) {
+    b.rng.script = {0};
+    b.Tick(1);
+    const std::string s = lit();
+    EXPECT_EQ(s.find("##"), std::string::npos) << s;
+  }
+}
+
+TEST(Irons, IronHitsPelkoOnlyWhereHisSegmentIsLit) {
+  struct Case {
+    int pc, pr, iron_before;
+    bool hit;
+  } cases[] = {{1, 4, 2, true}, {3, 4, 4, true}, {4, 4, 5, true}, {1, 4, 1, false},
+               {1, 4, 3, false}, {1, 3, 2, false}, {1, 5, 2, false}};
+  for (const Case &c : cases) {
+    Board b;
+    b.g.tusko_pos = 0;
+    b.PutPelko(c.pc, c.pr);
+    Lcd_Set_Visible(b.g.lcd, b.g.lcd.iron_img[c.iron_before], true);
+    b.rng.script = {1};
+    b.Tick(1);
+    EXPECT_EQ(b.MissStarted(), c.hit) << c.pc << "," << c.pr << " iron " << c.iron_before;
+    EXPECT_EQ(b.g.tick_count, c.hit ? 20 : 21);
+  }
+}
+
+TEST(TickTiming, SpeedRuleUsesTheCountOfTheTickJustRun) {
+  for (bool game_b : {false, true}) {
+    Play p;
+    p.StartPlaying(game_b);
+    std::vector<int64_t> times;
+    int64_t last_count = p.g.tick_count;
+    while (times.size() < 5) {
+      p.clock.Step(1000);
+      if (p.g.tick_count != last_count) times.push_back(p.clock.Now());
+      last_count = p.g.tick_count;
+    }
+    const std::vector<int64_t> a = {3500, 3999, 4497, 4994, 5490};
+    const std::vector<int64_t> bb = {3500, 3999, 4497, 4994, 5489};
+    EXPECT_EQ(times, game_b ? bb : a);
+    EXPECT_EQ(p.g.Timer_Game->Interval(), game_b ? 494 : 495);  // set by tick 5 for the pause after it
+  }
+}
+
+TEST(TickTiming, FlamesFollowThePhase) {
+  Board b;
+  for (int phase = 1; phase <= 4; ++phase) {
+    b.g.tusko_pos = 0;
+    b.Tick(phase);
+    for (int f = 1; f <= 4; ++f) {
+      EXPECT_EQ(b.IsLit(b.g.lcd.flame_img[1][f]), f == phase);
+      EXPECT_EQ(b.IsLit(b.g.lcd.flame_img[2][f]), f == phase);
+    }
+    EXPECT_EQ(b.g.tick_phase, phase == 4 ? 1 : phase + 1);
+  }
+}
+
+TEST(Entry, PelkoOffThePlayfieldEntersAtTickFifteenAndUsesALife) {
+  Board b;
+  b.g.tick_count = 15;
+  b.Barrel(2, 1);
+  b.Tick(2);
+  EXPECT_EQ(b.g.lives, 2);
+  EXPECT_TRUE(b.IsLit(el::im_panel_life_2));
+  EXPECT_FALSE(b.IsLit(el::im_panel_life_3));
+  if (!MovementBuilt()) GTEST_SKIP() << "Pelko's entry is not built on this branch";
+  // He stands at (1,1) for the rest of the tick: the barrel beside him hits at once.
+  EXPECT_EQ(b.g.pelko_col, 1);
+  EXPECT_TRUE(b.IsLit(el::im_pelko_01_01));
+  EXPECT_TRUE(b.MissStarted());
+}
+
+TEST(Entry, NoEntryWhenPelkoIsAlreadyOnThePlayfieldOrBeforeTickFifteen) {
+  {
+    Board b;
+    b.PutPelko(1, 1);
+    b.g.lives = 2;
+    b.g.tick_count = 15;
+    b.Tick(1);
+    EXPECT_EQ(b.g.lives, 2);
+  }
+  {
+    // Only the count of exactly 15 brings him in, once.
+    Board b;
+    b.g.tick_count = 14;
+    b.Tick(1);
+    EXPECT_EQ(b.g.lives, 3);
+    b.Tick(2);
+    EXPECT_EQ(b.g.lives, 2);
+    b.PutPelko(0, 0);
+    b.Tick(3);
+    EXPECT_EQ(b.g.lives, 2);
+  }
+}
+
+TEST(Landing, JumpOverScoresAfterTheBarrelHasRolledUnderPelko) {
+  if (!MovementBuilt()) GTEST_SKIP() << "the landing is not built on this branch";
+  {
+    Board b;
+    b.PutPelko(1, 2);
+    b.g.in_play = false;
+    b.Barrel(2, 1);
+    b.Tick(2);
+    EXPECT_EQ(b.g.pelko_row, 1);
+    EXPECT_TRUE(b.IsLit(el::im_pelko_01_01));
+    EXPECT_FALSE(b.IsLit(el::im_pelko_01_02));
+    EXPECT_TRUE(b.g.in_play);
+    EXPECT_EQ(b.g.score, 1);
+  }
+  {
+    Board b;
+    b.PutPelko(4, 4);
+    b.Barrel(4, 3);
+    b.g.score_multiplier = 2;
+    b.Tick(4);
+    EXPECT_EQ(b.g.pelko_row, 3);
+    EXPECT_EQ(b.g.score, 4);
+  }
+  {
+    // Landing after a hit-free tick with no barrel passing scores nothing.
+    Board b;
+    b.PutPelko(3, 4);
+    b.Tick(2);
+    EXPECT_EQ(b.g.pelko_row, 3);
+    EXPECT_EQ(b.g.score, 0);
+  }
+}
+
+TEST(Landing, ScoreReachingTheExtraLifeStopsPlayButBarrelsAreStillDrawn) {
+  if (!MovementBuilt() || !ExtraLifeBuilt()) GTEST_SKIP() << "landing or extra life not built on this branch";
+  Board b;
+  b.PutPelko(1, 2);
+  b.Barrel(2, 1);
+  b.Barrel(3, 3);
+  b.g.score = 299;
+  b.g.extra_life_score = 300;
+  b.Tick(2);
+  EXPECT_EQ(b.g.score, 300);
+  EXPECT_FALSE(b.g.Timer_Game->Enabled());
+  EXPECT_TRUE(b.g.Timer_Bonus_Chance->Enabled());
+  EXPECT_EQ(b.g.extra_life_resume, 1);
+  EXPECT_EQ(b.LitBarrels(), (Cells{"1,1", "4,3"}));
+  EXPECT_EQ(b.g.tick_count, 21);
+}
