@@ -45,9 +45,11 @@ struct Checker {
     if (g.lives < 0 || g.lives > 3) Fail("lives out of range: " + std::to_string(g.lives));
     if (g.hiscore_a > 999 || g.hiscore_b > 999) Fail("high score above 999");
     const bool in_game = g.game_mode == kModeGameA || g.game_mode == kModeGameB;
-    if (in_game && last_game_mode == g.game_mode && g.score < last_score)
+    // A new game keeps the last game's score until its start sequence sets up the playfield.
+    const bool starting = g.Timer_Stage_Start->Enabled();
+    if (in_game && !starting && last_game_mode == g.game_mode && g.score < last_score)
       Fail("score went down from " + std::to_string(last_score) + " to " + std::to_string(g.score));
-    last_score = in_game ? g.score : 0;
+    last_score = in_game && !starting ? g.score : 0;
     last_game_mode = g.game_mode;
     // The held-button modes, the clock and its test picture light what they like.
     if (!in_game) return;

@@ -31,7 +31,7 @@ class TimedSoundLib : public RecordingSoundLib {
 struct Play : TestGame {
   TimedSoundLib timed{&clock};
 
-  Play() {
+  explicit Play(int32_t screen_w = 1024, int32_t screen_h = 768) : TestGame(screen_w, screen_h) {
     snd.lib = &timed;
     InstallSounds();
     // Distinct glyph pictures, so that the score digits can be read back.

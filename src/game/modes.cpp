@@ -39,10 +39,11 @@ void Gam_Stop_All_Timers(Game &g) {
 }
 
 int32_t Gam_Speed_Interval(int32_t game_mode, int32_t tick_count, int32_t score) {
-  int32_t interval = 0;
-  if (game_mode == kModeGameA) interval = 500 - tick_count - score / 3;
-  else if (game_mode == kModeGameB) interval = 500 - (tick_count * 13) / 10 - score / 3;
-  return interval < 100 ? 100 : interval;
+  // Worked in 64 bits: a turn of many million ticks must not wrap round to a slow game.
+  int64_t interval = 0;
+  if (game_mode == kModeGameA) interval = 500 - int64_t{tick_count} - score / 3;
+  else if (game_mode == kModeGameB) interval = 500 - (int64_t{tick_count} * 13) / 10 - score / 3;
+  return interval < 100 ? 100 : static_cast<int32_t>(interval);
 }
 
 void Gam_Set_TimerGame_Interval(Game &g) {

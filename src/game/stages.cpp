@@ -31,16 +31,17 @@ Rect SizedLabel(Game &g, el::Id id, Font font, const std::string &text) {
   return r;
 }
 
-// The stage's intro picture from the resources folder; null when there is none or it cannot
-// be decoded.
+// The stage's intro picture from the resources folder; null when the stage has none or the
+// file does not exist. A file that cannot be decoded shows the placeholder, as in the skins.
 PictureRef IntroPicture(const Game &g, const std::string &image) {
   if (image.empty() || image == "nil") return nullptr;
   const std::string file = Sys_Find_File(g.cfg->InProgramFolder(g.cfg->resources_path + image));
   if (file.empty() || !Sys_File_Exists(file)) return nullptr;
   std::string error;
   PictureRef pic = Img_Load(file, &error);
-  if (!pic || pic->width <= 0 || pic->height <= 0) return nullptr;
-  return pic;
+  if (pic && pic->width > 0 && pic->height > 0) return pic;
+  if (g.report) g.report(g.report_ctx, (file + ": " + error).c_str());
+  return Img_Placeholder();
 }
 
 // Empties the barrel grid and puts the three barrels of a new game on the playfield. The ladder
