@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QCheckBox>
+#include <QCloseEvent>
 #include <QComboBox>
 #include <QKeyEvent>
 #include <QLabel>
@@ -128,10 +129,7 @@ TSplashForm::TSplashForm(TForm1 &form1) : QWidget(&form1, Qt::Dialog | Qt::Custo
   chb_splashscreen->setFont(Arial(12, true));
   chb_splashscreen->setChecked(true);
   chb_splashscreen->setAutoFillBackground(true);
-  QPalette cp = chb_splashscreen->palette();
-  cp.setColor(QPalette::Window, QColor(170, 85, 30));
-  cp.setColor(QPalette::WindowText, Qt::black);
-  chb_splashscreen->setPalette(cp);
+  chb_splashscreen->setStyleSheet("QCheckBox { background-color: rgb(170, 85, 30); color: black; }");
 
   // Key preview: the window sees the keys of its elements first.
   cb_sound->installEventFilter(this);
@@ -229,6 +227,13 @@ void TSplashForm::la_email_2Click() { shell_open(std::string("mailto:") + kSplas
 bool TSplashForm::event(QEvent *e) {
   if (e->type() == QEvent::WindowActivate) cb_sound->setFocus();
   return QWidget::event(e);
+}
+
+void TSplashForm::closeEvent(QCloseEvent *e) {
+  // The window has no close button of its own, but the desktop may still offer one: closing it
+  // before playing would leave the game window off the screen, so it ends the program as Esc does.
+  if (!played_) end_program();
+  QWidget::closeEvent(e);
 }
 
 void TSplashForm::keyPressEvent(QKeyEvent *e) {

@@ -63,6 +63,7 @@ class TSplashForm : public QWidget {
   bool event(QEvent *e) override;
   bool eventFilter(QObject *watched, QEvent *e) override;
   void keyPressEvent(QKeyEvent *e) override;
+  void closeEvent(QCloseEvent *e) override;
 
  private:
   void UpdatePlayButton();
