@@ -12,7 +12,8 @@ class SoundLib {
   virtual bool Init(int rate, int channels) = 0;
   // Hands over the output: 2 the default system output, 1 the alternative one.
   virtual bool SetOutput(int output_type) = 0;
-  // Loads and decodes a whole file; null when it cannot be loaded.
+  // Loads and decodes a whole wave file; null when it cannot be loaded or the library is not
+  // started.
   virtual SampleHandle SampleLoad(const std::string &file) = 0;
   // Starts sample on a free channel; sounds already playing go on.
   virtual void Play(SampleHandle sample) = 0;
@@ -20,6 +21,7 @@ class SoundLib {
   virtual void StopAll() = 0;
   // Releases sample; null is accepted.
   virtual void SampleFree(SampleHandle sample) = 0;
+  // Stops everything and releases what is left; closing twice is harmless.
   virtual void Close() = 0;
 };
 

@@ -1,10 +1,109 @@
-// The sound layer over the sound library. (Being written: silent for now.)
+// The sound layer over the sound library: the driver choice, the two jingles, the eight sounds
+// of the current stage, playback and release.
 #include "sound/snd.h"
+
+#include <algorithm>
+
+#include "app/config.h"
+#include "platform/files.h"
+#include "platform/ini.h"
+#include "platform/store.h"
 
 const char *const kSoundDrivers[3] = {"Microsoft DirectSound", "Windows MultiMedia", "(no sound)"};
 
-bool Snd_Init(Sound &, const std::string &) { return true; }
-void Snd_Load_Bank(Sound &, int32_t) {}
-void Snd_Play(Sound &, SampleHandle) {}
-void Snd_Silence(Sound &) {}
-void Snd_Shutdown(Sound &) {}
+namespace {
+
+constexpr int kMixRate = 22050;
+constexpr int kChannels = 64;
+// Jingle lengths become timer waits (length + 1000 ms); keep them where that sum cannot overflow.
+constexpr int32_t kMaxJingleMs = 3600 * 1000;
+
+// A configuration-built file name made usable here: "\" separators and letter case resolved
+// against what is on disk. A name that matches nothing is passed on, and its load fails.
+std::string DiskName(const std::string &name) {
+  const std::string found = Sys_Find_File(name);
+  return found.empty() ? Sys_Native_Path(name) : found;
+}
+
+IniFile ReadIni(const std::string &path) {
+  IniFile ini;
+  const std::string found = Sys_Find_File(path);
+  if (!found.empty()) ini.Load(found);
+  return ini;
+}
+
+void LoadJingle(Sound &s, Sample &jingle, const std::string &file, int32_t length_ms) {
+  if (jingle.handle) s.lib->SampleFree(jingle.handle);
+  jingle.handle = s.lib->SampleLoad(DiskName(file));
+  jingle.length_ms = std::clamp<int32_t>(length_ms, 0, kMaxJingleMs);
+}
+
+}  // namespace
+
+bool Snd_Init(Sound &s, const std::string &driver) {
+  int output_type = 0;
+  if (driver == kSoundDrivers[2]) {
+    s.sound_on = false;
+    if (s.store) s.store->WriteInteger("SoundMode", 2);
+  } else if (driver == kSoundDrivers[1]) {
+    s.sound_on = true;
+    if (s.store) s.store->WriteInteger("SoundMode", 1);
+    output_type = 1;
+  } else if (driver == kSoundDrivers[0]) {
+    s.sound_on = true;
+    if (s.store) s.store->WriteInteger("SoundMode", 0);
+    output_type = 2;
+  } else {
+    s.sound_on = false;  // not a driver of the list: stay silent, store nothing
+  }
+  if (!s.sound_on || !s.lib || !s.cfg) return true;
+
+  s.lib->Init(kMixRate, kChannels);
+  s.lib->SetOutput(output_type);
+
+  const IniFile ini = ReadIni(s.cfg->MainIni());
+  const std::string &res = s.cfg->resources_path;
+  const std::string stage_file = ini.ReadString("Sound", res + "StageFileName", res + "snd_stage.wav");
+  const std::string start_file = ini.ReadString("Sound", res + "StartFileName", res + "snd_start.wav");
+  LoadJingle(s, s.stage_new_sound, stage_file, ini.ReadInteger("Sound", "StageDuration", 1000));
+  LoadJingle(s, s.game_start_sound, start_file, ini.ReadInteger("Sound", "StartDuration", 1000));
+  return s.stage_new_sound.handle != nullptr;
+}
+
+void Snd_Load_Bank(Sound &s, int32_t stage_number) {
+  if (!s.lib || !s.cfg) return;
+  const std::string &path = s.cfg->Stage(stage_number).path;
+  const IniFile ini = ReadIni(s.cfg->InProgramFolder(path) + "Config.ini");
+  SampleHandle replaced[9] = {};
+  for (int m = 1; m <= 8; ++m) {
+    const std::string name = ini.ReadString("Sound" + std::to_string(m), "Filename", "beep.wav");
+    replaced[m] = s.bank[m];
+    s.bank[m] = s.lib->SampleLoad(DiskName(path + name));
+  }
+  // The replaced samples are never played again; release them so a long run of stages does not
+  // pile up samples. (A sound still sounding is left to finish by the library.)
+  for (int m = 1; m <= 8; ++m)
+    if (replaced[m]) s.lib->SampleFree(replaced[m]);
+}
+
+void Snd_Play(Sound &s, SampleHandle sample) {
+  if (s.sound_on && s.lib && sample) s.lib->Play(sample);
+}
+
+void Snd_Silence(Sound &s) {
+  if (s.sound_on && s.lib) s.lib->StopAll();
+}
+
+void Snd_Shutdown(Sound &s) {
+  if (!s.lib) return;
+  s.lib->SampleFree(s.stage_new_sound.handle);
+  s.lib->SampleFree(s.game_start_sound.handle);
+  for (int m = 1; m <= 8; ++m) s.lib->SampleFree(s.bank[m]);
+  s.lib->Close();
+  // Nothing reaches the closed library any more.
+  s.stage_new_sound.handle = nullptr;
+  s.game_start_sound.handle = nullptr;
+  std::fill(std::begin(s.bank), std::end(s.bank), nullptr);
+  s.sound_on = false;
+  s.lib = nullptr;
+}

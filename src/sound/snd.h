@@ -19,8 +19,8 @@ struct Sound {
   Store *store = nullptr;
   const Config *cfg = nullptr;
   bool sound_on = false;
-  Sample stage_new_sound;      // stage jingle
-  Sample game_start_sound;     // game-start jingle
+  Sample stage_new_sound;      // stage jingle; length_ms 0 .. 3600000
+  Sample game_start_sound;     // game-start jingle; length_ms 0 .. 3600000
   SampleHandle bank[9] = {};   // sound 1 .. 8 of the stage last loaded
 };
 
@@ -30,11 +30,11 @@ extern const char *const kSoundDrivers[3];
 // Starts output with the chosen driver text and loads the jingles; false exactly when a driver
 // was chosen and the stage jingle could not be loaded.
 bool Snd_Init(Sound &s, const std::string &driver);
-// Loads the eight sounds of stage n (whether or not sound is on).
+// Loads the eight sounds of stage n (whether or not sound is on) and frees the replaced ones.
 void Snd_Load_Bank(Sound &s, int32_t stage_number);
-// Plays sample once on a free channel when sound is on.
+// Plays sample once on a free channel when sound is on; a null sample plays nothing.
 void Snd_Play(Sound &s, SampleHandle sample);
 // Stops every playing sound when sound is on.
 void Snd_Silence(Sound &s);
-// Frees the jingles and the bank and closes the library.
+// Frees the jingles and the bank, closes the library and lets go of it.
 void Snd_Shutdown(Sound &s);

@@ -1,0 +1,259 @@
+// The SDL2_mixer sound library on SDL's disk audio driver: what is played reaches the output
+// file, stop-all silences it, bad files give null handles, and a missing output is survived.
+#define SDL_MAIN_HANDLED
+#include <SDL.h>
+#include <SDL_mixer.h>
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <cstdint>
+#include <cstdlib>
+#include <cstring>
+#include <fstream>
+#include <memory>
+#include <sstream>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "app/config.h"
+#include "platform/soundlib.h"
+#include "sound/snd.h"
+#include "test_support.h"
+
+namespace {
+
+void Sleep(int ms) { std::this_thread::sleep_for(std::chrono::milliseconds(ms)); }
+
+void Put16(std::string &s, uint16_t v) {
+  s += static_cast<char>(v & 0xff);
+  s += static_cast<char>(v >> 8);
+}
+void Put32(std::string &s, uint32_t v) {
+  Put16(s, static_cast<uint16_t>(v & 0xffff));
+  Put16(s, static_cast<uint16_t>(v >> 16));
+}
+
+// A mono 16-bit wave file at 22050 Hz holding a square wave of ms milliseconds.
+std::string Square_Wave(int ms, uint16_t channels = 1) {
+  const uint32_t frames = 22050u * static_cast<uint32_t>(ms) / 1000u;
+  std::string pcm;
+  for (uint32_t i = 0; i < frames; ++i)
+    for (int c = 0; c < channels; ++c) Put16(pcm, static_cast<uint16_t>((i / 25) % 2 ? 12000 : -12000));
+  std::string w = "RIFF";
+  Put32(w, static_cast<uint32_t>(36 + pcm.size()));
+  w += "WAVEfmt ";
+  Put32(w, 16);
+  Put16(w, 1);  // PCM
+  Put16(w, channels);
+  Put32(w, 22050);
+  Put32(w, 22050u * 2u * channels);
+  Put16(w, static_cast<uint16_t>(2 * channels));
+  Put16(w, 16);
+  w += "data";
+  Put32(w, static_cast<uint32_t>(pcm.size()));
+  return w + pcm;
+}
+
+struct SdlSoundTest : ::testing::Test {
+  TempDir dir;
+  std::string out_file;
+  std::unique_ptr<SoundLib> lib;
+
+  void SetUp() override {
+    out_file = dir.path + "out.raw";
+    setenv("SDL_AUDIODRIVER", "disk", 1);
+    setenv("SDL_DISKAUDIOFILE", out_file.c_str(), 1);
+    lib = Plat_Create_SoundLib();
+  }
+  void TearDown() override {
+    lib.reset();
+    unsetenv("SDL_AUDIODRIVER");
+    unsetenv("SDL_DISKAUDIOFILE");
+  }
+  std::string File(const std::string &name, const std::string &content) {
+    dir.Write(name, content);
+    return dir.path + name;
+  }
+  SampleHandle Start_With(const std::string &wave, int output_type = 2) {
+    lib->Init(22050, 64);
+    lib->SetOutput(output_type);
+    return lib->SampleLoad(File("s.wav", wave));
+  }
+  // Waits until every channel has been mixed to its end, and a little more for the writing.
+  static void Wait_Until_Quiet() {
+    for (int i = 0; i < 500 && Mix_Playing(-1) > 0; ++i) Sleep(10);
+    Sleep(100);
+  }
+  // The output written so far as 16-bit samples, after closing so that all of it is on disk.
+  std::vector<int16_t> Output() {
+    lib->Close();
+    std::ifstream in(out_file, std::ios::binary);
+    std::stringstream ss;
+    ss << in.rdbuf();
+    const std::string raw = ss.str();
+    std::vector<int16_t> v(raw.size() / 2);
+    std::memcpy(v.data(), raw.data(), v.size() * 2);
+    return v;
+  }
+};
+
+// Output is 16-bit stereo at 22050 Hz: 44100 samples a second.
+constexpr size_t kSamplesPerSecond = 44100;
+
+TEST_F(SdlSoundTest, APlayedSampleIsHeard) {
+  SampleHandle s = Start_With(Square_Wave(250));
+  ASSERT_NE(s, nullptr);
+  int freq = 0, channels = 0;
+  Uint16 format = 0;
+  ASSERT_EQ(Mix_QuerySpec(&freq, &format, &channels), 1);
+  EXPECT_EQ(freq, 22050);
+  EXPECT_EQ(format, AUDIO_S16SYS);
+  EXPECT_EQ(channels, 2);
+  lib->Play(s);
+  Wait_Until_Quiet();
+  const std::vector<int16_t> out = Output();
+  size_t loud = 0;
+  for (int16_t v : out) loud += (v > 6000 || v < -6000);
+  // About a quarter of a second of the square wave, on both output channels.
+  EXPECT_GT(loud, kSamplesPerSecond / 8) << "samples written: " << out.size();
+}
+
+TEST_F(SdlSoundTest, StopAllSilencesEverySoundAndOutputGoesOn) {
+  SampleHandle s = Start_With(Square_Wave(10000));
+  ASSERT_NE(s, nullptr);
+  lib->Play(s);
+  lib->Play(s);
+  Sleep(300);
+  lib->StopAll();
+  Sleep(800);
+  const std::vector<int16_t> out = Output();
+  size_t first = out.size(), last = 0;
+  for (size_t i = 0; i < out.size(); ++i)
+    if (out[i] != 0) {
+      if (first == out.size()) first = i;
+      last = i;
+    }
+  ASSERT_LT(first, out.size()) << "nothing was heard";
+  // The ten-second sound ended early, and silence followed it.
+  EXPECT_LT(last - first, 5 * kSamplesPerSecond);
+  EXPECT_GT(out.size() - last, kSamplesPerSecond / 10);
+}
+
+TEST_F(SdlSoundTest, PlaysGoToFreeChannelsAndAreDroppedWhenAllAreBusy) {
+  SampleHandle s = Start_With(Square_Wave(3000));
+  ASSERT_NE(s, nullptr);
+  for (int i = 0; i < 70; ++i) lib->Play(s);
+  EXPECT_EQ(Mix_Playing(-1), 64);
+  EXPECT_EQ(Mix_Playing(0), 1);  // the first sound was not cut for a later one
+}
+
+TEST_F(SdlSoundTest, FreeingASoundingSampleLetsItFinish) {
+  SampleHandle s = Start_With(Square_Wave(3000));
+  ASSERT_NE(s, nullptr);
+  lib->Play(s);
+  lib->SampleFree(s);
+  EXPECT_EQ(Mix_Playing(-1), 1);
+  lib->Play(s);  // a freed handle is never played
+  EXPECT_EQ(Mix_Playing(-1), 1);
+}
+
+TEST_F(SdlSoundTest, BadFilesGiveNullWithoutHarm) {
+  lib->Init(22050, 64);
+  lib->SetOutput(1);  // the environment's driver wins over the alternative output
+  ASSERT_NE(lib->SampleLoad(File("good.wav", Square_Wave(50, 2))), nullptr);
+
+  std::string zero_channels = Square_Wave(50);
+  zero_channels[22] = 0;  // fmt channel count
+  std::string bad_rate = Square_Wave(50);
+  bad_rate.replace(24, 4, std::string(4, '\0'));  // fmt sample rate 0
+  std::string random(4000, '\0');
+  for (size_t i = 0; i < random.size(); ++i) random[i] = static_cast<char>((i * 7919u) >> 3);
+  std::string not_wave = Square_Wave(50);
+  not_wave.replace(0, 4, "OggS");
+
+  const std::vector<std::string> bad = {
+      File("empty.wav", ""),
+      File("text.wav", "[Sound1]\nFilename=beep.wav\n"),
+      File("header-only.wav", Square_Wave(50).substr(0, 12)),
+      File("zero-channels.wav", zero_channels),
+      File("zero-rate.wav", bad_rate),
+      File("random.wav", random),
+      File("other-format.wav", not_wave),
+      dir.path + "missing.wav",
+      dir.path,  // a folder
+  };
+  for (const std::string &f : bad) {
+    SampleHandle h = lib->SampleLoad(f);
+    EXPECT_EQ(h, nullptr) << f;
+    lib->Play(h);
+    lib->SampleFree(h);
+  }
+  lib->Close();
+  lib->Close();
+}
+
+TEST_F(SdlSoundTest, WithoutAnOutputTheGameGoesOnSilentlyAndFilesAreStillChecked) {
+  // Never started, as with sound switched off: loads give null and nothing else happens.
+  const std::string good = File("a.wav", Square_Wave(50));
+  EXPECT_EQ(lib->SampleLoad(good), nullptr);
+  lib->Play(nullptr);
+  lib->StopAll();
+  lib->SampleFree(nullptr);
+  lib->Close();
+
+  // Started on a machine where no output can be opened.
+  setenv("SDL_AUDIODRIVER", "no-such-output", 1);
+  lib->Init(22050, 64);
+  lib->SetOutput(2);
+  SampleHandle h = lib->SampleLoad(good);
+  EXPECT_NE(h, nullptr);  // a good jingle is not reported as missing
+  EXPECT_EQ(lib->SampleLoad(dir.path + "missing.wav"), nullptr);
+  lib->Play(h);
+  lib->StopAll();
+  lib->Close();
+  EXPECT_FALSE(std::ifstream(out_file).good());  // nothing went to the disk output
+
+  // A later start with an output is heard again.
+  setenv("SDL_AUDIODRIVER", "disk", 1);
+  SampleHandle s = Start_With(Square_Wave(200));
+  ASSERT_NE(s, nullptr);
+  lib->Play(s);
+  Wait_Until_Quiet();
+  size_t loud = 0;
+  for (int16_t v : Output()) loud += (v != 0);
+  EXPECT_GT(loud, kSamplesPerSecond / 10);
+}
+
+// The sound layer and this library together, on a program folder written by the test.
+TEST_F(SdlSoundTest, TheSoundLayerPlaysAStageThroughTheLibrary) {
+  Config cfg;
+  cfg.program_folder = dir.path;
+  cfg.resources_path = dir.path + "Resources\\Common\\";
+  cfg.stage_count = 1;
+  cfg.stage_table[1].path = dir.path + "Resources\\Level1\\";
+  dir.Write("Resources/common/Snd_Stage.WAV", Square_Wave(100));
+  dir.Write("Resources/Level1/Config.ini", "[Sound1]\nFilename=tick.wav\n[Sound2]\nFilename=broken.wav\n");
+  dir.Write("Resources/Level1/tick.wav", Square_Wave(150));
+  dir.Write("Resources/Level1/broken.wav", "RIFF....WAVEjunk");
+  MemStore store;
+  Sound snd;
+  snd.lib = lib.get();
+  snd.store = &store;
+  snd.cfg = &cfg;
+  ASSERT_TRUE(Snd_Init(snd, "Microsoft DirectSound"));  // the start jingle is missing: not reported
+  EXPECT_EQ(snd.game_start_sound.handle, nullptr);
+  Snd_Load_Bank(snd, 1);
+  ASSERT_NE(snd.bank[1], nullptr);
+  EXPECT_EQ(snd.bank[2], nullptr);
+  EXPECT_EQ(snd.bank[3], nullptr);  // beep.wav is not there
+  Snd_Play(snd, snd.bank[1]);
+  Snd_Play(snd, snd.bank[2]);
+  Snd_Play(snd, snd.stage_new_sound.handle);
+  EXPECT_EQ(Mix_Playing(-1), 2);
+  Snd_Silence(snd);
+  EXPECT_EQ(Mix_Playing(-1), 0);
+  Snd_Shutdown(snd);
+}
+
+}  // namespace
