@@ -80,7 +80,8 @@ TSplashForm::TSplashForm(TForm1 &form1) : QWidget(&form1, Qt::Dialog | Qt::Custo
   pal.setColor(QPalette::Window, Qt::white);
   setPalette(pal);
 
-  error_box = [this](const QString &text) { App_Error_Box(this, text); };
+  // Off the screen (the direct path) the box must not be placed over this window.
+  error_box = [this](const QString &text) { App_Error_Box(isVisible() ? this : nullptr, text); };
   end_program = [] { QTimer::singleShot(0, qApp, &QCoreApplication::quit); };
   shell_open = Plat_Shell_Open;
 
