@@ -1,8 +1,10 @@
-// Program entry: creates the game window, then runs the event loop until the program ends.
+// Program entry: creates the windows in their fixed order (game window, then the splash window,
+// whose creation reads what the game window's creation stored), then runs the event loop until the
+// program ends.
 #include <QApplication>
-#include <QTimer>
 
 #include "app/form1.h"
+#include "app/splash.h"
 #include "display/vid.h"
 
 int main(int argc, char **argv) {
@@ -15,14 +17,15 @@ int main(int argc, char **argv) {
 
   TForm1 form1;
   const bool ok = form1.FormCreate();
+  // A start-up failure was reported and the end of the program is on its way: no splash, no game.
   if (!ok) return app.exec();
 
-  // Until the splash window takes over the start: bring the window on screen and start the clock.
-  QObject::connect(&form1, &TForm1::FirstActivation, [&form1] {
-    form1.CenterOnScreen();
-    form1.game.game_mode = kModeClock;
-    Gam_Set_Mode(form1.game);
-  });
+  // The about and key settings windows are created here, between the game and splash windows.
+  TSplashForm splash(form1);
+  splash.FormCreate();
+  // At the game window's first activation the splash window comes up (unless its creation took
+  // the direct path and started the clock already).
+  QObject::connect(&form1, &TForm1::FirstActivation, &splash, &TSplashForm::ShowSplash);
   form1.show();
   form1.activateWindow();
   return app.exec();

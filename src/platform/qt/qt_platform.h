@@ -40,7 +40,7 @@ class QtScreen : public Screen {
 // The label fonts of the stage intro screen: Arial (or its metric twin) at a character height.
 class QFont;
 QFont Plat_Font(Font font);
-// The Windows virtual-key code of a key event, or 0 for keys the game cannot bind.
+// The Windows virtual-key code of a key event (the bindable keys, Enter 13 and Esc 27), or 0.
 uint16_t Plat_Virtual_Key(const QKeyEvent *e);
 // Opens a file or an address with the desktop's default program; failures are silent.
 void Plat_Shell_Open(const std::string &what);

@@ -56,6 +56,10 @@ uint16_t Plat_Virtual_Key(const QKeyEvent *e) {
     case Qt::Key_Control: return 17;
     case Qt::Key_Shift: return 16;
     case Qt::Key_Space: return 32;
+    // Enter (main keyboard or keypad) and Esc are not bindable; the splash window reads them.
+    case Qt::Key_Return:
+    case Qt::Key_Enter: return 13;
+    case Qt::Key_Escape: return 27;
     default: break;
   }
   // With shift held a digit key reports its shifted symbol; the key is still the digit key

@@ -1,0 +1,145 @@
+// The game window's keyboard and mouse: Qt key events become the key codes of the key table,
+// auto-repeat reaches the press routines only, and a left-button press on a face captures the
+// mouse until its release.
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QKeyEvent>
+#include <QMouseEvent>
+#include <memory>
+
+#include "app/form1.h"
+
+namespace {
+
+struct GameWindow {
+  VirtualClock clock;  // outlives the game's timers
+  FixedScreen screen{1024, 768};
+  MemStore *store = nullptr;
+  TForm1 form1;
+  GameWindow() {
+    auto s = std::make_unique<MemStore>();
+    store = s.get();
+    form1.store = std::move(s);
+    form1.cfg.program_folder = "/nonexistent-ktusko/";
+    form1.snd.store = store;
+    Game &g = form1.game;
+    g.cfg = &form1.cfg;
+    g.snd = &form1.snd;
+    g.store = store;
+    g.screen = &screen;
+    g.timers = &clock;
+    Gam_Create(g);
+    for (int i = 0; i < el::COUNT; ++i)
+      if (std::string(Lcd_Name(static_cast<el::Id>(i))).rfind("btn_", 0) == 0)
+        Lcd_Set_Picture(g.lcd, static_cast<el::Id>(i), std::make_shared<Picture>());
+    g.game_mode = kModeClock;
+    Gam_Set_Mode(g);
+  }
+  void Bindings() { Inp_Load_Bindings(form1.controls, *store); }
+  void Key(QEvent::Type type, int key, Qt::KeyboardModifiers mods = Qt::NoModifier, bool repeat = false,
+           const QString &text = QString()) {
+    QKeyEvent e(type, key, mods, text, repeat);
+    QApplication::sendEvent(&form1, &e);
+  }
+  void Mouse(QEvent::Type type, QPoint at, Qt::MouseButton button) {
+    const Qt::MouseButtons held = type == QEvent::MouseButtonRelease ? Qt::NoButton : Qt::MouseButtons(button);
+    QMouseEvent e(type, QPointF(at), QPointF(at), button, held, Qt::NoModifier);
+    QApplication::sendEvent(&form1, &e);
+  }
+  bool Pressed(el::Id face, el::Id pressed) const { return form1.game.lcd.e[face].pic == form1.game.lcd.e[pressed].pic; }
+  int32_t Mode() const { return form1.game.game_mode; }
+};
+
+}  // namespace
+
+TEST(GameWindowKeys, AutoRepeatGivesPressesButOnlyTheRealRelease) {
+  GameWindow w;
+  w.Bindings();
+  w.Key(QEvent::KeyPress, Qt::Key_1, Qt::NoModifier, false, "1");
+  EXPECT_EQ(w.Mode(), kModeGameAHeld);
+  // The X server sends release + press for every repeat, both marked as auto-repeat.
+  for (int i = 0; i < 5; ++i) {
+    w.Key(QEvent::KeyRelease, Qt::Key_1, Qt::NoModifier, true, "1");
+    EXPECT_EQ(w.Mode(), kModeGameAHeld) << "an auto-repeat release reached the game";
+    w.Key(QEvent::KeyPress, Qt::Key_1, Qt::NoModifier, true, "1");
+    EXPECT_TRUE(w.Pressed(el::btn_game_a_top, el::btn_game_a_pressed));
+  }
+  w.Key(QEvent::KeyRelease, Qt::Key_1, Qt::NoModifier, false, "1");
+  EXPECT_EQ(w.Mode(), kModeGameA);
+}
+
+TEST(GameWindowKeys, OnlyTheMainKeyboardDigitsAndLettersInAnyCase) {
+  GameWindow w;
+  w.store->values["Key4"] = "11";  // Up on 'A'
+  w.Bindings();
+  // The keypad's 1 is another key.
+  w.Key(QEvent::KeyPress, Qt::Key_1, Qt::KeypadModifier, false, "1");
+  EXPECT_EQ(w.Mode(), kModeClock);
+  // Shift held: the digit key reports its symbol, and is still the digit key.
+  w.Key(QEvent::KeyPress, Qt::Key_Exclam, Qt::ShiftModifier, false, "!");
+  EXPECT_EQ(w.Mode(), kModeGameAHeld);
+  w.Key(QEvent::KeyRelease, Qt::Key_Exclam, Qt::ShiftModifier, false, "!");
+  EXPECT_EQ(w.Mode(), kModeGameA);
+  // A letter with or without shift (or caps lock) is the same key.
+  w.Key(QEvent::KeyPress, Qt::Key_A, Qt::NoModifier, false, "a");
+  EXPECT_TRUE(w.Pressed(el::btn_move_up_top, el::btn_move_up_pressed));
+  w.Key(QEvent::KeyRelease, Qt::Key_A, Qt::NoModifier, false, "a");
+  EXPECT_FALSE(w.Pressed(el::btn_move_up_top, el::btn_move_up_pressed));
+  w.Key(QEvent::KeyPress, Qt::Key_A, Qt::ShiftModifier, false, "A");
+  EXPECT_TRUE(w.Pressed(el::btn_move_up_top, el::btn_move_up_pressed));
+  // Ctrl (Jump by default), whatever other modifier is down.
+  w.Key(QEvent::KeyPress, Qt::Key_Control, Qt::ControlModifier | Qt::AltModifier);
+  EXPECT_TRUE(w.Pressed(el::btn_jump_top, el::btn_jump_pressed));
+}
+
+TEST(GameWindowKeys, KeyCodesOfTheBindableKeys) {
+  struct Case {
+    int key;
+    Qt::KeyboardModifiers mods;
+    uint16_t vk;
+  } cases[] = {
+      {Qt::Key_0, Qt::NoModifier, 48},      {Qt::Key_9, Qt::NoModifier, 57},       {Qt::Key_Z, Qt::NoModifier, 90},
+      {Qt::Key_Up, Qt::NoModifier, 38},     {Qt::Key_Down, Qt::NoModifier, 40},    {Qt::Key_Left, Qt::NoModifier, 37},
+      {Qt::Key_Right, Qt::NoModifier, 39},  {Qt::Key_Alt, Qt::AltModifier, 18},    {Qt::Key_Control, Qt::NoModifier, 17},
+      {Qt::Key_Shift, Qt::ShiftModifier, 16}, {Qt::Key_Space, Qt::NoModifier, 32}, {Qt::Key_Return, Qt::NoModifier, 13},
+      {Qt::Key_Enter, Qt::KeypadModifier, 13}, {Qt::Key_Escape, Qt::NoModifier, 27},
+      {Qt::Key_5, Qt::KeypadModifier, 0},   {Qt::Key_F1, Qt::NoModifier, 0},       {Qt::Key_Tab, Qt::NoModifier, 0},
+      {Qt::Key_ParenRight, Qt::ShiftModifier, 48},
+  };
+  for (const Case &c : cases) {
+    QKeyEvent e(QEvent::KeyPress, c.key, c.mods);
+    EXPECT_EQ(Plat_Virtual_Key(&e), c.vk) << "Qt key " << c.key;
+  }
+}
+
+TEST(GameWindowMouse, LeftPressCapturesUntilReleaseOtherButtonsDoNothing) {
+  GameWindow w;
+  w.Bindings();
+  Lcd &lcd = w.form1.game.lcd;
+  Lcd_Set_Rect(lcd, el::btn_jump_top, Rect{100, 100, 50, 40});
+  Lcd_Set_Visible(lcd, el::btn_jump_top, true);
+  Lcd_Set_Rect(lcd, el::btn_time_top, Rect{300, 100, 50, 40});
+  Lcd_Set_Visible(lcd, el::btn_time_top, true);
+  // Right and middle buttons on a face: nothing.
+  for (Qt::MouseButton b : {Qt::RightButton, Qt::MiddleButton}) {
+    w.Mouse(QEvent::MouseButtonPress, QPoint(110, 110), b);
+    EXPECT_FALSE(w.Pressed(el::btn_jump_top, el::btn_jump_pressed));
+    w.Mouse(QEvent::MouseButtonRelease, QPoint(110, 110), b);
+  }
+  // Pressed on Jump, released elsewhere (over Time): Jump's release routine.
+  w.Mouse(QEvent::MouseButtonPress, QPoint(110, 110), Qt::LeftButton);
+  EXPECT_TRUE(w.Pressed(el::btn_jump_top, el::btn_jump_pressed));
+  w.Mouse(QEvent::MouseButtonRelease, QPoint(310, 110), Qt::LeftButton);
+  EXPECT_FALSE(w.Pressed(el::btn_jump_top, el::btn_jump_pressed));
+  EXPECT_EQ(w.Mode(), kModeClock);  // Time was not touched
+  // A press beside every face does nothing.
+  w.Mouse(QEvent::MouseButtonPress, QPoint(5, 5), Qt::LeftButton);
+  w.Mouse(QEvent::MouseButtonRelease, QPoint(310, 110), Qt::LeftButton);
+  EXPECT_EQ(w.Mode(), kModeClock);
+  // Time by mouse: down freezes, up restarts the clock.
+  w.Mouse(QEvent::MouseButtonPress, QPoint(320, 120), Qt::LeftButton);
+  EXPECT_EQ(w.Mode(), kModeTimeHeld);
+  w.Mouse(QEvent::MouseButtonRelease, QPoint(900, 700), Qt::LeftButton);
+  EXPECT_EQ(w.Mode(), kModeClock);
+}

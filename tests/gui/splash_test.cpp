@@ -1,0 +1,278 @@
+// The splash window over a game window that runs on the virtual clock with a fixed screen and an
+// in-memory store; message boxes, the end of the program and the desktop shell are recorded.
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QMouseEvent>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "app/form1.h"
+#include "app/splash.h"
+
+namespace {
+
+// A sound library whose loads all fail: the stage jingle is missing.
+class NoFilesSoundLib : public SoundLib {
+ public:
+  bool Init(int, int) override { return true; }
+  bool SetOutput(int) override { return true; }
+  SampleHandle SampleLoad(const std::string &) override { return nullptr; }
+  void Play(SampleHandle) override {}
+  void StopAll() override {}
+  void SampleFree(SampleHandle) override {}
+  void Close() override {}
+};
+
+struct Rig {
+  // The clock outlives the game window's timers.
+  VirtualClock clock;
+  FixedScreen screen{1024, 768};
+  NoFilesSoundLib no_files;
+  TForm1 form1;
+  MemStore *store = nullptr;
+  std::unique_ptr<TSplashForm> splash;
+  std::vector<QString> boxes;
+  int ends = 0;
+  std::vector<std::string> opened;
+
+  Rig() {
+    auto s = std::make_unique<MemStore>();
+    store = s.get();
+    form1.store = std::move(s);
+    form1.cfg.program_folder = "/nonexistent-ktusko/";
+    form1.cfg.resources_path = "Resources\\Common\\";
+    form1.snd.store = store;
+    form1.snd.cfg = &form1.cfg;
+    Game &g = form1.game;
+    g.cfg = &form1.cfg;
+    g.snd = &form1.snd;
+    g.store = store;
+    g.screen = &screen;
+    g.timers = &clock;
+    Gam_Create(g);
+  }
+  ~Rig() { form1.snd.lib = nullptr; }
+
+  TSplashForm &Create() {
+    splash = std::make_unique<TSplashForm>(form1);
+    splash->error_box = [this](const QString &text) { boxes.push_back(text); };
+    splash->end_program = [this] { ++ends; };
+    splash->shell_open = [this](const std::string &what) { opened.push_back(what); };
+    splash->FormCreate();
+    return *splash;
+  }
+  bool Has(const std::string &name) const { return store->values.count(name) != 0; }
+  std::string Value(const std::string &name) const { return Has(name) ? store->values.at(name) : "<none>"; }
+};
+
+// A key press as the keyboard delivers it to the focused element.
+void Key(QWidget *target, int qt_key, const QString &text = QString()) {
+  QKeyEvent press(QEvent::KeyPress, qt_key, Qt::NoModifier, text);
+  QApplication::sendEvent(target, &press);
+}
+
+void Click(QWidget *target) {
+  const QPointF at(5, 5);
+  QMouseEvent press(QEvent::MouseButtonPress, at, target->mapToGlobal(at), Qt::LeftButton, Qt::LeftButton,
+                    Qt::NoModifier);
+  QApplication::sendEvent(target, &press);
+  QMouseEvent release(QEvent::MouseButtonRelease, at, target->mapToGlobal(at), Qt::LeftButton, Qt::NoButton,
+                      Qt::NoModifier);
+  QApplication::sendEvent(target, &release);
+}
+
+bool PlayShown(const TSplashForm &s) {
+  EXPECT_NE(s.btn_play->isVisibleTo(&s), s.btn_play_disabled->isVisibleTo(&s)) << "exactly one Play is shown";
+  return s.btn_play->isVisibleTo(&s) && s.btn_play->isEnabled();
+}
+
+}  // namespace
+
+TEST(Splash, FirstStartAsksForADriverWithPlayGreyed) {
+  Rig r;
+  TSplashForm &s = r.Create();
+  EXPECT_EQ(s.windowTitle(), "About this game...");
+  EXPECT_EQ(s.size(), QSize(460, 420));
+  EXPECT_EQ(s.la_game_title->text(), "Kellup Tusko Lumo Special Edition");
+  EXPECT_EQ(s.la_version->text(), "Version 5.00 * Final *");
+  EXPECT_TRUE(s.la_release_date->text().startsWith("Released by "));
+  EXPECT_TRUE(s.la_release_date->text().endsWith(" on 24th December, 2017"));
+  ASSERT_EQ(s.cb_sound->count(), 3);
+  EXPECT_EQ(s.cb_sound->itemText(0), "Microsoft DirectSound");
+  EXPECT_EQ(s.cb_sound->itemText(1), "Windows MultiMedia");
+  EXPECT_EQ(s.cb_sound->itemText(2), "(no sound)");
+  EXPECT_EQ(s.cb_sound->currentIndex(), -1);
+  EXPECT_TRUE(s.chb_splashscreen->isChecked());
+  EXPECT_FALSE(PlayShown(s));
+  EXPECT_EQ(s.btn_play_disabled->toolTip(), "please select sound driver first");
+  // Centred on the screen, waiting for the game window's first activation.
+  EXPECT_EQ(s.pos(), QPoint((1024 - 460) / 2, (768 - 420) / 2));
+  EXPECT_TRUE(r.form1.splash_pending);
+  EXPECT_FALSE(s.isVisible());
+
+  // Enter and '1' do nothing without a driver; nor does a click on the grey Play.
+  Key(s.cb_sound, Qt::Key_Return);
+  Key(s.cb_sound, Qt::Key_1, "1");
+  Key(s.chb_splashscreen, Qt::Key_Enter);
+  Click(s.btn_play_disabled);
+  EXPECT_FALSE(r.Has("SoundMode"));
+  EXPECT_FALSE(r.Has("SplashScreen"));
+  EXPECT_EQ(r.form1.game.game_mode, kModeTimeHeld);
+  EXPECT_TRUE(r.boxes.empty());
+  EXPECT_EQ(r.ends, 0);
+
+  // Choosing a driver brings the blue Play.
+  s.cb_sound->setCurrentIndex(1);
+  EXPECT_TRUE(PlayShown(s));
+}
+
+TEST(Splash, NoSoundAndEnterStartsTheClock) {
+  Rig r;
+  TSplashForm &s = r.Create();
+  s.ShowSplash();
+  s.cb_sound->setCurrentIndex(2);
+  Key(s.cb_sound, Qt::Key_Return);
+  EXPECT_EQ(r.Value("SoundMode"), "2");
+  EXPECT_EQ(r.Value("SplashScreen"), "1");
+  EXPECT_EQ(r.form1.game.game_mode, kModeClock);
+  EXPECT_TRUE(r.form1.game.Timer_Clock->Enabled());
+  EXPECT_FALSE(s.isVisible());
+  EXPECT_TRUE(r.boxes.empty());
+  EXPECT_EQ(r.ends, 0);
+  // The game window covers the screen (the offscreen platform's screen here).
+  EXPECT_EQ(r.form1.pos(), QPoint(0, 0));
+  // The clock runs: test picture after 1 ms.
+  r.clock.Advance(1);
+  EXPECT_EQ(r.form1.game.clock_phase, 2);
+  // A second Enter (a repeat reaching the hidden window) does not play again.
+  const int writes = r.store->writes;
+  Key(s.cb_sound, Qt::Key_Return);
+  EXPECT_EQ(r.store->writes, writes);
+}
+
+TEST(Splash, ClearedCheckBoxAndOneKeyStoreTheSplashOff) {
+  Rig r;
+  TSplashForm &s = r.Create();
+  s.cb_sound->setCurrentIndex(2);
+  s.chb_splashscreen->setChecked(false);
+  bool stored = true;
+  QObject::connect(&s, &TSplashForm::SplashScreenStored, [&](bool on) { stored = on; });
+  Key(s.cb_sound, Qt::Key_1, "1");
+  EXPECT_EQ(r.Value("SplashScreen"), "0");
+  EXPECT_FALSE(stored);
+  EXPECT_FALSE(s.SplashChecked());
+  EXPECT_EQ(r.form1.game.game_mode, kModeClock);
+}
+
+TEST(Splash, StoredDriverWithSplashOffTakesTheDirectPath) {
+  Rig r;
+  r.store->values["SoundMode"] = "2";
+  r.store->values["SplashScreen"] = "0";
+  TSplashForm &s = r.Create();
+  EXPECT_FALSE(r.form1.splash_pending);
+  EXPECT_EQ(r.form1.game.game_mode, kModeClock);
+  EXPECT_EQ(s.pos(), QPoint(-460, -420));
+  EXPECT_FALSE(s.isVisible());
+  EXPECT_EQ(r.Value("SplashScreen"), "0");
+  EXPECT_TRUE(r.boxes.empty());
+}
+
+TEST(Splash, StoredDriverOutsideTheListShowsTheSplash) {
+  for (const char *bad : {"7", "-1", "abc", "3"}) {
+    Rig r;
+    r.store->values["SoundMode"] = bad;
+    r.store->values["SplashScreen"] = "0";
+    TSplashForm &s = r.Create();
+    EXPECT_EQ(s.cb_sound->currentIndex(), -1) << bad;
+    EXPECT_FALSE(s.chb_splashscreen->isChecked()) << bad;
+    EXPECT_TRUE(r.form1.splash_pending) << bad;
+    EXPECT_EQ(r.form1.game.game_mode, kModeTimeHeld) << bad;
+    EXPECT_FALSE(PlayShown(s));
+  }
+  // A stored driver with the splash on: selected, Play ready, the window still shown.
+  Rig r;
+  r.store->values["SoundMode"] = "1";
+  TSplashForm &s = r.Create();
+  EXPECT_EQ(s.cb_sound->currentIndex(), 1);
+  EXPECT_TRUE(PlayShown(s));
+  EXPECT_TRUE(r.form1.splash_pending);
+}
+
+TEST(Splash, EscEndsTheProgramWithoutWriting) {
+  Rig r;
+  TSplashForm &s = r.Create();
+  s.cb_sound->setCurrentIndex(0);
+  Key(s.cb_sound, Qt::Key_Escape);
+  EXPECT_EQ(r.ends, 1);
+  EXPECT_FALSE(r.Has("SoundMode"));
+  EXPECT_FALSE(r.Has("SplashScreen"));
+  EXPECT_EQ(r.form1.game.game_mode, kModeTimeHeld);
+}
+
+TEST(Splash, SmallScreenIsRefused) {
+  Rig r;
+  r.screen.SetSize(1280, 720);
+  TSplashForm &s = r.Create();
+  s.cb_sound->setCurrentIndex(2);
+  Click(s.btn_play);
+  ASSERT_EQ(r.boxes.size(), 1u);
+  EXPECT_EQ(r.boxes[0],
+            "Your screen resolution is below the minimum required 1024x768.\r\n\r\n"
+            "Please increase your screen resolution and restart the game.");
+  EXPECT_EQ(r.ends, 1);
+  EXPECT_EQ(r.Value("SoundMode"), "2");  // written at the start of the action
+  EXPECT_FALSE(r.Has("SplashScreen"));
+  EXPECT_EQ(r.form1.game.game_mode, kModeTimeHeld);
+  // Too narrow is refused as well.
+  Rig narrow;
+  narrow.screen.SetSize(1000, 800);
+  narrow.store->values["SoundMode"] = "2";
+  narrow.store->values["SplashScreen"] = "0";
+  narrow.Create();
+  EXPECT_EQ(narrow.boxes.size(), 1u);
+  EXPECT_EQ(narrow.ends, 1);
+  EXPECT_EQ(narrow.form1.game.game_mode, kModeTimeHeld);
+}
+
+TEST(Splash, MissingStageJingleIsReportedAndTheChoiceForgotten) {
+  Rig r;
+  r.form1.snd.lib = &r.no_files;
+  TSplashForm &s = r.Create();
+  s.cb_sound->setCurrentIndex(0);
+  s.chb_splashscreen->setChecked(false);
+  Key(s.cb_sound, Qt::Key_Enter);
+  ASSERT_EQ(r.boxes.size(), 1u);
+  EXPECT_EQ(r.boxes[0], "Sound folder unproperly installed. Please reinstall the game.");
+  EXPECT_EQ(r.ends, 1);
+  EXPECT_EQ(r.Value("SoundMode"), "-1");
+  EXPECT_EQ(r.Value("SplashScreen"), "1");
+  EXPECT_EQ(r.form1.game.game_mode, kModeTimeHeld);
+}
+
+TEST(Splash, LinksOpenTheStudiosAddresses) {
+  Rig r;
+  TSplashForm &s = r.Create();
+  Click(s.la_website_2);
+  Click(s.la_email_2);
+  Click(s.btn_paypal);
+  ASSERT_EQ(r.opened.size(), 3u);
+  EXPECT_EQ(r.opened[0], "http://www.zandrel.example/");
+  EXPECT_EQ(r.opened[1], "mailto:ktusko@zandrel.example");
+  EXPECT_EQ(r.opened[2], kSplashDonatePage);
+  EXPECT_EQ(s.la_website_2->text().toStdString(), kSplashWebsite);
+  EXPECT_EQ(s.la_email_2->text().toStdString(), kSplashEmail);
+  // A right click is no click.
+  QMouseEvent press(QEvent::MouseButtonPress, QPointF(5, 5), QPointF(5, 5), Qt::RightButton, Qt::RightButton,
+                    Qt::NoModifier);
+  QApplication::sendEvent(s.la_website_2, &press);
+  QMouseEvent release(QEvent::MouseButtonRelease, QPointF(5, 5), QPointF(5, 5), Qt::RightButton, Qt::NoButton,
+                      Qt::NoModifier);
+  QApplication::sendEvent(s.la_website_2, &release);
+  EXPECT_EQ(r.opened.size(), 3u);
+}
