@@ -2,8 +2,11 @@
 #include <QApplication>
 #include <QTimer>
 
+#include "app/about.h"
 #include "app/form1.h"
+#include "app/menus.h"
 #include "display/vid.h"
+#include "input/keys_form.h"
 
 int main(int argc, char **argv) {
   QApplication app(argc, argv);
@@ -13,6 +16,12 @@ int main(int argc, char **argv) {
 
   TForm1 form1;
   const bool ok = form1.FormCreate();
+  TAboutForm about_form;
+  TKeysForm keys_form(form1.controls, form1.game, *form1.store, &form1);
+  if (form1.menus) {
+    form1.menus->about_form = &about_form;
+    form1.menus->keys_form = &keys_form;
+  }
   if (!ok) return app.exec();
 
   // Until the splash window takes over the start: bring the window on screen and start the clock.
