@@ -9,6 +9,8 @@
 #include "input/keys_form.h"
 
 int main(int argc, char **argv) {
+  // The skin is drawn pixel for pixel: no scaling on high-density screens.
+  if (qEnvironmentVariableIsEmpty("QT_ENABLE_HIGHDPI_SCALING")) qputenv("QT_ENABLE_HIGHDPI_SCALING", "0");
   QApplication app(argc, argv);
   QApplication::setApplicationName("KTuskoSE50");
   QApplication::setOrganizationName("Zandrel");

@@ -1,0 +1,74 @@
+# Shared set-up for the end-to-end tests: a private X display with a window manager, a private
+# settings store and a private program folder holding a copy of the built executable.
+# Source it with: source "$(dirname "$0")/lib.sh" <ktusko executable> [WIDTHxHEIGHT]
+set -euo pipefail
+
+E2E_EXE=$1
+E2E_SIZE=${2:-1024x768}
+E2E_TMP=$(mktemp -d /tmp/ktusko-e2e-XXXXXX)
+E2E_PROG=$E2E_TMP/prog
+export XDG_CONFIG_HOME=$E2E_TMP/config
+E2E_SETTINGS=$XDG_CONFIG_HOME/Zandrel/KTuskoSE50.conf
+mkdir -p "$E2E_PROG" "$XDG_CONFIG_HOME/Zandrel"
+cp "$E2E_EXE" "$E2E_PROG/ktusko"
+
+# A display number nobody uses.
+E2E_DISPLAY=$(( 100 + ($$ % 400) ))
+while [ -e /tmp/.X11-unix/X$E2E_DISPLAY ] || [ -e /tmp/.X$E2E_DISPLAY-lock ]; do E2E_DISPLAY=$((E2E_DISPLAY + 1)); done
+export DISPLAY=:$E2E_DISPLAY
+unset WAYLAND_DISPLAY
+export QT_QPA_PLATFORM=xcb
+export SDL_AUDIODRIVER=dummy
+
+E2E_PIDS=()
+e2e_cleanup() {
+  for p in "${E2E_PIDS[@]}"; do kill "$p" 2>/dev/null || true; done
+  sleep 0.2
+  for p in "${E2E_PIDS[@]}"; do kill -9 "$p" 2>/dev/null || true; done
+  rm -rf "$E2E_TMP"
+}
+trap e2e_cleanup EXIT
+
+Xvfb "$DISPLAY" -screen 0 "${E2E_SIZE}x24" -nolisten tcp >/dev/null 2>&1 &
+E2E_PIDS+=($!)
+for _ in $(seq 50); do xdpyinfo >/dev/null 2>&1 && break; sleep 0.1; done
+openbox >/dev/null 2>&1 &
+E2E_PIDS+=($!)
+sleep 0.3
+
+# Starts the program in the background; its pid is in E2E_APP.
+e2e_start() {
+  (cd "$E2E_TMP" && exec "$E2E_PROG/ktusko") >"$E2E_TMP/app.log" 2>&1 &
+  E2E_APP=$!
+  E2E_PIDS+=($E2E_APP)
+}
+
+# Writes settings that skip the splash window and go straight to the clock without sound.
+e2e_skip_splash() {
+  printf '[General]\nSoundMode=2\nSplashScreen=0\n' >"$E2E_SETTINGS"
+}
+
+# e2e_shot FILE: a screenshot of the whole screen.
+e2e_shot() { import -window root "$1"; }
+
+# e2e_pixel FILE X Y: the pixel's colour as "R,G,B" (0..255).
+e2e_pixel() {
+  convert "$1" -format "%[fx:int(255*p{$2,$3}.r)],%[fx:int(255*p{$2,$3}.g)],%[fx:int(255*p{$2,$3}.b)]" info:
+}
+
+# e2e_wait_pixel X Y R,G,B [seconds]: screenshots until the pixel has the colour; the last shot is $E2E_TMP/shot.png.
+e2e_wait_pixel() {
+  local end=$((SECONDS + ${4:-10}))
+  while [ $SECONDS -lt $end ]; do
+    e2e_shot "$E2E_TMP/shot.png"
+    [ "$(e2e_pixel "$E2E_TMP/shot.png" "$1" "$2")" = "$3" ] && return 0
+    sleep 0.1
+  done
+  echo "pixel ($1,$2) never became $3 (last: $(e2e_pixel "$E2E_TMP/shot.png" "$1" "$2"))" >&2
+  return 1
+}
+
+e2e_fail() { echo "FAIL: $*" >&2; cp "$E2E_TMP/shot.png" /tmp/ktusko-e2e-last-fail.png 2>/dev/null || true; exit 1; }
+
+# e2e_picture FILE WxH COLOUR: a plain picture for a skin written by a test.
+e2e_picture() { convert -size "$2" "xc:$3" "PNG32:$1"; }
