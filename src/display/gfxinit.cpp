@@ -2,6 +2,8 @@
 
 #include <sys/stat.h>
 
+#include <algorithm>
+#include <climits>
 #include <map>
 
 #include "app/config.h"
@@ -34,6 +36,12 @@ PictureRef LoadPicture(const std::string &file, std::string *error) {
   return pic;
 }
 
+// Skin values are any 32-bit numbers; sums of them are worked out in 64 bits and pinned to the
+// 32-bit range rather than wrapped around.
+int32_t Pin(int64_t v) {
+  return static_cast<int32_t>(std::clamp<int64_t>(v, INT32_MIN, INT32_MAX));
+}
+
 int32_t ReadMainInt(const Config &cfg, const char *key, int32_t def) {
   IniFile ini;
   ini.Load(Sys_Find_File(cfg.MainIni()));
@@ -44,7 +52,9 @@ int32_t ReadMainInt(const Config &cfg, const char *key, int32_t def) {
 
 void Gfx_Flush_Cache() { g_cache.clear(); }
 
-int32_t Gfx_Design_Offset(int32_t screen, int32_t design) { return (screen - design) / 2; }
+int32_t Gfx_Design_Offset(int32_t screen, int32_t design) {
+  return Pin((static_cast<int64_t>(screen) - design) / 2);
+}
 
 bool Gfx_Parse_Color(const std::string &text, uint32_t *rgb) {
   std::optional<int32_t> v = Ini_Parse_Int(text);
@@ -93,8 +103,8 @@ void Gfx_Load_Skin(Lcd &lcd, const Config &cfg, const SkinLayout &screen, int32_
     }
     Rect r;
     r.height = ini.ReadInteger(section, "Height", 0);
-    r.left = ini.ReadInteger(section, "Left", 0) + dx;
-    r.top = ini.ReadInteger(section, "Top", 0) + dy;
+    r.left = Pin(int64_t{ini.ReadInteger(section, "Left", 0)} + dx);
+    r.top = Pin(int64_t{ini.ReadInteger(section, "Top", 0)} + dy);
     r.width = ini.ReadInteger(section, "Width", 0);
     Lcd_Set_Rect(lcd, id, r);
   }
@@ -102,19 +112,20 @@ void Gfx_Load_Skin(Lcd &lcd, const Config &cfg, const SkinLayout &screen, int32_
 
 void Gfx_Place_Background_Logo(Lcd &lcd, const Config &cfg, const SkinLayout &screen) {
   const int32_t b = ReadMainInt(cfg, "ButtonsOffset", 32);
+  const int64_t SW = screen.screen_w, SH = screen.screen_h;
   Rect bg = lcd.e[el::im_background].rect;
-  bg.top = (screen.screen_h - bg.height) / 2;
-  bg.left = (screen.screen_w - bg.width) / 2;
+  bg.top = Pin((SH - bg.height) / 2);
+  bg.left = Pin((SW - bg.width) / 2);
   Lcd_Set_Rect(lcd, el::im_background, bg);
   Rect logo = lcd.e[el::im_logo].rect;
   logo.top = b;
-  logo.left = screen.screen_w - logo.width - b;
+  logo.left = Pin(SW - logo.width - b);
   Lcd_Set_Rect(lcd, el::im_logo, logo);
 }
 
 void Gfx_Place_Buttons(Lcd &lcd, const Config &cfg, const SkinLayout &screen) {
   const int32_t b = ReadMainInt(cfg, "ButtonsOffset", 32);
-  const int32_t SW = screen.screen_w, SH = screen.screen_h;
+  const int64_t SW = screen.screen_w, SH = screen.screen_h;
   const el::Id faces[8][2] = {
       {el::btn_game_a_top, el::btn_game_a_released},       {el::btn_game_b_top, el::btn_game_b_released},
       {el::btn_time_top, el::btn_time_released},           {el::btn_move_up_top, el::btn_move_up_released},
@@ -122,36 +133,44 @@ void Gfx_Place_Buttons(Lcd &lcd, const Config &cfg, const SkinLayout &screen) {
       {el::btn_move_down_top, el::btn_move_down_released}, {el::btn_jump_top, el::btn_jump_released}};
   for (const auto &f : faces) Lcd_Set_Picture(lcd, f[0], lcd.e[f[1]].pic);
 
-  Rect up = lcd.e[el::btn_move_up_top].rect, left = lcd.e[el::btn_move_left_top].rect;
-  Rect right = lcd.e[el::btn_move_right_top].rect, down = lcd.e[el::btn_move_down_top].rect;
-  Rect jump = lcd.e[el::btn_jump_top].rect, ga = lcd.e[el::btn_game_a_top].rect;
-  Rect gb = lcd.e[el::btn_game_b_top].rect, time = lcd.e[el::btn_time_top].rect;
+  // Left, top, width and height of a face, in 64 bits while the layout is worked out.
+  struct Box {
+    int64_t L, T, W, H;
+  };
+  auto box = [&lcd](el::Id id) {
+    const Rect &r = lcd.e[id].rect;
+    return Box{r.left, r.top, r.width, r.height};
+  };
+  Box up = box(el::btn_move_up_top), left = box(el::btn_move_left_top), right = box(el::btn_move_right_top);
+  Box down = box(el::btn_move_down_top), jump = box(el::btn_jump_top), ga = box(el::btn_game_a_top);
+  Box gb = box(el::btn_game_b_top), time = box(el::btn_time_top);
 
-  down.top = SH - down.height - b;
-  left.top = down.top - left.height;
-  right.top = left.top;
-  up.top = left.top - up.height;
-  left.left = b;
-  up.left = left.left + left.width;
-  down.left = up.left;
-  right.left = up.left + up.width;
+  down.T = SH - down.H - b;
+  left.T = down.T - left.H;
+  right.T = left.T;
+  up.T = left.T - up.H;
+  left.L = b;
+  up.L = left.L + left.W;
+  down.L = up.L;
+  right.L = up.L + up.W;
 
-  jump.left = SW - jump.width - b;
-  jump.top = left.top + left.height / 2 - jump.height / 2;
+  jump.L = SW - jump.W - b;
+  jump.T = left.T + left.H / 2 - jump.H / 2;
 
-  gb.top = SH / 2 - gb.height / 2;
-  gb.left = jump.left + jump.width / 2 - gb.width / 2;
-  ga.top = gb.top - ga.height - b;
-  ga.left = gb.left;
-  time.top = gb.top + gb.height + b;
-  time.left = gb.left;
+  gb.T = SH / 2 - gb.H / 2;
+  gb.L = jump.L + jump.W / 2 - gb.W / 2;
+  ga.T = gb.T - ga.H - b;
+  ga.L = gb.L;
+  time.T = gb.T + gb.H + b;
+  time.L = gb.L;
 
-  Lcd_Set_Rect(lcd, el::btn_move_up_top, up);
-  Lcd_Set_Rect(lcd, el::btn_move_left_top, left);
-  Lcd_Set_Rect(lcd, el::btn_move_right_top, right);
-  Lcd_Set_Rect(lcd, el::btn_move_down_top, down);
-  Lcd_Set_Rect(lcd, el::btn_jump_top, jump);
-  Lcd_Set_Rect(lcd, el::btn_game_b_top, gb);
-  Lcd_Set_Rect(lcd, el::btn_game_a_top, ga);
-  Lcd_Set_Rect(lcd, el::btn_time_top, time);
+  auto place = [&lcd](el::Id id, const Box &x) { Lcd_Set_Rect(lcd, id, Rect{Pin(x.L), Pin(x.T), Pin(x.W), Pin(x.H)}); };
+  place(el::btn_move_up_top, up);
+  place(el::btn_move_left_top, left);
+  place(el::btn_move_right_top, right);
+  place(el::btn_move_down_top, down);
+  place(el::btn_jump_top, jump);
+  place(el::btn_game_b_top, gb);
+  place(el::btn_game_a_top, ga);
+  place(el::btn_time_top, time);
 }

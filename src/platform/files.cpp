@@ -1,9 +1,11 @@
 #include "platform/files.h"
 
+#include <sys/stat.h>
+
 #include <cctype>
+#include <cstdint>
+#include <cstdio>
 #include <filesystem>
-#include <fstream>
-#include <sstream>
 #include <system_error>
 
 namespace fs = std::filesystem;
@@ -68,13 +70,15 @@ bool Sys_File_Exists(const std::string &path) {
 }
 
 bool Sys_Read_File(const std::string &path, std::string &out, size_t max_bytes) {
-  std::error_code ec;
-  const auto size = fs::file_size(path, ec);
-  if (ec || size > max_bytes) return false;
-  std::ifstream in(path, std::ios::binary);
-  if (!in) return false;
-  std::ostringstream ss;
-  ss << in.rdbuf();
-  out = ss.str();
-  return true;
+  std::FILE *f = std::fopen(path.c_str(), "rb");
+  if (!f) return false;
+  struct stat st {};
+  bool ok = ::fstat(fileno(f), &st) == 0 && S_ISREG(st.st_mode) && static_cast<uint64_t>(st.st_size) <= max_bytes;
+  if (ok) {
+    out.resize(static_cast<size_t>(st.st_size));
+    ok = std::fread(out.data(), 1, out.size(), f) == out.size() && std::fgetc(f) == EOF;
+  }
+  std::fclose(f);
+  if (!ok) out.clear();
+  return ok;
 }

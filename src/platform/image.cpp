@@ -4,6 +4,7 @@
 #include <cctype>
 
 #include "platform/files.h"
+#include "platform/image_pixels.h"
 
 namespace {
 
@@ -19,6 +20,30 @@ std::string Extension(const std::string &path) {
 }
 
 }  // namespace
+
+void Img_Premultiply(uint32_t *px, size_t count) {
+  for (size_t i = 0; i < count; ++i) {
+    const uint32_t p = px[i];
+    const uint32_t a = p >> 24;
+    if (a == 255) continue;
+    if (a == 0) {
+      px[i] = 0;
+      continue;
+    }
+    // Red and blue together, then green: t / 255 rounded is (t + t / 256 + 128) / 256 for t < 65536.
+    uint32_t rb = (p & 0x00FF00FFu) * a;
+    rb = ((rb + ((rb >> 8) & 0x00FF00FFu) + 0x00800080u) >> 8) & 0x00FF00FFu;
+    uint32_t g = ((p >> 8) & 0xFFu) * a;
+    g = (g + (g >> 8) + 0x80u) & 0xFF00u;
+    px[i] = (a << 24) | rb | g;
+  }
+}
+
+std::string Img_Size_Error(uint64_t width, uint64_t height) {
+  if (width == 0 || height == 0) return "the picture has no pixels (" + std::to_string(width) + " x " + std::to_string(height) + ")";
+  return "the picture is " + std::to_string(width) + " x " + std::to_string(height) +
+         " pixels, more than the " + std::to_string(kMaxPictureSide) + " a side accepted";
+}
 
 void Img_Set_Fallback(ImageFallback fallback) { g_fallback = std::move(fallback); }
 

@@ -1,7 +1,174 @@
-// JPEG decoding through libjpeg. (Being written: returns an error for now.)
-#include "platform/image.h"
+// JPEG decoding through libjpeg: baseline and progressive, colour, grey and CMYK, into opaque
+// ARGB32. libjpeg's fatal errors come to our handler, which records the message and jumps back;
+// its messages are never printed.
+#include <csetjmp>
+#include <cstddef>
+#include <cstdio>
+#include <cstring>
+#include <memory>
+#include <vector>
 
-PictureRef Img_Decode_Jpeg(const void *, size_t, std::string *error) {
-  *error = "JPEG decoding is not available yet";
-  return nullptr;
+// libjpeg's headers need size_t and FILE declared first.
+#include <jpeglib.h>
+#include <jerror.h>
+
+#include "platform/image.h"
+#include "platform/image_pixels.h"
+
+namespace {
+
+struct JpegReader {
+  jpeg_decompress_struct cinfo{};
+  jpeg_error_mgr err{};
+  jpeg_source_mgr src{};
+  jmp_buf jump;
+  bool created = false;
+  bool ran_out = false;       // the data ended before the decoder had what it needed
+  bool short_scan = false;    // a scan ended before its image data was complete
+  std::string error;
+  std::shared_ptr<Picture> pic;
+  std::vector<unsigned char> row;  // one CMYK row
+
+  ~JpegReader() {
+    if (created) jpeg_destroy_decompress(&cinfo);
+  }
+};
+
+JpegReader *Owner(j_common_ptr c) { return static_cast<JpegReader *>(c->client_data); }
+
+void OnErrorExit(j_common_ptr c) {
+  JpegReader *r = Owner(c);
+  // Once the data has run out, whatever libjpeg then stumbles on is a symptom of that.
+  if (r->error.empty() && r->ran_out) r->error = "the file is truncated";
+  if (r->error.empty()) {
+    char msg[JMSG_LENGTH_MAX];
+    (*c->err->format_message)(c, msg);
+    r->error = msg;
+  }
+  std::longjmp(r->jump, 1);
+}
+
+void OnEmitMessage(j_common_ptr c, int level) {
+  // Level -1 is a warning about corrupt data; the one that matters is a scan that ran short.
+  if (level == -1 && c->err->msg_code == JWRN_HIT_MARKER) Owner(c)->short_scan = true;
+}
+
+void OnOutputMessage(j_common_ptr) {}
+
+void InitSource(j_decompress_ptr) {}
+
+boolean FillInput(j_decompress_ptr cinfo) {
+  // All the data was handed over at once, so being asked for more means the file ended early.
+  // Hand over an end-of-image marker so that the decoder stops cleanly; the caller decides.
+  static const JOCTET kEoi[2] = {0xFF, JPEG_EOI};
+  Owner(reinterpret_cast<j_common_ptr>(cinfo))->ran_out = true;
+  cinfo->src->next_input_byte = kEoi;
+  cinfo->src->bytes_in_buffer = 2;
+  return TRUE;
+}
+
+void SkipInput(j_decompress_ptr cinfo, long count) {
+  if (count <= 0) return;
+  jpeg_source_mgr *src = cinfo->src;
+  if (static_cast<size_t>(count) > src->bytes_in_buffer) {
+    src->next_input_byte += src->bytes_in_buffer;
+    src->bytes_in_buffer = 0;
+    FillInput(cinfo);
+    return;
+  }
+  src->next_input_byte += count;
+  src->bytes_in_buffer -= static_cast<size_t>(count);
+}
+
+void TermSource(j_decompress_ptr) {}
+
+uint32_t Div255(uint32_t t) { return (t + (t >> 8) + 0x80u) >> 8; }
+
+// Everything between setjmp and the last libjpeg call works through r (see the PNG decoder).
+bool Decode(JpegReader *r, const void *data, size_t size) {
+  jpeg_decompress_struct *ci = &r->cinfo;
+  ci->err = jpeg_std_error(&r->err);
+  r->err.error_exit = OnErrorExit;
+  r->err.emit_message = OnEmitMessage;
+  r->err.output_message = OnOutputMessage;
+  ci->client_data = r;
+  if (setjmp(r->jump)) return false;
+  jpeg_create_decompress(ci);
+  r->created = true;
+  r->src.init_source = InitSource;
+  r->src.fill_input_buffer = FillInput;
+  r->src.skip_input_data = SkipInput;
+  r->src.resync_to_restart = jpeg_resync_to_restart;
+  r->src.term_source = TermSource;
+  r->src.next_input_byte = static_cast<const JOCTET *>(data);
+  r->src.bytes_in_buffer = size;
+  ci->src = &r->src;
+
+  jpeg_read_header(ci, TRUE);
+  if (r->ran_out) {
+    r->error = "the file is truncated";
+    return false;
+  }
+  if (ci->image_width == 0 || ci->image_height == 0 || ci->image_width > static_cast<JDIMENSION>(kMaxPictureSide) ||
+      ci->image_height > static_cast<JDIMENSION>(kMaxPictureSide)) {
+    r->error = Img_Size_Error(ci->image_width, ci->image_height);
+    return false;
+  }
+  const bool cmyk = ci->jpeg_color_space == JCS_CMYK || ci->jpeg_color_space == JCS_YCCK;
+  ci->out_color_space = cmyk ? JCS_CMYK : JCS_EXT_BGRA;  // grey and colour both come out as B, G, R, 255
+  ci->dct_method = JDCT_ISLOW;
+  jpeg_start_decompress(ci);
+  const JDIMENSION w = ci->output_width, h = ci->output_height;
+  if (ci->output_components != 4 || w == 0 || h == 0) {
+    r->error = "unexpected output layout";
+    return false;
+  }
+  r->pic = std::make_shared<Picture>();
+  r->pic->width = static_cast<int32_t>(w);
+  r->pic->height = static_cast<int32_t>(h);
+  r->pic->pixels.resize(static_cast<size_t>(w) * h);
+  if (cmyk) r->row.resize(static_cast<size_t>(w) * 4);
+  while (ci->output_scanline < h) {
+    uint32_t *out = r->pic->pixels.data() + static_cast<size_t>(ci->output_scanline) * w;
+    JSAMPROW row = cmyk ? r->row.data() : reinterpret_cast<JSAMPROW>(out);
+    if (jpeg_read_scanlines(ci, &row, 1) != 1) {
+      r->error = "the image data stops early";
+      return false;
+    }
+    if (cmyk) {
+      // Adobe's CMYK files store inverted inks: 255 means no ink, so red = C * K / 255.
+      const unsigned char *in = r->row.data();
+      for (JDIMENSION x = 0; x < w; ++x, in += 4) {
+        const uint32_t k = in[3];
+        out[x] = 0xFF000000u | (Div255(in[0] * k) << 16) | (Div255(in[1] * k) << 8) | Div255(in[2] * k);
+      }
+    }
+  }
+  if (r->short_scan || (r->ran_out && ci->progressive_mode)) {
+    r->error = "the file is truncated";
+    return false;
+  }
+  // jpeg_finish_decompress would only look for the end marker; a missing one is tolerated.
+  jpeg_abort_decompress(ci);
+  return true;
+}
+
+}  // namespace
+
+PictureRef Img_Decode_Jpeg(const void *data, size_t size, std::string *error) {
+  if (size == 0) {
+    *error = "the file is empty";
+    return nullptr;
+  }
+  const auto *b = static_cast<const unsigned char *>(data);
+  if (size < 3 || b[0] != 0xFF || b[1] != 0xD8 || b[2] != 0xFF) {
+    *error = "not a JPEG file (wrong signature)";
+    return nullptr;
+  }
+  auto r = std::make_unique<JpegReader>();
+  if (!Decode(r.get(), data, size)) {
+    *error = "JPEG: " + (r->error.empty() ? std::string("cannot decode") : r->error);
+    return nullptr;
+  }
+  return r->pic;
 }

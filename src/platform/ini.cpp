@@ -1,12 +1,14 @@
 #include "platform/ini.h"
 
 #include <cctype>
-#include <fstream>
-#include <sstream>
+
+#include "platform/files.h"
 
 namespace {
 
 constexpr size_t kMaxValue = 2047;
+// A configuration file is a few dozen kilobytes; anything far larger is not one and is not read.
+constexpr size_t kMaxFileBytes = 4u << 20;
 
 bool IsBlank(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\v' || c == '\f'; }
 
@@ -35,11 +37,9 @@ bool IniFile::Load(const std::string &path) {
   values_.clear();
   sections_.clear();
   loaded_ = false;
-  std::ifstream in(path, std::ios::binary);
-  if (!in) return false;
-  std::ostringstream ss;
-  ss << in.rdbuf();
-  Parse(ss.str());
+  std::string text;
+  if (!Sys_Read_File(path, text, kMaxFileBytes)) return false;
+  Parse(text);
   return true;
 }
 

@@ -10,7 +10,8 @@
 
 class IniFile {
  public:
-  // Reads and parses the whole file; a missing or unreadable file gives an empty one.
+  // Reads and parses the whole file; a missing, unreadable or oversized (above 4 MB) file gives an
+  // empty one and false.
   bool Load(const std::string &path);
   // Parses text already in memory.
   void Parse(std::string_view text);

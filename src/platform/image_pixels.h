@@ -1,0 +1,14 @@
+// Helpers shared by the picture decoders.
+#pragma once
+#include <bit>
+#include <cstddef>
+#include <cstdint>
+#include <string>
+
+// The decoders write 0xAARRGGBB words as the bytes B, G, R, A.
+static_assert(std::endian::native == std::endian::little, "picture decoders assume a little-endian machine");
+
+// Turns straight-alpha ARGB32 into premultiplied ARGB32 in place (colour * alpha / 255, rounded).
+void Img_Premultiply(uint32_t *px, size_t count);
+// The reason given for a picture whose size is zero or above kMaxPictureSide.
+std::string Img_Size_Error(uint64_t width, uint64_t height);

@@ -1,0 +1,117 @@
+// The main Config.ini: stage table defaults, folder delimiters, the stage count and the check of
+// the stage folders.
+#include <gtest/gtest.h>
+
+#include "app/config.h"
+#include "test_support.h"
+
+namespace {
+
+// A program folder with a main Config.ini and stage folders holding a Config.ini each.
+struct ProgramFolder {
+  TempDir dir;
+  Config cfg;
+  ProgramFolder() { cfg.program_folder = dir.path; }
+  void Main(const std::string &text) const { dir.Write("Config.ini", text); }
+  void StageFolder(const std::string &rel) const { dir.Write(rel + "/Config.ini", "[Common]\n"); }
+};
+
+}  // namespace
+
+TEST(ConfigRead, DefaultsForMissingKeysAndSections) {
+  ProgramFolder f;
+  f.Main("[Common]\nStages=2\n");
+  f.StageFolder("Resources/Level1");
+  f.StageFolder("Resources/Level2");
+  EXPECT_EQ(Cfg_Read(f.cfg), ConfigStatus::Ok);
+  EXPECT_EQ(f.cfg.resources_path, "Resources\\Common\\");
+  EXPECT_EQ(f.cfg.stage_count, 2);
+  EXPECT_EQ(f.cfg.stage_table[1].path, "Resources\\Level1\\");
+  EXPECT_EQ(f.cfg.stage_table[1].name, "Nameless Stage");
+  EXPECT_EQ(f.cfg.stage_table[1].image, "im_stage1.png");
+  EXPECT_EQ(f.cfg.stage_table[2].path, "Resources\\Level2\\");
+  EXPECT_EQ(f.cfg.stage_table[2].image, "im_stage2.png");
+}
+
+TEST(ConfigRead, FoldersGetATrailingDelimiterOtherValuesStayAsRead) {
+  ProgramFolder f;
+  f.Main(
+      "[Common]\nResourcesPath=Res\\Common\nStages=1\n"
+      "[Stage1]\nPath=Levels\\Forest\nName=  The Forest  \nImage=nil\n");
+  f.StageFolder("Levels/Forest");
+  EXPECT_EQ(Cfg_Read(f.cfg), ConfigStatus::Ok);
+  EXPECT_EQ(f.cfg.resources_path, "Res\\Common\\");
+  EXPECT_EQ(f.cfg.stage_table[1].path, "Levels\\Forest\\");
+  EXPECT_EQ(f.cfg.stage_table[1].name, "The Forest");
+  EXPECT_EQ(f.cfg.stage_table[1].image, "nil");
+  EXPECT_EQ(Cfg_With_Delimiter("A\\"), "A\\");
+  EXPECT_EQ(Cfg_With_Delimiter("A/"), "A/");
+  EXPECT_EQ(Cfg_With_Delimiter("A"), "A\\");
+}
+
+TEST(ConfigRead, StageCountForms) {
+  struct Case {
+    const char *value;
+    int32_t count;  // 0: refused
+  } const cases[] = {{"0x10", 16}, {"$10", 16}, {"three", 4}, {"", 4}, {"1", 1}, {"99", 99},
+                     {"0", 0},     {"100", 0},  {"-1", 0},    {"$7FFFFFFF", 0}};
+  for (const Case &c : cases) {
+    ProgramFolder f;
+    f.Main(std::string("[Common]\nStages=") + c.value + "\n");
+    const ConfigStatus s = Cfg_Read(f.cfg);
+    if (c.count == 0) {
+      EXPECT_EQ(s, ConfigStatus::BadStageCount) << c.value;
+      EXPECT_EQ(f.cfg.stage_count, 0) << c.value;
+    } else {
+      EXPECT_EQ(s, ConfigStatus::StageMissing) << c.value;  // no stage folders were made
+      EXPECT_EQ(f.cfg.stage_count, c.count) << c.value;
+      EXPECT_EQ(f.cfg.stage_table[c.count].path, "Resources\\Level" + std::to_string(c.count) + "\\") << c.value;
+    }
+  }
+}
+
+TEST(ConfigRead, AMissingStageFolderFailsTheCheckButEveryStageIsRead) {
+  ProgramFolder f;
+  f.Main("[Common]\nStages=4\n[Stage4]\nName=Last\n");
+  f.StageFolder("Resources/Level1");
+  f.StageFolder("Resources/Level2");
+  f.StageFolder("Resources/Level4");
+  EXPECT_EQ(Cfg_Read(f.cfg), ConfigStatus::StageMissing);
+  EXPECT_EQ(f.cfg.stage_count, 4);
+  EXPECT_EQ(f.cfg.stage_table[4].name, "Last");
+  EXPECT_EQ(f.cfg.stage_table[4].path, "Resources\\Level4\\");
+
+  f.StageFolder("Resources/Level3");
+  EXPECT_EQ(Cfg_Read(f.cfg), ConfigStatus::Ok);
+}
+
+TEST(ConfigRead, StageFoldersMatchWithoutRegardToCaseAndResolveInTheProgramFolder) {
+  ProgramFolder f;
+  f.Main("[common]\nstages=2\n[STAGE1]\nPATH=levels\\FIRST\n[Stage2]\nPath=" + f.dir.path + "abs\n");
+  f.StageFolder("Levels/First");
+  f.dir.Write("abs/config.INI", "");
+  EXPECT_EQ(Cfg_Read(f.cfg), ConfigStatus::Ok);
+  EXPECT_EQ(f.cfg.stage_table[1].path, "levels\\FIRST\\");
+}
+
+TEST(ConfigRead, MissingMainFile) {
+  ProgramFolder f;
+  f.cfg.stage_count = 3;
+  EXPECT_EQ(Cfg_Read(f.cfg), ConfigStatus::MainMissing);
+  EXPECT_EQ(f.cfg.stage_count, 0);
+  // A main Config.ini written with other letter case is still found.
+  f.dir.Write("CONFIG.INI", "[Common]\nStages=1\n");
+  f.StageFolder("Resources/Level1");
+  EXPECT_EQ(Cfg_Read(f.cfg), ConfigStatus::Ok);
+}
+
+TEST(ConfigStageIndex, StagesRepeatInACycle) {
+  Config cfg;
+  cfg.stage_count = 4;
+  const int32_t want[][2] = {{1, 1}, {4, 4}, {5, 1}, {8, 4}, {9, 1}, {103, 3}};
+  for (const auto &w : want) EXPECT_EQ(cfg.StageIndex(w[0]), w[1]) << w[0];
+  cfg.stage_count = 1;
+  EXPECT_EQ(cfg.StageIndex(77), 1);
+  cfg.stage_count = 0;  // no table: index 1 rather than a division by zero
+  EXPECT_EQ(cfg.StageIndex(5), 1);
+}

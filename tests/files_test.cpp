@@ -1,0 +1,74 @@
+// File names built from configuration values: "\" folders, and skins made on a file system that
+// ignores letter case.
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <climits>
+#include <string>
+
+#include "platform/files.h"
+#include "test_support.h"
+
+TEST(FilesPath, BackslashesAreFolderSeparators) {
+  EXPECT_EQ(Sys_Native_Path("Resources\\Level1\\Config.ini"), "Resources/Level1/Config.ini");
+  EXPECT_EQ(Sys_Native_Path("/abs/x\\y"), "/abs/x/y");
+  EXPECT_EQ(Sys_Native_Path(""), "");
+
+  TempDir dir;
+  dir.Write("Resources/Level1/Config.ini", "x");
+  EXPECT_EQ(Sys_Find_File(dir.path + "Resources\\Level1\\Config.ini"), dir.path + "Resources/Level1/Config.ini");
+  EXPECT_TRUE(Sys_File_Exists(dir.path + "Resources\\Level1\\\\Config.ini"));
+}
+
+TEST(FilesFind, FallsBackToAnotherLetterCase) {
+  TempDir dir;
+  dir.Write("Resources/Level1/im_Pelko.PNG", "p");
+  dir.Write("Resources/Level1/exact.png", "e");
+  dir.Write("Resources/Level1/EXACT.png", "E");
+  // Every part of the path may differ in case.
+  EXPECT_EQ(Sys_Find_File(dir.path + "resources\\LEVEL1\\IM_PELKO.png"), dir.path + "Resources/Level1/im_Pelko.PNG");
+  EXPECT_TRUE(Sys_File_Exists(dir.path + "RESOURCES/level1/im_pelko.png"));
+  // An exact match is taken before any other spelling.
+  std::string content;
+  ASSERT_TRUE(Sys_Read_File(Sys_Find_File(dir.path + "Resources/Level1/EXACT.png"), content));
+  EXPECT_EQ(content, "E");
+  ASSERT_TRUE(Sys_Read_File(Sys_Find_File(dir.path + "Resources/Level1/exact.png"), content));
+  EXPECT_EQ(content, "e");
+  // Names that do not exist in any spelling.
+  EXPECT_EQ(Sys_Find_File(dir.path + "Resources/Level2/im_pelko.png"), "");
+  EXPECT_EQ(Sys_Find_File(dir.path + "Resources/Level1/im_pelk.png"), "");
+  EXPECT_EQ(Sys_Find_File(dir.path + "Resources/Level1/im_pelko.png/x"), "");
+  EXPECT_EQ(Sys_Find_File(""), "");
+  // A folder is found but is not a file.
+  EXPECT_NE(Sys_Find_File(dir.path + "resources/level1"), "");
+  EXPECT_FALSE(Sys_File_Exists(dir.path + "resources/level1"));
+}
+
+TEST(FilesFind, RelativeNamesResolveAgainstTheCurrentFolder) {
+  TempDir dir;
+  dir.Write("Resources/Common/snd_stage.wav", "w");
+  char old[PATH_MAX];
+  ASSERT_TRUE(getcwd(old, sizeof old));
+  ASSERT_EQ(chdir(dir.path.c_str()), 0);
+  const std::string found = Sys_Find_File("resources\\common\\SND_STAGE.wav");
+  const bool up = Sys_File_Exists("Resources/../Resources/Common/snd_stage.wav");
+  ASSERT_EQ(chdir(old), 0);
+  EXPECT_EQ(found, "Resources/Common/snd_stage.wav");
+  EXPECT_TRUE(up);
+}
+
+TEST(FilesRead, WholeFileOrNothing) {
+  TempDir dir;
+  const std::string bytes("a\0b\r\n\xFF", 6);
+  dir.Write("f.bin", bytes);
+  dir.Write("empty", "");
+  std::string out = "old";
+  ASSERT_TRUE(Sys_Read_File(dir.path + "f.bin", out));
+  EXPECT_EQ(out, bytes);
+  ASSERT_TRUE(Sys_Read_File(dir.path + "empty", out));
+  EXPECT_EQ(out, "");
+  EXPECT_TRUE(Sys_Read_File(dir.path + "f.bin", out, 6));
+  EXPECT_FALSE(Sys_Read_File(dir.path + "f.bin", out, 5));
+  EXPECT_FALSE(Sys_Read_File(dir.path + "missing", out));
+  EXPECT_FALSE(Sys_Read_File(dir.path, out));  // a folder
+}

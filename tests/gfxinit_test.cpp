@@ -1,0 +1,303 @@
+// Skin loading and layout: design offsets, the cyclic stage choice, "nil", missing sections,
+// BgColor, undecodable pictures, and where the background, logo and buttons end up.
+#include <gtest/gtest.h>
+#include <png.h>
+#include <zlib.h>
+
+#include <climits>
+
+#include "app/config.h"
+#include "display/gfxinit.h"
+#include "platform/image.h"
+#include "test_support.h"
+
+namespace {
+
+// A solid w x h PNG.
+std::string SolidPng(uint32_t w, uint32_t h, uint32_t argb) {
+  png_image img{};
+  img.version = PNG_IMAGE_VERSION;
+  img.width = w;
+  img.height = h;
+  img.format = PNG_FORMAT_BGRA;
+  std::vector<uint32_t> px(static_cast<size_t>(w) * h, argb);
+  png_alloc_size_t size = 0;
+  png_image_write_to_memory(&img, nullptr, &size, 0, px.data(), 0, nullptr);
+  std::string out(size, '\0');
+  png_image_write_to_memory(&img, out.data(), &size, 0, px.data(), 0, nullptr);
+  out.resize(size);
+  return out;
+}
+
+std::string Section(int n, const std::string &file, int left, int top, int w, int h) {
+  return "[Image" + std::to_string(n) + "]\nFilename=" + file + "\nLeft=" + std::to_string(left) +
+         "\nTop=" + std::to_string(top) + "\nWidth=" + std::to_string(w) + "\nHeight=" + std::to_string(h) + "\n";
+}
+
+// A program folder with stage folders Level1 .. Level<stages> given by absolute paths.
+struct Skins {
+  TempDir dir;
+  Config cfg;
+  Lcd lcd;
+  std::vector<std::string> problems;
+
+  explicit Skins(int stages = 1, const std::string &main = "[Common]\n") {
+    Gfx_Flush_Cache();
+    cfg.program_folder = dir.path;
+    cfg.stage_count = stages;
+    for (int n = 1; n <= stages; ++n) cfg.stage_table[n].path = dir.path + "Level" + std::to_string(n) + "\\";
+    dir.Write("Config.ini", main);
+    Lcd_Init(lcd);
+  }
+  void Stage(int n, const std::string &ini) const { dir.Write("Level" + std::to_string(n) + "/Config.ini", ini); }
+  void File(int stage, const std::string &name, const std::string &bytes) const {
+    dir.Write("Level" + std::to_string(stage) + "/" + name, bytes);
+  }
+  void Load(int stage_number, int sw = 1024, int sh = 768) {
+    const SkinLayout screen{sw, sh};
+    Gfx_Load_Skin(lcd, cfg, screen, stage_number, &problems);
+    Gfx_Place_Background_Logo(lcd, cfg, screen);
+    Gfx_Place_Buttons(lcd, cfg, screen);
+  }
+  const Rect &R(el::Id id) const { return lcd.e[id].rect; }
+  uint32_t Pixel(el::Id id) const { return lcd.e[id].pic ? lcd.e[id].pic->pixels.at(5) : 0; }
+};
+
+constexpr int kHeart = 50;  // Image50 is im_heart_1
+
+}  // namespace
+
+TEST(GfxOffsets, DesignCanvasIsCentredWithTruncation) {
+  EXPECT_EQ(Gfx_Design_Offset(1024, 1024), 0);
+  EXPECT_EQ(Gfx_Design_Offset(1280, 1024), 128);
+  EXPECT_EQ(Gfx_Design_Offset(1152, 1024), 64);
+  EXPECT_EQ(Gfx_Design_Offset(864, 768), 48);
+  EXPECT_EQ(Gfx_Design_Offset(1025, 1024), 0);
+  EXPECT_EQ(Gfx_Design_Offset(1023, 1024), 0);
+  EXPECT_EQ(Gfx_Design_Offset(1021, 1024), -1);
+  EXPECT_EQ(Gfx_Design_Offset(0, INT32_MIN), 1073741824);
+  EXPECT_EQ(Gfx_Design_Offset(INT32_MIN, INT32_MAX), -2147483647);  // no wrap-around
+}
+
+TEST(GfxLoad, RectanglesShiftByTheDesignOffset) {
+  const std::string stage = Section(kHeart, "", 10, 20, 30, 40);
+  struct Case {
+    int sw, sh;
+    const char *main;
+    int left, top;
+  } const cases[] = {
+      {1024, 768, "[Common]\n", 10, 20},
+      {1280, 1024, "[Common]\n", 138, 148},
+      {1152, 864, "[Common]\n", 74, 68},
+      {1024, 768, "[Common]\nDesignWidth=1023\nDesignHeight=771\n", 10, 19},
+      {1024, 768, "[Common]\nDesignWidth=wide\nDesignHeight=$300\n", 10, 20},
+  };
+  for (const Case &c : cases) {
+    Skins s(1, c.main);
+    s.Stage(1, stage);
+    s.Load(1, c.sw, c.sh);
+    EXPECT_EQ(s.R(el::im_heart_1), (Rect{c.left, c.top, 30, 40})) << c.sw << "x" << c.sh << " " << c.main;
+  }
+}
+
+TEST(GfxLoad, ExtremeNumbersDoNotWrapAround) {
+  Skins s(1, "[Common]\nDesignWidth=-2147483648\n");
+  s.Stage(1, Section(kHeart, "", 2147483647, -2147483647, 5, 5));
+  s.Load(1, 1280, 1024);
+  EXPECT_EQ(s.R(el::im_heart_1).left, INT32_MAX);
+  EXPECT_EQ(s.R(el::im_heart_1).top, -2147483647 + 128);
+}
+
+TEST(GfxLoad, StagesRepeatInACycle) {
+  Skins s(4);
+  for (int n = 1; n <= 4; ++n) s.Stage(n, "[Common]\nBgColor=" + std::to_string(n) + "\n");
+  s.Load(5);
+  EXPECT_EQ(s.lcd.window_color, 0x010000u);
+  s.Load(8);
+  EXPECT_EQ(s.lcd.window_color, 0x040000u);
+  s.Load(3);
+  EXPECT_EQ(s.lcd.window_color, 0x030000u);
+  EXPECT_TRUE(s.problems.empty());
+}
+
+TEST(GfxLoad, NilKeepsThePictureButCapitalNilIsAFileName) {
+  Skins s(2);
+  s.File(1, "heart.png", SolidPng(12, 12, 0xFF00FF00));
+  s.File(1, "life.png", SolidPng(12, 12, 0xFF0000FF));
+  s.Stage(1, Section(kHeart, "heart.png", 1, 1, 12, 12) + Section(kHeart + 1, "heart.png", 0, 0, 12, 12) +
+                 Section(32, "life.png", 0, 0, 12, 12));
+  s.Stage(2, Section(kHeart, "nil", 7, 8, 9, 10) + Section(kHeart + 1, "Nil", 0, 0, 12, 12) + "[Image32]\nLeft=3\n");
+  s.Load(1);
+  const PictureRef heart = s.lcd.e[el::im_heart_1].pic;
+  ASSERT_TRUE(heart);
+  EXPECT_EQ(s.Pixel(el::im_heart_1), 0xFF00FF00u);
+  s.Load(2);
+  EXPECT_EQ(s.lcd.e[el::im_heart_1].pic, heart);  // kept, but the rectangle is the new one
+  EXPECT_EQ(s.R(el::im_heart_1), (Rect{7, 8, 9, 10}));
+  EXPECT_EQ(s.lcd.e[el::im_heart_2].pic, Img_Placeholder());  // "Nil" is a missing file
+  EXPECT_EQ(s.Pixel(el::im_panel_life_1), 0xFF0000FFu);       // no Filename keeps it too
+  EXPECT_EQ(s.R(el::im_panel_life_1), (Rect{3, 0, 0, 0}));
+  EXPECT_TRUE(s.problems.empty());  // a missing file is no problem worth a report
+}
+
+TEST(GfxLoad, AMissingSectionCollapsesToTheDesignOrigin) {
+  Skins s(2);
+  s.File(1, "a.png", SolidPng(4, 4, 0xFFFFFFFF));
+  s.Stage(1, Section(kHeart, "a.png", 100, 200, 4, 4));
+  s.Load(1, 1280, 1024);
+  EXPECT_EQ(s.R(el::im_heart_1), (Rect{228, 328, 4, 4}));
+  s.Load(2, 1280, 1024);  // stage 2 has no Config.ini at all
+  EXPECT_EQ(s.R(el::im_heart_1), (Rect{128, 128, 0, 0}));
+  EXPECT_TRUE(s.lcd.e[el::im_heart_1].pic);
+  EXPECT_EQ(s.lcd.window_color, 0u);
+}
+
+TEST(GfxLoad, BgColorIsAStrictNumberWithRedInTheLowByte) {
+  struct Case {
+    const char *value;
+    uint32_t rgb;
+  } const cases[] = {{"255", 0xFF0000}, {"$00FF0000", 0x0000FF}, {"0x00102030", 0x302010},
+                     {"  $0000FF00  ", 0x00FF00}, {"$00000000", 0}, {"65280", 0x00FF00}};
+  for (const Case &c : cases) {
+    Skins s;
+    s.Stage(1, std::string("[common]\nbgcolor=") + c.value + "\n");
+    s.Load(1);
+    EXPECT_EQ(s.lcd.window_color, c.rgb) << c.value;
+    EXPECT_TRUE(s.problems.empty()) << c.value;
+  }
+  for (const char *bad : {"clRed", "12 34", "$FFG", "1.0", "0x"}) {
+    Skins s(2);
+    s.Stage(1, "[Common]\nBgColor=$0000FF\n");
+    s.Stage(2, std::string("[Common]\nBgColor=") + bad + "\n" + Section(kHeart, "", 1, 2, 3, 4));
+    s.Load(1);
+    s.Load(2);
+    EXPECT_EQ(s.lcd.window_color, 0xFF0000u) << bad;  // unchanged
+    ASSERT_EQ(s.problems.size(), 1u) << bad;
+    EXPECT_NE(s.problems[0].find("BgColor"), std::string::npos) << s.problems[0];
+    EXPECT_NE(s.problems[0].find(bad), std::string::npos) << s.problems[0];
+    EXPECT_EQ(s.R(el::im_heart_1), (Rect{1, 2, 3, 4})) << bad;  // the rest still loads
+  }
+}
+
+TEST(GfxLoad, AnUndecodablePictureIsReportedAndTheRestStillLoads) {
+  Skins s;
+  std::string truncated = SolidPng(30, 30, 0xFF123456);
+  truncated.resize(truncated.size() / 2);
+  s.File(1, "bad.png", truncated);
+  // A valid header that claims 100000 x 100000 pixels.
+  std::string huge = SolidPng(1, 1, 0xFF000000);
+  for (int i = 0; i < 4; ++i) huge[16 + i] = huge[20 + i] = static_cast<char>(100000u >> (24 - 8 * i));
+  const uint32_t crc = static_cast<uint32_t>(crc32(0, reinterpret_cast<const Bytef *>(huge.data() + 12), 17));
+  for (int i = 0; i < 4; ++i) huge[29 + i] = static_cast<char>(crc >> (24 - 8 * i));
+  s.File(1, "huge.png", huge);
+  s.File(1, "good.png", SolidPng(8, 8, 0xFF123456));
+  s.Stage(1, Section(kHeart, "bad.png", 0, 0, 30, 30) + Section(kHeart + 1, "huge.png", 0, 0, 1, 1) +
+                 Section(kHeart + 2, "good.png", 5, 6, 8, 8) + Section(146, "good.png", 1, 1, 8, 8));
+  s.Load(1);
+  EXPECT_EQ(s.lcd.e[el::im_heart_1].pic, Img_Placeholder());
+  EXPECT_EQ(s.lcd.e[el::im_heart_2].pic, Img_Placeholder());
+  EXPECT_EQ(s.Pixel(el::im_girder_1), 0xFF123456u);
+  EXPECT_EQ(s.Pixel(el::im_flame_r_4), 0xFF123456u);
+  EXPECT_EQ(s.R(el::im_girder_1), (Rect{5, 6, 8, 8}));
+  ASSERT_EQ(s.problems.size(), 2u);
+  EXPECT_NE(s.problems[0].find("bad.png"), std::string::npos) << s.problems[0];
+  EXPECT_NE(s.problems[0].find("truncated"), std::string::npos) << s.problems[0];
+  EXPECT_NE(s.problems[1].find("huge.png"), std::string::npos) << s.problems[1];
+  EXPECT_NE(s.problems[1].find("100000 x 100000"), std::string::npos) << s.problems[1];
+}
+
+TEST(GfxLoad, PictureNamesUseBackslashFoldersAndAnyLetterCase) {
+  Skins s;
+  s.File(1, "Parts/Heart.PNG", SolidPng(4, 4, 0xFFABCDEF));
+  s.Stage(1, Section(kHeart, "parts\\heart.png", 0, 0, 4, 4));
+  s.Load(1);
+  EXPECT_EQ(s.Pixel(el::im_heart_1), 0xFFABCDEFu);
+  EXPECT_TRUE(s.problems.empty());
+}
+
+TEST(GfxLoad, ReloadingKeepsVisibilityAndPicksUpChangedFiles) {
+  Skins s;
+  s.File(1, "a.png", SolidPng(4, 4, 0xFF000001));
+  s.Stage(1, Section(kHeart, "a.png", 0, 0, 4, 4));
+  s.Load(1);
+  Lcd_Set_Visible(s.lcd, el::im_heart_1, true);
+  s.File(1, "a.png", SolidPng(5, 4, 0xFF000002));  // another size, so the cache sees the change
+  s.Load(1);
+  EXPECT_TRUE(s.lcd.e[el::im_heart_1].visible);
+  EXPECT_FALSE(s.lcd.e[el::im_heart_2].visible);
+  EXPECT_EQ(s.Pixel(el::im_heart_1), 0xFF000002u);
+}
+
+namespace {
+
+// Button sizes: up 40x41, left 42x43, right 44x45, down 46x47, jump 80x81, A 60x51, B 62x51, Time 64x53.
+std::string ButtonSkin() {
+  std::string ini = Section(1, "bg.png", 0, 0, 800, 600) + Section(2, "logo.png", 500, 500, 120, 60);
+  const int sizes[8][2] = {{60, 51}, {62, 51}, {64, 53}, {40, 41}, {42, 43}, {44, 45}, {46, 47}, {80, 81}};
+  for (int b = 0; b < 8; ++b)
+    for (int k = 0; k < 3; ++k)
+      ini += Section(3 + b * 3 + k, k == 1 ? "released.png" : "", 7, 9, sizes[b][0], sizes[b][1]);
+  return ini;
+}
+
+}  // namespace
+
+TEST(GfxPlace, BackgroundCentredLogoTopRightButtonsAroundTheEdges) {
+  Skins s;
+  s.File(1, "bg.png", SolidPng(800, 600, 0xFF101010));
+  s.File(1, "logo.png", SolidPng(120, 60, 0xFF202020));
+  s.File(1, "released.png", SolidPng(10, 10, 0xFF303030));
+  s.Stage(1, ButtonSkin());
+  s.Load(1, 1280, 1024);
+  EXPECT_EQ(s.R(el::im_background), (Rect{240, 212, 800, 600}));
+  EXPECT_EQ(s.R(el::im_logo), (Rect{1280 - 120 - 32, 32, 120, 60}));
+  // Direction pad in the bottom-left corner, 32 pixels in.
+  EXPECT_EQ(s.R(el::btn_move_down_top), (Rect{32 + 42, 1024 - 47 - 32, 46, 47}));
+  EXPECT_EQ(s.R(el::btn_move_left_top), (Rect{32, 1024 - 47 - 32 - 43, 42, 43}));
+  EXPECT_EQ(s.R(el::btn_move_right_top), (Rect{32 + 42 + 40, 1024 - 47 - 32 - 43, 44, 45}));
+  EXPECT_EQ(s.R(el::btn_move_up_top), (Rect{32 + 42, 1024 - 47 - 32 - 43 - 41, 40, 41}));
+  // Jump centred on the left/right row: 902 + 21 - 40.
+  EXPECT_EQ(s.R(el::btn_jump_top), (Rect{1280 - 80 - 32, 883, 80, 81}));
+  // Game B centred vertically over the jump button, A above and Time below, 32 apart.
+  const int bx = 1168 + 40 - 31;
+  EXPECT_EQ(s.R(el::btn_game_b_top), (Rect{bx, 512 - 25, 62, 51}));
+  EXPECT_EQ(s.R(el::btn_game_a_top), (Rect{bx, 487 - 51 - 32, 60, 51}));
+  EXPECT_EQ(s.R(el::btn_time_top), (Rect{bx, 487 + 51 + 32, 64, 53}));
+  // The faces show the released pictures; the hidden pressed/released elements are not moved.
+  for (el::Id face : {el::btn_game_a_top, el::btn_jump_top, el::btn_move_up_top})
+    EXPECT_EQ(s.lcd.e[face].pic, s.lcd.e[el::btn_game_a_released].pic);
+  EXPECT_EQ(s.R(el::btn_jump_released), (Rect{7 + 128, 9 + 128, 80, 81}));
+  EXPECT_EQ(s.R(el::btn_jump_pressed), (Rect{7 + 128, 9 + 128, 80, 81}));
+  // The background picture is drawn centred in its rectangle.
+  EXPECT_EQ(Lcd_Area(s.lcd, el::im_background), (Rect{240, 212, 800, 600}));
+}
+
+TEST(GfxPlace, GameBIsCentredVertically) {
+  Skins s;
+  s.Stage(1, ButtonSkin());
+  s.Load(1, 1024, 768);
+  EXPECT_EQ(s.R(el::btn_game_b_top).top, 359);
+}
+
+TEST(GfxPlace, ZeroButtonsOffsetPutsEverythingAgainstTheEdges) {
+  Skins s(1, "[Common]\nButtonsOffset=0\n");
+  s.Stage(1, ButtonSkin());
+  s.Load(1, 1024, 768);
+  const Rect &down = s.R(el::btn_move_down_top), &left = s.R(el::btn_move_left_top);
+  EXPECT_EQ(down.top + down.height, 768);
+  EXPECT_EQ(left.left, 0);
+  EXPECT_EQ(s.R(el::btn_jump_top).left + s.R(el::btn_jump_top).width, 1024);
+  EXPECT_EQ(s.R(el::im_logo).left + s.R(el::im_logo).width, 1024);
+  EXPECT_EQ(s.R(el::im_logo).top, 0);
+  const Rect &a = s.R(el::btn_game_a_top), &b = s.R(el::btn_game_b_top), &t = s.R(el::btn_time_top);
+  EXPECT_EQ(a.top + a.height, b.top);
+  EXPECT_EQ(b.top + b.height, t.top);
+}
+
+TEST(GfxPlace, BackgroundLargerThanTheScreenAndOddDifferences) {
+  Skins s;
+  s.Stage(1, Section(1, "", 0, 0, 1027, 771));
+  s.Load(1, 1024, 768);
+  EXPECT_EQ(s.R(el::im_background).left, -1);  // -3 / 2 truncates toward zero
+  EXPECT_EQ(s.R(el::im_background).top, -1);
+}

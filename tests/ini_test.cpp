@@ -1,0 +1,139 @@
+// The Config.ini reader: names without regard to case, first occurrence wins, trimmed values cut
+// at 2047 characters, integers in decimal or hexadecimal, and files that are not INI text at all.
+#include <gtest/gtest.h>
+
+#include <climits>
+#include <string>
+
+#include "platform/ini.h"
+#include "test_support.h"
+
+namespace {
+
+IniFile Parsed(std::string_view text) {
+  IniFile ini;
+  ini.Parse(text);
+  return ini;
+}
+
+}  // namespace
+
+TEST(IniRead, NamesMatchWithoutRegardToCase) {
+  const IniFile ini = Parsed("[Common]\nResourcesPath=Res\\\n[IMAGE12]\nFileName=a.png\n");
+  EXPECT_EQ(ini.ReadString("common", "RESOURCESPATH", "x"), "Res\\");
+  EXPECT_EQ(ini.ReadString("Image12", "filename", "x"), "a.png");
+  EXPECT_TRUE(ini.HasSection("image12"));
+  EXPECT_FALSE(ini.HasSection("Image1"));
+  // A key of one section is not found in another.
+  EXPECT_EQ(ini.ReadString("Image12", "ResourcesPath", "def"), "def");
+}
+
+TEST(IniRead, FirstOccurrenceWins) {
+  const IniFile ini = Parsed(
+      "[Common]\nStages=2\nstages=7\n"
+      "[Stage1]\nName=first\n"
+      "[common]\nStages=9\nDesignWidth=800\n");
+  EXPECT_EQ(ini.ReadInteger("Common", "Stages", 4), 2);
+  EXPECT_EQ(ini.ReadString("Stage1", "Name", ""), "first");
+  // Only the first section of a name is searched, as the profile readers do.
+  EXPECT_EQ(ini.ReadInteger("Common", "DesignWidth", 1024), 1024);
+}
+
+TEST(IniRead, ValuesAreTrimmedAndCut) {
+  const std::string long_value(3000, 'v');
+  const IniFile ini = Parsed("[S]\r\n  Key  =  \t spaced value \t \r\nEmpty=\r\nEq=a=b\r\nLong=" + long_value +
+                             "\r\nLongPadded=   " + std::string(2046, 'w') + "   x\r\n");
+  EXPECT_EQ(ini.ReadString("S", "Key", ""), "spaced value");
+  EXPECT_EQ(ini.ReadString("S", "Empty", "def"), "");  // present but empty is not missing
+  EXPECT_EQ(ini.ReadString("S", "Eq", ""), "a=b");
+  EXPECT_EQ(ini.ReadString("S", "Long", "").size(), 2047u);
+  EXPECT_EQ(ini.ReadString("S", "LongPadded", ""), std::string(2046, 'w'));
+}
+
+TEST(IniRead, LinesOutsideSectionsAndGarbageAreIgnored) {
+  const IniFile none = Parsed("Stages=9\nResourcesPath=X\n");
+  EXPECT_EQ(none.ReadInteger("Common", "Stages", 4), 4);
+  EXPECT_FALSE(none.HasSection("Common"));
+
+  std::string binary = "\xEF\xBB\xBF[Common]\n";
+  binary += std::string("\0\x01\xFF\xFE=\x80\n", 7);
+  binary += "no equals sign here\n=novalue\n; Stages=1\n[\n]\n[Common\nStages = 12\n";
+  binary += std::string(100000, 'k') + "=" + std::string(100000, 'v') + "\n";
+  binary += "[Sound]\nStageDuration=$1F4";  // no newline at the end
+  const IniFile ini = Parsed(binary);
+  EXPECT_TRUE(ini.Loaded());
+  // "[Common" without its bracket still opens section Common (a second one, so it is not searched).
+  EXPECT_EQ(ini.ReadInteger("Common", "Stages", 4), 4);
+  EXPECT_EQ(ini.ReadString(std::string(100000, 'K'), std::string(100000, 'K'), "d"), "d");
+  EXPECT_EQ(ini.ReadInteger("Sound", "StageDuration", 1000), 500);
+  EXPECT_EQ(ini.ReadString("Common", "", "d"), "d");
+}
+
+TEST(IniRead, HugeLinesKeepOnlyTheFirst2047Characters) {
+  const IniFile ini = Parsed("[Common]\nResourcesPath=" + std::string(100000, 'r') + "\n");
+  EXPECT_EQ(ini.ReadString("Common", "ResourcesPath", ""), std::string(2047, 'r'));
+}
+
+TEST(IniRead, IntegersOrTheDefault) {
+  const IniFile ini = Parsed(
+      "[N]\ndec=42\nneg=-17\nplus=+5\ndollar=$10\nhex=0x10\nHEX=0XfF\nbad=12abc\nfloat=1.5\n"
+      "word=four\nblank=\nspaced=  7  \n");
+  EXPECT_EQ(ini.ReadInteger("N", "dec", 0), 42);
+  EXPECT_EQ(ini.ReadInteger("N", "neg", 0), -17);
+  EXPECT_EQ(ini.ReadInteger("N", "plus", 0), 5);
+  EXPECT_EQ(ini.ReadInteger("N", "dollar", 0), 16);
+  EXPECT_EQ(ini.ReadInteger("N", "hex", 0), 16);
+  EXPECT_EQ(ini.ReadInteger("N", "bad", -1), -1);
+  EXPECT_EQ(ini.ReadInteger("N", "float", -1), -1);
+  EXPECT_EQ(ini.ReadInteger("N", "word", -1), -1);
+  EXPECT_EQ(ini.ReadInteger("N", "blank", -1), -1);
+  EXPECT_EQ(ini.ReadInteger("N", "spaced", -1), 7);  // the value is trimmed first
+  EXPECT_EQ(ini.ReadInteger("N", "missing", 33), 33);
+}
+
+TEST(IniParseInt, AcceptedForms) {
+  EXPECT_EQ(Ini_Parse_Int("0"), 0);
+  EXPECT_EQ(Ini_Parse_Int("-0"), 0);
+  EXPECT_EQ(Ini_Parse_Int("  \t12"), 12);
+  EXPECT_EQ(Ini_Parse_Int("000000000000000000000012"), 12);
+  EXPECT_EQ(Ini_Parse_Int("2147483647"), INT32_MAX);
+  EXPECT_EQ(Ini_Parse_Int("-2147483648"), INT32_MIN);
+  EXPECT_EQ(Ini_Parse_Int("$7FFFFFFF"), INT32_MAX);
+  EXPECT_EQ(Ini_Parse_Int("$80000000"), INT32_MIN);  // hexadecimal uses all 32 bits
+  EXPECT_EQ(Ini_Parse_Int("$FFFFFFFF"), -1);
+  EXPECT_EQ(Ini_Parse_Int("0x00000000000000FF"), 255);
+  EXPECT_EQ(Ini_Parse_Int("-$10"), -16);
+  EXPECT_EQ(Ini_Parse_Int("+0x1a"), 26);
+  EXPECT_EQ(Ini_Parse_Int("$00FF00"), 0xFF00);
+}
+
+TEST(IniParseInt, RejectedForms) {
+  for (const char *s : {"", " ", "-", "+", "$", "0x", "0X", "x10", "$-1", "--1", "+-1", "1 ", "1\t", "12a", "1e3",
+                        "1.0", "0b101", "$G", "0x1g", "2147483648", "-2147483649", "$100000000",
+                        "99999999999999999999", "0x1FFFFFFFF", "one", "\xFF"}) {
+    EXPECT_FALSE(Ini_Parse_Int(s).has_value()) << "\"" << s << "\"";
+  }
+  EXPECT_FALSE(Ini_Parse_Int(std::string_view("1\0" "2", 3)).has_value());
+}
+
+TEST(IniFileLoad, MissingUnreadableAndOversizedFilesGiveDefaults) {
+  TempDir dir;
+  IniFile ini;
+  EXPECT_FALSE(ini.Load(dir.path + "nothing.ini"));
+  EXPECT_FALSE(ini.Loaded());
+  EXPECT_EQ(ini.ReadInteger("Common", "Stages", 4), 4);
+  // A folder where the file should be.
+  EXPECT_FALSE(ini.Load(dir.path));
+  EXPECT_EQ(ini.ReadString("Common", "ResourcesPath", "d"), "d");
+
+  dir.Write("Config.ini", "[Common]\r\nStages=3\r\n");
+  ASSERT_TRUE(ini.Load(dir.path + "Config.ini"));
+  EXPECT_EQ(ini.ReadInteger("Common", "Stages", 4), 3);
+  // Loading another file forgets the first.
+  EXPECT_FALSE(ini.Load(dir.path + "nothing.ini"));
+  EXPECT_EQ(ini.ReadInteger("Common", "Stages", 4), 4);
+  // Something far too big to be a configuration file is not read into memory.
+  dir.Write("Big.ini", "[Common]\nStages=3\n" + std::string(5u << 20, ';'));
+  EXPECT_FALSE(ini.Load(dir.path + "Big.ini"));
+  EXPECT_EQ(ini.ReadInteger("Common", "Stages", 4), 4);
+}
