@@ -41,6 +41,7 @@ QFont RowFont() {
 
 GameMenus::GameMenus(TForm1 &form) : form_(form) {
   shell_open = Plat_Shell_Open;
+  end_program = [] { QCoreApplication::exit(0); };
 
   pm_0_menu = new QMenu(&form_);
   pm_0_menu->setObjectName("pm_0_menu");
@@ -212,7 +213,7 @@ void GameMenus::pm_11_splashscreenClick() {
   if (form_.store) form_.store->WriteBool("SplashScreen", pm_11_splashscreen->isChecked());
 }
 
-void GameMenus::pm_14_exitClick() { QCoreApplication::exit(0); }
+void GameMenus::pm_14_exitClick() { end_program(); }
 
 void GameMenus::im_logoClick() { shell_open(kMakerWebsite); }
 

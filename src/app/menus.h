@@ -33,6 +33,8 @@ class GameMenus : public QObject {
   std::function<bool()> splash_checkbox;
   // The desktop shell (failures are silent); replaceable so that tests need not start programs.
   std::function<void(const std::string &)> shell_open;
+  // Ends the event loop at once ("Exit", Esc); replaceable so that tests keep their own loop.
+  std::function<void()> end_program;
 
   QMenu *pm_0_menu = nullptr;
   QAction *pm_1_about = nullptr, *pm_2_readme = nullptr, *pm_3_whatsnew = nullptr, *pm_5_n1 = nullptr;
