@@ -32,7 +32,7 @@ QImage Wrap(const Picture &p) {
 }  // namespace
 
 void App_Error_Box(QWidget *parent, const QString &text) {
-  QMessageBox box(QMessageBox::Critical, QApplication::applicationDisplayName(), text, QMessageBox::Ok, parent);
+  QMessageBox box(QMessageBox::Critical, "Kellup Tusko Lumo Special Edition", text, QMessageBox::Ok, parent);
   box.exec();
 }
 
@@ -51,7 +51,8 @@ void TForm1::ReportSkinProblem(const char *what) {
 }
 
 bool TForm1::FormCreate() {
-  QApplication::setApplicationDisplayName("Kellup Tusko Lumo Special Edition");
+  // The title shown in the task bar. (Not the application's display name, which the desktop would
+  // append to the captions of the small windows.)
   setWindowTitle("Kellup Tusko Lumo Special Edition");
   const int sw = screen_.Width(), sh = screen_.Height();
   move(-sw, -sh);

@@ -87,7 +87,6 @@ QAction *GameMenus::AddEntry(const char *name, const char *caption, const char *
   QAction *a;
   if (QString(caption) == "-") {
     a = pm_0_menu->addSeparator();
-    a->setText(caption);
   } else {
     // The text after the tab is shown at the right of the entry; the keys themselves are handled
     // by the game window (FormShortcut), so an open menu keeps its own use of Esc.
