@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QCloseEvent>
+#include <QContextMenuEvent>
 #include <QDir>
 #include <QHelpEvent>
 #include <QMessageBox>
@@ -12,6 +13,7 @@
 #include <chrono>
 #include <cstdio>
 
+#include "app/menus.h"
 #include "display/vid.h"
 
 namespace {
@@ -30,7 +32,7 @@ QImage Wrap(const Picture &p) {
 }  // namespace
 
 void App_Error_Box(QWidget *parent, const QString &text) {
-  QMessageBox box(QMessageBox::Critical, QApplication::applicationDisplayName(), text, QMessageBox::Ok, parent);
+  QMessageBox box(QMessageBox::Critical, "Kellup Tusko Lumo Special Edition", text, QMessageBox::Ok, parent);
   box.exec();
 }
 
@@ -49,7 +51,8 @@ void TForm1::ReportSkinProblem(const char *what) {
 }
 
 bool TForm1::FormCreate() {
-  QApplication::setApplicationDisplayName("Kellup Tusko Lumo Special Edition");
+  // The title shown in the task bar. (Not the application's display name, which the desktop would
+  // append to the captions of the small windows.)
   setWindowTitle("Kellup Tusko Lumo Special Edition");
   const int sw = screen_.Width(), sh = screen_.Height();
   move(-sw, -sh);
@@ -88,6 +91,7 @@ bool TForm1::FormCreate() {
   game.menu_open = false;
   Inp_Load_Bindings(controls, *store);
   Inp_Build_Hints(controls, game);
+  menus = std::make_unique<GameMenus>(*this);
   game.hiscore_a = store->ReadInteger("HiScore1", 0);
   game.hiscore_b = store->ReadInteger("HiScore2", 0);
   game.in_play = false;
@@ -156,6 +160,8 @@ int TForm1::FaceAt(const QPoint &pos) const {
 }
 
 void TForm1::keyPressEvent(QKeyEvent *e) {
+  // The menus' shortcut keys come before the key bindings.
+  if (menus && menus->FormShortcut(e->key(), e->modifiers())) return;
   Inp_Key_Down(controls, game, Plat_Virtual_Key(e));
   QWidget::keyPressEvent(e);
 }
@@ -169,6 +175,7 @@ void TForm1::keyReleaseEvent(QKeyEvent *e) {
 
 void TForm1::mousePressEvent(QMouseEvent *e) {
   if (e->button() != Qt::LeftButton || mouse_control_) return;
+  if (menus && menus->MouseDown(e)) return;
   const int c = FaceAt(e->position().toPoint());
   if (!c) return;
   // The press captures the mouse: the release goes to the same control wherever it happens.
@@ -177,6 +184,7 @@ void TForm1::mousePressEvent(QMouseEvent *e) {
 }
 
 void TForm1::mouseReleaseEvent(QMouseEvent *e) {
+  if (menus && menus->MouseUp(e)) return;
   if (e->button() != Qt::LeftButton || !mouse_control_) return;
   const int c = mouse_control_;
   mouse_control_ = 0;
@@ -184,15 +192,23 @@ void TForm1::mouseReleaseEvent(QMouseEvent *e) {
 }
 
 void TForm1::mouseMoveEvent(QMouseEvent *e) {
-  setCursor(FaceAt(e->position().toPoint()) ? Qt::PointingHandCursor : Qt::ArrowCursor);
+  const QPoint p = e->position().toPoint();
+  setCursor(FaceAt(p) || (menus && menus->HandCursorAt(p)) ? Qt::PointingHandCursor : Qt::ArrowCursor);
 }
 
 bool TForm1::event(QEvent *e) {
   if (e->type() == QEvent::ToolTip) {
     auto *help = static_cast<QHelpEvent *>(e);
     const int c = FaceAt(help->pos());
+    const Element &logo = game.lcd.e[el::im_logo];
     if (c) QToolTip::showText(help->globalPos(), QString::fromStdString(game.lcd.e[kFaceIds[c]].hint), this);
+    else if (logo.visible && !logo.hint.empty() && ToQ(logo.rect).contains(help->pos()))
+      QToolTip::showText(help->globalPos(), QString::fromStdString(logo.hint), this);
     else QToolTip::hideText();
+    return true;
+  }
+  if (e->type() == QEvent::ContextMenu && menus) {
+    menus->Popup(static_cast<QContextMenuEvent *>(e)->globalPos());
     return true;
   }
   if (e->type() == QEvent::WindowActivate && splash_pending) {

@@ -13,6 +13,8 @@
 #include "platform/soundlib.h"
 #include "sound/snd.h"
 
+class GameMenus;
+
 class TForm1 : public QWidget, public LcdSink {
   Q_OBJECT
  public:
@@ -32,6 +34,7 @@ class TForm1 : public QWidget, public LcdSink {
   Game game;
   std::unique_ptr<Store> store;
   bool splash_pending = true;
+  std::unique_ptr<GameMenus> menus;  // the context menu and the game menu (made at start-up)
 
   // LcdSink
   void Invalidate(const Rect &r) override;

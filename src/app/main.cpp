@@ -3,9 +3,12 @@
 // program ends.
 #include <QApplication>
 
+#include "app/about.h"
 #include "app/form1.h"
+#include "app/menus.h"
 #include "app/splash.h"
 #include "display/vid.h"
+#include "input/keys_form.h"
 
 int main(int argc, char **argv) {
   // The skin is drawn pixel for pixel: no scaling on high-density screens.
@@ -17,11 +20,23 @@ int main(int argc, char **argv) {
 
   TForm1 form1;
   const bool ok = form1.FormCreate();
+  TAboutForm about_form;
+  TKeysForm keys_form(form1.controls, form1.game, *form1.store, &form1);
+  if (form1.menus) {
+    form1.menus->about_form = &about_form;
+    form1.menus->keys_form = &keys_form;
+  }
   // A start-up failure was reported and the end of the program is on its way: no splash, no game.
   if (!ok) return app.exec();
 
-  // The about and key settings windows are created here, between the game and splash windows.
   TSplashForm splash(form1);
+  if (form1.menus) {
+    // The context menu's check mark defaults to the splash window's check box and follows the
+    // preference the play action stores.
+    form1.menus->splash_checkbox = [&splash] { return splash.SplashChecked(); };
+    QObject::connect(&splash, &TSplashForm::SplashScreenStored, form1.menus->pm_11_splashscreen,
+                     &QAction::setChecked);
+  }
   splash.FormCreate();
   // At the game window's first activation the splash window comes up (unless its creation took
   // the direct path and started the clock already).

@@ -1,0 +1,40 @@
+// TAboutForm, "About the author...": the team's portrait, five facts about the team and two links
+// (the studio's web site and its e-mail address). Created hidden at start-up; the context menu's
+// "About..." shows it, and closing only hides it again.
+#pragma once
+#include <QWidget>
+#include <functional>
+#include <string>
+
+class QLabel;
+
+// The studio's web site and e-mail address (the logo, the about window and the splash window lead there).
+inline constexpr const char *kMakerWebsite = "http://www.kellup.example/";
+inline constexpr const char *kAuthorEmail = "team@kellup.example";
+
+class TAboutForm : public QWidget {
+  Q_OBJECT
+ public:
+  TAboutForm();
+
+  // Centres the window on the screen and keeps it above the other windows.
+  void FormCreate();
+  // Escape closes the window, whatever modifiers are held; true when the key was taken.
+  bool FormKeyDown(int key);
+  // The two links: hand the address to the desktop shell, then close.
+  void la_website_2Click();
+  void la_email_2Click();
+
+  // The desktop shell; failures are silent. Replaceable so that tests need not start a browser.
+  std::function<void(const std::string &)> shell_open;
+
+  QLabel *im_picture = nullptr;
+  QLabel *la_name_1 = nullptr, *la_birthplace_1 = nullptr, *la_birthdate_1 = nullptr, *la_job_1 = nullptr;
+  QLabel *la_hobby_1 = nullptr, *la_website_1 = nullptr, *la_email_1 = nullptr;
+  QLabel *la_name_2 = nullptr, *la_birthplace_2 = nullptr, *la_birthdate_2 = nullptr, *la_job_2 = nullptr;
+  QLabel *la_hobby_2 = nullptr, *la_website_2 = nullptr, *la_email_2 = nullptr;
+
+ protected:
+  void keyPressEvent(QKeyEvent *e) override;
+  bool eventFilter(QObject *watched, QEvent *e) override;
+};

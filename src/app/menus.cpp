@@ -1,0 +1,304 @@
+#include "app/menus.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QContextMenuEvent>
+#include <QEnterEvent>
+#include <QGuiApplication>
+#include <QLabel>
+#include <QMenu>
+#include <QMouseEvent>
+#include <QScreen>
+#include <QWindow>
+
+#include "app/about.h"
+#include "app/form1.h"
+#include "app/pictures.h"
+#include "display/lcd.h"
+#include "input/keys_form.h"
+#include "platform/qt/qt_platform.h"
+#include "platform/store.h"
+
+namespace {
+
+constexpr int kRowHeight = 32;
+constexpr int kMenuWidth = 256;
+constexpr Rect kClosedMenu{0, 0, 36, 32};
+constexpr Rect kOpenMenu{0, 0, kMenuWidth, kRowHeight * (kMenuItems + 1)};
+const char *const kItemProperty = "menu_item";
+
+// The caption of an entry without the shortcut text the context menu shows at its right.
+QString Caption(const QAction *a) { return a->text().section('\t', 0, 0); }
+
+QFont RowFont() {
+  // Arial with a character cell 16 pixels high.
+  QFont f(QStringList{"Arial", "Liberation Sans"});
+  f.setPixelSize(14);
+  return f;
+}
+
+}  // namespace
+
+GameMenus::GameMenus(TForm1 &form) : form_(form) {
+  shell_open = Plat_Shell_Open;
+  end_program = [] { QCoreApplication::exit(0); };
+
+  pm_0_menu = new QMenu(&form_);
+  pm_0_menu->setObjectName("pm_0_menu");
+  pm_1_about = AddEntry("pm_1_about", "About...", "F1");
+  pm_2_readme = AddEntry("pm_2_readme", "View 'Readme.txt'", "F2");
+  pm_3_whatsnew = AddEntry("pm_3_whatsnew", "View 'Whatsnew.txt'", "F3");
+  pm_5_n1 = AddEntry("pm_5_n1", "-", nullptr);
+  pm_6_config = AddEntry("pm_6_config", "Edit configuration file", nullptr);
+  pm_7_keys = AddEntry("pm_7_keys", "Key settings", nullptr);
+  pm_8_hiscore = AddEntry("pm_8_hiscore", "Reset Hiscores", nullptr);
+  pm_9_n2 = AddEntry("pm_9_n2", "-", nullptr);
+  pm_11_splashscreen = AddEntry("pm_11_splashscreen", "Display splash screen at startup", nullptr);
+  pm_13_n3 = AddEntry("pm_13_n3", "-", nullptr);
+  pm_14_exit = AddEntry("pm_14_exit", "Exit", "Esc");
+  pm_0_menu->setDefaultAction(pm_1_about);
+  pm_3_whatsnew->setEnabled(false);  // the entry is there, but never offered
+  pm_11_splashscreen->setCheckable(true);
+  pm_11_splashscreen->setChecked(true);
+
+  connect(pm_0_menu, &QMenu::aboutToShow, this, [this] { pm_0_menuPopup(); });
+  connect(pm_1_about, &QAction::triggered, this, [this] { pm_1_aboutClick(); });
+  connect(pm_2_readme, &QAction::triggered, this, [this] { pm_2_readmeClick(); });
+  connect(pm_6_config, &QAction::triggered, this, [this] { pm_6_configClick(); });
+  connect(pm_7_keys, &QAction::triggered, this, [this] { pm_7_keysClick(); });
+  connect(pm_8_hiscore, &QAction::triggered, this, [this] { pm_8_hiscoreClick(); });
+  connect(pm_11_splashscreen, &QAction::triggered, this, [this] { pm_11_splashscreenClick(); });
+  connect(pm_14_exit, &QAction::triggered, this, [this] { pm_14_exitClick(); });
+
+  // The game menu starts closed: only the icon of its picture shows.
+  Lcd &lcd = form_.game.lcd;
+  Lcd_Set_Picture(lcd, el::btn_game_menu_background, App_Picture("game_menu"));
+  Lcd_Set_Rect(lcd, el::btn_game_menu_background, kClosedMenu);
+  Lcd_Set_Rect(lcd, el::btn_game_menu_top, kClosedMenu);
+  lcd.e[el::im_logo].hint = "Click to open website";
+}
+
+GameMenus::~GameMenus() {
+  for (QPointer<QLabel> &la : menu_labels)
+    if (la) la->deleteLater();
+}
+
+QAction *GameMenus::AddEntry(const char *name, const char *caption, const char *shortcut) {
+  QAction *a;
+  if (QString(caption) == "-") {
+    a = pm_0_menu->addSeparator();
+  } else {
+    // The text after the tab is shown at the right of the entry; the keys themselves are handled
+    // by the game window (FormShortcut), so an open menu keeps its own use of Esc.
+    a = pm_0_menu->addAction(shortcut ? QString("%1\t%2").arg(caption, shortcut) : QString(caption));
+  }
+  a->setObjectName(name);
+  for (int i = 1; i <= kMenuItems; ++i)
+    if (!menu_items[i]) {
+      menu_items[i] = a;
+      break;
+    }
+  return a;
+}
+
+bool GameMenus::Inside(int element_id, const QPoint &p) const {
+  const Element &e = form_.game.lcd.e[element_id];
+  const Rect &r = e.rect;
+  return e.visible && p.x() >= r.left && p.x() < r.left + r.width && p.y() >= r.top && p.y() < r.top + r.height;
+}
+
+void GameMenus::CloseGameMenu() {
+  // Called also while a row is delivering its own release event: the rows are only hidden here and
+  // deleted once control is back in the event loop.
+  for (QPointer<QLabel> &la : menu_labels) {
+    if (!la) continue;
+    la->hide();
+    la->deleteLater();
+  }
+  menu_labels.clear();
+}
+
+void GameMenus::Vid_Display_Game_Menu() {
+  CloseGameMenu();
+  Lcd &lcd = form_.game.lcd;
+  if (!form_.game.menu_open) {
+    Lcd_Set_Rect(lcd, el::btn_game_menu_background, kClosedMenu);
+    return;
+  }
+  for (int i = 1; i <= kMenuItems; ++i) {
+    QAction *e = menu_items[i];
+    auto *la = new QLabel(&form_);
+    la->setObjectName(QString("la_menu_item_%1").arg(i));
+    la->setGeometry(0, i * kRowHeight, kMenuWidth, kRowHeight);
+    la->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+    la->setAutoFillBackground(false);
+    la->setProperty(kItemProperty, i);
+    if (!e->isSeparator()) {
+      la->setFont(RowFont());
+      QPalette pal = la->palette();
+      pal.setColor(QPalette::Active, QPalette::WindowText, Qt::white);
+      pal.setColor(QPalette::Inactive, QPalette::WindowText, Qt::white);
+      pal.setColor(QPalette::Disabled, QPalette::WindowText, QColor(128, 128, 128));
+      pal.setColor(QPalette::Window, Qt::black);  // shown only while the row is highlighted
+      la->setPalette(pal);
+      la->setTextFormat(Qt::PlainText);
+      la->setText("   " + Caption(e) + (e->isChecked() ? " [V]" : ""));
+      la->setEnabled(e->isEnabled());
+      if (e->isEnabled()) {
+        la->setCursor(Qt::PointingHandCursor);
+        la->installEventFilter(this);
+      }
+    }
+    la->show();
+    menu_labels.emplace_back(la);
+  }
+  Lcd_Set_Rect(lcd, el::btn_game_menu_background, kOpenMenu);
+}
+
+void GameMenus::btn_game_menu_topClick() {
+  form_.game.menu_open = !form_.game.menu_open;
+  Vid_Display_Game_Menu();
+}
+
+void GameMenus::pm_0_menuPopup() {
+  const bool ticked = splash_checkbox ? splash_checkbox() : true;
+  if (form_.store) pm_11_splashscreen->setChecked(form_.store->ReadBool("SplashScreen", ticked));
+  if (form_.game.menu_open) {
+    form_.game.menu_open = false;
+    Vid_Display_Game_Menu();
+  }
+}
+
+void GameMenus::Popup(const QPoint &global) { pm_0_menu->popup(global); }
+
+void GameMenus::pm_1_aboutClick() {
+  if (!about_form) return;
+  about_form->show();
+  about_form->raise();
+  about_form->activateWindow();
+}
+
+void GameMenus::pm_2_readmeClick() { shell_open(form_.cfg.InProgramFolder("Readme.txt")); }
+
+void GameMenus::pm_6_configClick() { shell_open(form_.cfg.InProgramFolder("Config.ini")); }
+
+void GameMenus::pm_7_keysClick() {
+  if (!keys_form) return;
+  if (QScreen *s = QGuiApplication::primaryScreen()) {
+    const QRect g = s->geometry();
+    keys_form->move(g.left() + (g.width() - keys_form->width()) / 2,
+                    g.top() + (g.height() - keys_form->height()) / 2);
+  }
+  // Kept above the game window it belongs to.
+  keys_form->winId();
+  if (form_.windowHandle() && keys_form->windowHandle())
+    keys_form->windowHandle()->setTransientParent(form_.windowHandle());
+  keys_form->show();
+  keys_form->raise();
+  keys_form->activateWindow();
+  form_.setEnabled(false);
+}
+
+void GameMenus::pm_8_hiscoreClick() {
+  // The panel keeps showing an old high score until it is next drawn.
+  form_.game.hiscore_a = 0;
+  if (form_.store) form_.store->WriteInteger("HiScore1", 0);
+  form_.game.hiscore_b = 0;
+  if (form_.store) form_.store->WriteInteger("HiScore2", 0);
+  QApplication::beep();
+}
+
+void GameMenus::pm_11_splashscreenClick() {
+  if (form_.store) form_.store->WriteBool("SplashScreen", pm_11_splashscreen->isChecked());
+}
+
+void GameMenus::pm_14_exitClick() { end_program(); }
+
+void GameMenus::im_logoClick() { shell_open(kMakerWebsite); }
+
+void GameMenus::la_menu_itemMouseEnter(QObject *sender) {
+  for (QPointer<QLabel> &la : menu_labels)
+    if (la && la == sender) la->setAutoFillBackground(true);
+}
+
+void GameMenus::la_menu_itemMouseLeave(QObject *sender) {
+  for (QPointer<QLabel> &la : menu_labels)
+    if (la && la == sender) la->setAutoFillBackground(false);
+}
+
+void GameMenus::la_menu_itemMouseUp(QObject *) {
+  form_.game.menu_open = false;
+  Vid_Display_Game_Menu();
+}
+
+bool GameMenus::FormShortcut(int qt_key, Qt::KeyboardModifiers mods) {
+  if ((mods & ~Qt::KeypadModifier) != Qt::NoModifier) return false;
+  QAction *a = nullptr;
+  switch (qt_key) {
+    case Qt::Key_F1: a = pm_1_about; break;
+    case Qt::Key_F2: a = pm_2_readme; break;
+    case Qt::Key_F3: a = pm_3_whatsnew; break;
+    case Qt::Key_Escape: a = pm_14_exit; break;
+    default: return false;
+  }
+  if (a->isEnabled()) a->trigger();
+  return true;
+}
+
+bool GameMenus::MouseDown(QMouseEvent *e) {
+  if (e->button() != Qt::LeftButton) return false;
+  const QPoint p = e->position().toPoint();
+  pressed_ = Pressed::None;
+  if (Inside(el::btn_game_menu_top, p)) pressed_ = Pressed::Icon;
+  else if (Inside(el::btn_game_menu_background, p)) pressed_ = Pressed::None;  // title bar, rows: nothing
+  else if (Inside(el::im_logo, p)) pressed_ = Pressed::Logo;
+  else return false;
+  return true;
+}
+
+bool GameMenus::MouseUp(QMouseEvent *e) {
+  if (e->button() != Qt::LeftButton || pressed_ == Pressed::None) return false;
+  const Pressed was = pressed_;
+  pressed_ = Pressed::None;
+  // A click: pressed and released on the same element.
+  const QPoint p = e->position().toPoint();
+  if (was == Pressed::Icon && Inside(el::btn_game_menu_top, p)) btn_game_menu_topClick();
+  else if (was == Pressed::Logo && Inside(el::im_logo, p)) im_logoClick();
+  return true;
+}
+
+bool GameMenus::HandCursorAt(const QPoint &p) const { return Inside(el::btn_game_menu_top, p); }
+
+bool GameMenus::eventFilter(QObject *watched, QEvent *e) {
+  auto *la = qobject_cast<QLabel *>(watched);
+  if (!la) return false;
+  switch (e->type()) {
+    case QEvent::Enter:
+      la_menu_itemMouseEnter(la);
+      return false;
+    case QEvent::Leave:
+      la_menu_itemMouseLeave(la);
+      return false;
+    case QEvent::ContextMenu:
+      Popup(static_cast<QContextMenuEvent *>(e)->globalPos());
+      return true;
+    case QEvent::MouseButtonPress:
+    case QEvent::MouseButtonDblClick: {
+      // Taking the press captures the mouse: the release comes back to this row wherever it happens.
+      auto *me = static_cast<QMouseEvent *>(e);
+      return me->button() == Qt::LeftButton;
+    }
+    case QEvent::MouseButtonRelease: {
+      auto *me = static_cast<QMouseEvent *>(e);
+      if (me->button() != Qt::LeftButton) return true;
+      const int i = la->property(kItemProperty).toInt();
+      const bool over = la->rect().contains(me->position().toPoint());
+      QPointer<QLabel> guard(la);
+      if (over && i >= 1 && i <= kMenuItems && menu_items[i]->isEnabled()) menu_items[i]->trigger();
+      la_menu_itemMouseUp(guard.data());
+      return true;
+    }
+    default:
+      return false;
+  }
+}

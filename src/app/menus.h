@@ -1,0 +1,88 @@
+// The game window's two menus with the same eleven entries: the context menu pm_0_menu (right-click,
+// shortcut keys F1, F2, F3 and Esc) and the on-screen game menu in the top-left corner, whose labels
+// exist only while it is open. Also the logo, which leads to the studio's web site.
+#pragma once
+#include <QObject>
+#include <QPoint>
+#include <QPointer>
+#include <functional>
+#include <string>
+#include <vector>
+
+class QAction;
+class QLabel;
+class QMenu;
+class QMouseEvent;
+class TAboutForm;
+class TForm1;
+class TKeysForm;
+
+constexpr int kMenuItems = 11;
+
+class GameMenus : public QObject {
+  Q_OBJECT
+ public:
+  // Builds the context menu and the closed game menu on form; form's store and game must be ready.
+  explicit GameMenus(TForm1 &form);
+  ~GameMenus() override;
+
+  // The windows the entries open; set once they exist.
+  TAboutForm *about_form = nullptr;
+  TKeysForm *keys_form = nullptr;
+  // State of the splash window's "Display this splash screen at startup" check box; ticked while unset.
+  std::function<bool()> splash_checkbox;
+  // The desktop shell (failures are silent); replaceable so that tests need not start programs.
+  std::function<void(const std::string &)> shell_open;
+  // Ends the event loop at once ("Exit", Esc); replaceable so that tests keep their own loop.
+  std::function<void()> end_program;
+
+  QMenu *pm_0_menu = nullptr;
+  QAction *pm_1_about = nullptr, *pm_2_readme = nullptr, *pm_3_whatsnew = nullptr, *pm_5_n1 = nullptr;
+  QAction *pm_6_config = nullptr, *pm_7_keys = nullptr, *pm_8_hiscore = nullptr, *pm_9_n2 = nullptr;
+  QAction *pm_11_splashscreen = nullptr, *pm_13_n3 = nullptr, *pm_14_exit = nullptr;
+  QAction *menu_items[kMenuItems + 1] = {};  // 1 .. 11 in menu order
+  std::vector<QPointer<QLabel>> menu_labels;  // the game menu's rows while it is open
+
+  // Makes the screen agree with menu_open: creates or removes the labels, sizes the background.
+  void Vid_Display_Game_Menu();
+  // The three-line icon: opens or closes the game menu.
+  void btn_game_menu_topClick();
+  // Before the context menu opens: check mark from the store, game menu closed.
+  void pm_0_menuPopup();
+  // Opens the context menu at a screen position.
+  void Popup(const QPoint &global);
+
+  // Entry actions.
+  void pm_1_aboutClick();
+  void pm_2_readmeClick();
+  void pm_6_configClick();
+  void pm_7_keysClick();
+  void pm_8_hiscoreClick();
+  void pm_11_splashscreenClick();  // runs after the entry's check mark was inverted
+  void pm_14_exitClick();
+  void im_logoClick();
+
+  // Hover and release of a game-menu row.
+  void la_menu_itemMouseEnter(QObject *sender);
+  void la_menu_itemMouseLeave(QObject *sender);
+  void la_menu_itemMouseUp(QObject *sender);
+
+  // Hooks of the game window. Key press: the shortcut keys, before the key bindings; true when taken.
+  bool FormShortcut(int qt_key, Qt::KeyboardModifiers mods);
+  // Mouse press and release on the window (not on a game-menu row); true when the menus took them.
+  bool MouseDown(QMouseEvent *e);
+  bool MouseUp(QMouseEvent *e);
+  // True where the pointer shows a hand (the menu icon).
+  bool HandCursorAt(const QPoint &p) const;
+
+ protected:
+  bool eventFilter(QObject *watched, QEvent *e) override;
+
+ private:
+  QAction *AddEntry(const char *name, const char *caption, const char *shortcut);
+  void CloseGameMenu();
+  bool Inside(int element_id, const QPoint &p) const;
+
+  TForm1 &form_;
+  enum class Pressed { None, Icon, Logo } pressed_ = Pressed::None;
+};

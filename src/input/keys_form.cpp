@@ -1,0 +1,175 @@
+#include "input/keys_form.h"
+
+#include <QComboBox>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QPushButton>
+#include <string>
+
+#include "game/game.h"
+#include "platform/store.h"
+
+namespace {
+
+const char *const kNames[kControls + 1] = {"", "Game A", "Game B", "Time", "Up", "Left", "Right", "Down", "Jump"};
+
+QFont Arial(int pixels, bool bold, bool underline = false) {
+  QFont f(QStringList{"Arial", "Liberation Sans"});
+  f.setPixelSize(pixels);
+  f.setBold(bold);
+  f.setUnderline(underline);
+  return f;
+}
+
+void SetTextColor(QWidget *w, const QColor &c) {
+  QPalette pal = w->palette();
+  pal.setColor(QPalette::WindowText, c);
+  w->setPalette(pal);
+}
+
+}  // namespace
+
+TKeysForm::TKeysForm(Controls &controls, Game &game, Store &store, QWidget *game_window)
+    : QWidget(nullptr, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint),
+      controls_(controls),
+      game_(game),
+      store_(store),
+      game_window_(game_window) {
+  setObjectName("KeysForm");
+  setWindowTitle("Key settings");
+  setFixedSize(448, 227);
+  QPalette pal = palette();
+  pal.setColor(QPalette::Window, QColor(170, 85, 30));
+  setPalette(pal);
+  setAutoFillBackground(true);
+
+  const QColor white(255, 255, 255);
+  la_main = new QLabel("Main operations", this);
+  la_main->setObjectName("la_main");
+  la_main->setGeometry(8, 8, 104, 13);
+  la_controls = new QLabel("Game controls", this);
+  la_controls->setObjectName("la_controls");
+  la_controls->setGeometry(336, 8, 104, 13);
+  la_controls->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+  for (QLabel *h : {la_main, la_controls}) {
+    h->setFont(Arial(11, true, true));
+    SetTextColor(h, white);
+  }
+
+  for (int i = 1; i <= kControls; ++i) {
+    la[i] = new QLabel(kNames[i], this);
+    la[i]->setObjectName(QString("la_%1").arg(i));
+    la[i]->setFont(Arial(11, true));
+    cb[i] = new QComboBox(this);
+    cb[i]->setObjectName(QString("cb_%1").arg(i));
+    cb[i]->setEditable(false);
+    cb[i]->setFont(Arial(11, false));
+    if (i <= 3) {
+      la[i]->setGeometry(136, 33 + (i - 1) * 32, 72, 14);
+      cb[i]->setGeometry(8, 29 + (i - 1) * 32, 120, 21);
+    } else {
+      la[i]->setGeometry(216, 33 + (i - 4) * 32, 96, 14);
+      la[i]->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+      cb[i]->setGeometry(320, 29 + (i - 4) * 32, 120, 21);
+    }
+    cb[i]->installEventFilter(this);
+  }
+
+  btn_accept = new QPushButton("- ACCEPT -", this);
+  btn_accept->setObjectName("btn_accept");
+  btn_accept->setGeometry(183, 194, 82, 25);
+  btn_accept->setFont(Arial(11, true));
+  btn_accept->setCursor(Qt::PointingHandCursor);
+  btn_accept->setAutoDefault(false);
+  btn_accept->installEventFilter(this);
+
+  for (int i = 1; i < kControls; ++i) setTabOrder(cb[i], cb[i + 1]);
+  setTabOrder(cb[kControls], btn_accept);
+
+  FormCreate();
+  for (int i = 1; i <= kControls; ++i)
+    connect(cb[i], &QComboBox::currentIndexChanged, this, [this] { cbChange(); });
+  connect(btn_accept, &QPushButton::clicked, this, [this] { btn_acceptClick(); });
+}
+
+void TKeysForm::FormCreate() {
+  for (int k = 1; k <= kKeys; ++k) cb[1]->addItem(Inp_Key_List_Text(k));
+  for (int i = 2; i <= kControls; ++i)
+    for (int k = 0; k < cb[1]->count(); ++k) cb[i]->addItem(cb[1]->itemText(k));
+  for (int i = 1; i <= kControls; ++i) {
+    const int32_t key = controls_.key_binding[i].key_index;
+    // A key index outside the table (only by editing the store) leaves the list without a choice.
+    cb[i]->setCurrentIndex(key >= 1 && key <= kKeys ? key - 1 : -1);
+  }
+  cbChange();
+}
+
+void TKeysForm::FindClashes(bool clash[kControls + 1]) const {
+  for (int j = 1; j <= kControls; ++j) {
+    // A list without a choice would store 0, which names no key: it counts as a clash too.
+    clash[j] = cb[j]->currentIndex() < 0;
+    for (int k = 1; k <= kControls; ++k)
+      if (k != j && cb[j]->currentText() == cb[k]->currentText()) clash[j] = true;
+  }
+}
+
+bool TKeysForm::CheckKeys() const {
+  bool clash[kControls + 1];
+  FindClashes(clash);
+  for (int i = 1; i <= kControls; ++i)
+    if (clash[i]) return true;
+  return false;
+}
+
+void TKeysForm::cbChange() {
+  bool clash[kControls + 1];
+  FindClashes(clash);
+  bool any = false;
+  for (int i = 1; i <= kControls; ++i) {
+    SetTextColor(la[i], clash[i] ? QColor(255, 0, 0) : QColor(255, 255, 255));
+    any = any || clash[i];
+  }
+  btn_accept->setEnabled(!any);
+}
+
+void TKeysForm::btn_acceptClick() {
+  if (CheckKeys()) return;
+  for (int i = 1; i <= kControls; ++i) {
+    KeyBinding &b = controls_.key_binding[i];
+    b.key_index = cb[i]->currentIndex() + 1;
+    store_.WriteInteger("Key" + std::to_string(i), b.key_index);
+    AssignWord(i, b);
+  }
+  Inp_Build_Hints(controls_, game_);
+  CloseWindow();
+}
+
+void TKeysForm::CloseWindow() {
+  if (game_window_) game_window_->setEnabled(true);
+  hide();
+  if (game_window_ && game_window_->isVisible()) game_window_->activateWindow();
+}
+
+bool TKeysForm::FormKeyDown(int key) {
+  if (key == Qt::Key_Return || key == Qt::Key_Enter) {
+    if (btn_accept->isEnabled()) btn_acceptClick();
+    return true;
+  }
+  if (key == Qt::Key_Escape) {
+    CloseWindow();
+    return true;
+  }
+  return false;
+}
+
+bool TKeysForm::event(QEvent *e) {
+  if (e->type() == QEvent::WindowActivate) cb[1]->setFocus();
+  if (e->type() == QEvent::KeyPress && FormKeyDown(static_cast<QKeyEvent *>(e)->key())) return true;
+  return QWidget::event(e);
+}
+
+bool TKeysForm::eventFilter(QObject *watched, QEvent *e) {
+  // The window sees Enter and Esc before the focused list or button does.
+  if (e->type() == QEvent::KeyPress && FormKeyDown(static_cast<QKeyEvent *>(e)->key())) return true;
+  return QWidget::eventFilter(watched, e);
+}
