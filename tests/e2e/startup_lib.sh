@@ -5,7 +5,7 @@
 #   digit places 1..5 at (400 + 40*(i-1), 600), 20x20; glyph d is rgb(200, 20 + 20*d, 0)
 #   am (700,600) magenta, pm (730,600) cyan, colon (760,600) white
 #   hiscore mark (800,600) orange, Game A mark (830,600) purple
-#   heart (300,200) green (test picture only), girder (100,100) red, wire (10,10) yellow
+#   heart (300,200) green (test picture only), girder (100,100) red, wire (60,10) yellow (clear of the game-menu icon)
 startup_skin() {
   local lvl=$E2E_PROG/Resources/Level1
   mkdir -p "$lvl" "$E2E_PROG/Resources/Common"
@@ -25,7 +25,7 @@ startup_skin() {
     e2e_picture "$lvl/gamea.png" 20x20 '#8000ff'; img 27 gamea.png 830 600 20 20
     e2e_picture "$lvl/heart.png" 30x30 '#00ff00'; img 50 heart.png 300 200 30 30
     e2e_picture "$lvl/girder.png" 40x20 '#ff0000'; img 52 girder.png 100 100 40 20
-    e2e_picture "$lvl/wire.png" 10x10 '#ffff00'; img 54 wire.png 10 10 10 10
+    e2e_picture "$lvl/wire.png" 10x10 '#ffff00'; img 54 wire.png 60 10 10 10
   } >"$lvl/Config.ini"
 }
 
@@ -65,7 +65,7 @@ startup_wait_clock() {
   local end=$((SECONDS + ${1:-10})) shot=$E2E_TMP/shot.png
   while [ $SECONDS -lt $end ]; do
     e2e_shot "$shot"
-    if [ "$(e2e_pixel "$shot" 315 215)" = "0,0,0" ] && [ "$(e2e_pixel "$shot" 15 15)" = "255,255,0" ] &&
+    if [ "$(e2e_pixel "$shot" 315 215)" = "0,0,0" ] && [ "$(e2e_pixel "$shot" 65 15)" = "255,255,0" ] &&
        [ "$(e2e_pixel "$shot" 770 610)" = "255,255,255" ] &&
        [ "$(startup_shown_time "$shot")" = "$(startup_expected_time)" ]; then
       return 0
