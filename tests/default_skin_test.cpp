@@ -2,7 +2,6 @@
 // rectangles and sounds, the main Config.ini with its jingles, and the look of the LCD test
 // picture (segments of different places must not run into each other).
 #include <gtest/gtest.h>
-#include <png.h>
 
 #include <cstring>
 #include <map>
@@ -77,29 +76,6 @@ Wave ReadWave(const std::string &file) {
   return w;
 }
 
-// TEMPORARY, until the program's PNG decoder is merged: while Img_Load still answers with the
-// placeholder message of the unfinished decoder, read the file with libpng's simplified reader into
-// the same premultiplied layout. Delete this function once image_png.cpp decodes.
-PictureRef LoadPicture(const std::string &file, std::string *error) {
-  PictureRef pic = Img_Load(file, error);
-  if (pic || *error != "PNG decoding is not available yet") return pic;
-  png_image img;
-  std::memset(&img, 0, sizeof img);
-  img.version = PNG_IMAGE_VERSION;
-  if (!png_image_begin_read_from_file(&img, file.c_str())) return nullptr;
-  img.format = PNG_FORMAT_BGRA;
-  auto out = std::make_shared<Picture>();
-  out->width = static_cast<int32_t>(img.width);
-  out->height = static_cast<int32_t>(img.height);
-  out->pixels.resize(static_cast<size_t>(img.width) * img.height);
-  if (!png_image_finish_read(&img, nullptr, out->pixels.data(), 0, nullptr)) return nullptr;
-  for (uint32_t &px : out->pixels) {
-    const uint32_t a = px >> 24, r = (px >> 16) & 0xFF, g = (px >> 8) & 0xFF, b = px & 0xFF;
-    px = (a << 24) | ((r * a / 255) << 16) | ((g * a / 255) << 8) | (b * a / 255);
-  }
-  return out;
-}
-
 struct Placed {
   std::string name;
   Rect rect;
@@ -121,7 +97,7 @@ std::vector<Placed> LoadStage(const std::string &folder) {
       ADD_FAILURE() << folder << " " << section << " (" << p.name << ") names no picture";
     } else {
       std::string error;
-      p.pic = LoadPicture(folder + file, &error);
+      p.pic = Img_Load(folder + file, &error);
       EXPECT_TRUE(p.pic) << folder + file << ": " << error;
     }
     out.push_back(p);
@@ -189,7 +165,7 @@ TEST_F(DefaultSkin, MainConfigListsFourStagesWithNamesPicturesAndMatchingJingles
     names.push_back(name);
     const std::string image = main_.ReadString(section, "Image", "");
     std::string error;
-    PictureRef pic = LoadPicture(kProgram + Sys_Native_Path(res + image), &error);
+    PictureRef pic = Img_Load(kProgram + Sys_Native_Path(res + image), &error);
     ASSERT_TRUE(pic) << section << " intro picture " << image << ": " << error;
     // It is shown under the stage name on a 1024 x 768 screen and must fit there.
     EXPECT_LE(pic->width, kDesignW);

@@ -19,16 +19,24 @@ std::string ReadAll(const QString &path) {
   return ss.str();
 }
 
+// Qt works out the per-user configuration folder once per process, so all cases share one
+// folder and each starts from an empty settings file.
 class QtStoreTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    ASSERT_TRUE(dir_.isValid());
-    qputenv("XDG_CONFIG_HOME", dir_.path().toLocal8Bit());
-    file_ = dir_.path() + "/Zandrel/KTuskoSE50.conf";
+  static void SetUpTestSuite() {
+    dir_ = new QTemporaryDir;
+    qputenv("XDG_CONFIG_HOME", dir_->path().toLocal8Bit());
   }
-  QTemporaryDir dir_;
+  static void TearDownTestSuite() { delete dir_; }
+  void SetUp() override {
+    ASSERT_TRUE(dir_->isValid());
+    file_ = dir_->path() + "/Zandrel/KTuskoSE50.conf";
+    QFile::remove(file_);
+  }
+  static QTemporaryDir *dir_;
   QString file_;
 };
+QTemporaryDir *QtStoreTest::dir_ = nullptr;
 
 }  // namespace
 
@@ -47,7 +55,7 @@ TEST_F(QtStoreTest, WritesReachTheFileAtOnceAsText) {
 TEST_F(QtStoreTest, ReadsDefaultsForMissingAndGarbageValues) {
   {
     QFile f(file_);
-    QDir().mkpath(dir_.path() + "/Zandrel");
+    QDir().mkpath(dir_->path() + "/Zandrel");
     ASSERT_TRUE(f.open(QIODevice::WriteOnly));
     f.write("[General]\nKey1=abc\nKey2=12x\nKey3=7\nHiScore2=\nSplashScreen=0\nSoundMode=  2\n\x01\x02garbage line\n");
   }
