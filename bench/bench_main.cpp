@@ -18,6 +18,7 @@ class MedianReporter : public benchmark::ConsoleReporter {
  public:
   std::map<std::string, double> median_us, median_cpu_us;
   std::map<std::string, double> load;
+  std::map<std::string, double> counters;  // medians of every counter
   void ReportRuns(const std::vector<Run> &runs) override {
     ConsoleReporter::ReportRuns(runs);
     for (const Run &r : runs) {
@@ -27,6 +28,8 @@ class MedianReporter : public benchmark::ConsoleReporter {
         median_us[r.run_name.function_name] = r.GetAdjustedRealTime();
         median_cpu_us[r.run_name.function_name] = r.GetAdjustedCPUTime();
       }
+      if (r.run_type == Run::RT_Aggregate && r.aggregate_name == "median")
+        for (const auto &[name, counter] : r.counters) counters[name] = counter.value;
       if (r.run_name.function_name == "BM_SkinLoad")
         for (const auto &[name, counter] : r.counters) load[name] = counter.value;
     }
@@ -65,15 +68,16 @@ int main(int argc, char **argv) {
   auto &c = reporter.median_cpu_us;
   const struct {
     const char *name, *what;
-  } paints[] = {{"BM_Paint_TickDirtyRegion", "paint one tick, dirty region (as the window)"},
-                {"BM_Paint_TickPerChange", "paint one tick, each reported rectangle"},
-                {"BM_Paint_TickPerRectangle", "paint one tick, each rectangle of the region"},
+  } paints[] = {{"BM_Paint_TickAsWindowPaints", "paint one tick, as the game window paints"},
+                {"BM_Paint_TickBoundingRect", "paint one tick, bounding rectangle"},
                 {"BM_Paint_FullWindow", "paint the full 1024 x 768 window"}};
   for (const auto &p : paints)
     if (has(p.name)) Line2(p.what, m[p.name], c[p.name]);
-  if (has("BM_Paint_TickDirtyRegion") && has("BM_Paint_FullWindow"))
-    std::printf("  %-44s %10.2f\n", "ratio tick region / full window", m["BM_Paint_TickDirtyRegion"] / m["BM_Paint_FullWindow"]);
-  if (has("BM_Paint_TickPerChange") && has("BM_Paint_FullWindow"))
-    std::printf("  %-44s %10.2f\n", "ratio tick rectangles / full window", m["BM_Paint_TickPerChange"] / m["BM_Paint_FullWindow"]);
+  if (has("BM_Paint_TickAsWindowPaints") && has("BM_Paint_FullWindow"))
+    std::printf("  %-44s %10.2f\n", "ratio tick / full window", m["BM_Paint_TickAsWindowPaints"] / m["BM_Paint_FullWindow"]);
+  if (has("BM_Game_HazardTick"))
+    std::printf("  %-44s %10.3f us\n", "one hazard tick with its display updates", m["BM_Game_HazardTick"]);
+  if (reporter.counters.count("ticks_per_cpu_second"))
+    std::printf("  %-44s %10.0f\n", "headless game: hazard ticks per CPU second", reporter.counters["ticks_per_cpu_second"]);
   return 0;
 }

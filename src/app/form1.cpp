@@ -14,6 +14,7 @@
 #include <cstdio>
 
 #include "app/menus.h"
+#include "app/lcd_painter.h"
 #include "display/vid.h"
 
 namespace {
@@ -24,10 +25,6 @@ const el::Id kFaceIds[kControls + 1] = {el::NONE, el::btn_game_a_top, el::btn_ga
 
 QRect ToQ(const Rect &r) { return QRect(r.left, r.top, r.width, r.height); }
 
-QImage Wrap(const Picture &p) {
-  return QImage(reinterpret_cast<const uchar *>(p.pixels.data()), p.width, p.height, p.width * 4,
-                QImage::Format_ARGB32_Premultiplied);
-}
 
 }  // namespace
 
@@ -116,38 +113,15 @@ void TForm1::Shutdown() {
   snd.store = nullptr;
 }
 
-void TForm1::Invalidate(const Rect &r) { update(ToQ(r)); }
+void TForm1::Invalidate(const Rect &r) {
+  const QRect q = ToQ(r) & rect();
+  dirty_.Add(q);
+  update(q);
+}
 
 void TForm1::paintEvent(QPaintEvent *e) {
   QPainter p(this);
-  const QRect dirty = e->rect();
-  const uint32_t c = game.lcd.window_color;
-  p.fillRect(dirty, QColor((c >> 16) & 0xFF, (c >> 8) & 0xFF, c & 0xFF));
-  int count = 0;
-  const el::Id *order = Lcd_Paint_Order(&count);
-  for (int i = 0; i < count; ++i) {
-    const el::Id id = order[i];
-    const Element &el = game.lcd.e[id];
-    if (!el.visible) continue;
-    const QRect area = ToQ(Lcd_Area(game.lcd, id));
-    if (!area.intersects(dirty)) continue;
-    switch (el.draw) {
-      case DrawMode::FilledRect:
-        p.fillRect(area, Qt::black);
-        break;
-      case DrawMode::Text:
-        p.setFont(Plat_Font(id == el::la_stage_start ? Font::StageTitle : Font::StageName));
-        p.setPen(QColor((el.color >> 16) & 0xFF, (el.color >> 8) & 0xFF, el.color & 0xFF));
-        p.drawText(area, Qt::AlignCenter | Qt::TextDontClip, QString::fromStdString(el.text));
-        break;
-      default:
-        if (el.pic && el.pic->width > 0) {
-          const Picture &pic = *el.pic;
-          p.drawImage(area.topLeft(), Wrap(pic), QRect(0, 0, area.width(), area.height()));
-        }
-        break;
-    }
-  }
+  for (const QRect &r : dirty_.Take(e->region())) App_Paint_Lcd(p, game.lcd, r);
 }
 
 int TForm1::FaceAt(const QPoint &pos) const {

@@ -6,6 +6,7 @@
 #include <memory>
 
 #include "app/config.h"
+#include "app/lcd_painter.h"
 #include "game/game.h"
 #include "input/keys.h"
 #include "platform/qt/qt_platform.h"
@@ -56,6 +57,7 @@ class TForm1 : public QWidget, public LcdSink {
   int FaceAt(const QPoint &p) const;  // control whose button face lies under p, or 0
   void ReportSkinProblem(const char *what);
 
+  DirtyRects dirty_;  // reported by the element model since the last paint
   QtTimerDriver timer_driver_;
   QtScreen screen_;
   std::unique_ptr<DefaultRng> rng_;

@@ -1,0 +1,85 @@
+#include "app/lcd_painter.h"
+
+#include <QRegion>
+
+#include "platform/qt/qt_platform.h"
+
+namespace {
+
+QRect ToQ(const Rect &r) { return QRect(r.left, r.top, r.width, r.height); }
+
+QImage Wrap(const Picture &p) {
+  return QImage(reinterpret_cast<const uchar *>(p.pixels.data()), p.width, p.height, p.width * 4,
+                QImage::Format_ARGB32_Premultiplied);
+}
+
+QColor Rgb(uint32_t c) { return QColor((c >> 16) & 0xFF, (c >> 8) & 0xFF, c & 0xFF); }
+
+// More reported rectangles than this are painted as their bounding rectangle.
+constexpr size_t kMaxRects = 128;
+
+}  // namespace
+
+void App_Paint_Lcd(QPainter &p, const Lcd &lcd, const QRect &dirty) {
+  p.save();
+  p.setClipRect(dirty);
+  p.fillRect(dirty, Rgb(lcd.window_color));
+  int count = 0;
+  const el::Id *order = Lcd_Paint_Order(&count);
+  for (int i = 0; i < count; ++i) {
+    const el::Id id = order[i];
+    const Element &el = lcd.e[id];
+    if (!el.visible) continue;
+    const QRect area = ToQ(Lcd_Area(lcd, id));
+    if (!area.intersects(dirty)) continue;
+    switch (el.draw) {
+      case DrawMode::FilledRect:
+        p.fillRect(area, Qt::black);
+        break;
+      case DrawMode::Text:
+        p.setFont(Plat_Font(id == el::la_stage_start ? Font::StageTitle : Font::StageName));
+        p.setPen(Rgb(el.color));
+        p.drawText(area, Qt::AlignCenter | Qt::TextDontClip, QString::fromStdString(el.text));
+        break;
+      default: {
+        if (!el.pic || el.pic->width <= 0) break;
+        // Pictures draw from their top-left corner, clipped to the element; a background picture
+        // larger than its rectangle shows its centre.
+        QPoint src(0, 0);
+        if (el.draw == DrawMode::Centred)
+          src = QPoint(std::max(0, (el.pic->width - area.width()) / 2), std::max(0, (el.pic->height - area.height()) / 2));
+        p.drawImage(area.topLeft(), Wrap(*el.pic), QRect(src, area.size()));
+        break;
+      }
+    }
+  }
+  p.restore();
+}
+
+void DirtyRects::Add(const QRect &r) {
+  if (r.isEmpty()) return;
+  if (rects_.size() >= kMaxRects) {
+    QRect all = r;
+    for (const QRect &q : rects_) all |= q;
+    rects_.assign(1, all);
+    return;
+  }
+  rects_.push_back(r);
+}
+
+std::vector<QRect> DirtyRects::Take(const QRegion &region) {
+  std::vector<QRect> out;
+  QRegion covered;
+  for (const QRect &r : rects_) covered += r;
+  if (!rects_.empty() && (region - covered).isEmpty()) {
+    // Only what the element model reported: paint each rectangle, clipped to the region asked for.
+    for (const QRect &r : rects_) {
+      const QRect c = r & region.boundingRect();
+      if (!c.isEmpty()) out.push_back(c);
+    }
+  } else {
+    for (const QRect &r : region) out.push_back(r);
+  }
+  rects_.clear();
+  return out;
+}
