@@ -114,14 +114,13 @@ void TForm1::Shutdown() {
 }
 
 void TForm1::Invalidate(const Rect &r) {
-  const QRect q = ToQ(r) & rect();
-  dirty_.Add(q);
-  update(q);
+  update(ToQ(r) & rect());
 }
 
 void TForm1::paintEvent(QPaintEvent *e) {
   QPainter p(this);
-  for (const QRect &r : dirty_.Take(e->region())) App_Paint_Lcd(p, game.lcd, r);
+  // The window system clips the painter to the changed region.
+  App_Paint_Lcd(p, game.lcd, e->rect());
 }
 
 int TForm1::FaceAt(const QPoint &pos) const {

@@ -57,7 +57,6 @@ class TForm1 : public QWidget, public LcdSink {
   int FaceAt(const QPoint &p) const;  // control whose button face lies under p, or 0
   void ReportSkinProblem(const char *what);
 
-  DirtyRects dirty_;  // reported by the element model since the last paint
   QtTimerDriver timer_driver_;
   QtScreen screen_;
   std::unique_ptr<DefaultRng> rng_;

@@ -1,6 +1,5 @@
 #include "app/lcd_painter.h"
 
-#include <QRegion>
 
 #include "platform/qt/qt_platform.h"
 
@@ -15,14 +14,11 @@ QImage Wrap(const Picture &p) {
 
 QColor Rgb(uint32_t c) { return QColor((c >> 16) & 0xFF, (c >> 8) & 0xFF, c & 0xFF); }
 
-// More reported rectangles than this are painted as their bounding rectangle.
-constexpr size_t kMaxRects = 128;
-
 }  // namespace
 
 void App_Paint_Lcd(QPainter &p, const Lcd &lcd, const QRect &dirty) {
   p.save();
-  p.setClipRect(dirty);
+  p.setClipRect(dirty, p.hasClipping() ? Qt::IntersectClip : Qt::ReplaceClip);
   p.fillRect(dirty, Rgb(lcd.window_color));
   int count = 0;
   const el::Id *order = Lcd_Paint_Order(&count);
@@ -54,32 +50,4 @@ void App_Paint_Lcd(QPainter &p, const Lcd &lcd, const QRect &dirty) {
     }
   }
   p.restore();
-}
-
-void DirtyRects::Add(const QRect &r) {
-  if (r.isEmpty()) return;
-  if (rects_.size() >= kMaxRects) {
-    QRect all = r;
-    for (const QRect &q : rects_) all |= q;
-    rects_.assign(1, all);
-    return;
-  }
-  rects_.push_back(r);
-}
-
-std::vector<QRect> DirtyRects::Take(const QRegion &region) {
-  std::vector<QRect> out;
-  QRegion covered;
-  for (const QRect &r : rects_) covered += r;
-  if (!rects_.empty() && (region - covered).isEmpty()) {
-    // Only what the element model reported: paint each rectangle, clipped to the region asked for.
-    for (const QRect &r : rects_) {
-      const QRect c = r & region.boundingRect();
-      if (!c.isEmpty()) out.push_back(c);
-    }
-  } else {
-    for (const QRect &r : region) out.push_back(r);
-  }
-  rects_.clear();
-  return out;
 }
