@@ -68,7 +68,12 @@ e2e_wait_pixel() {
   return 1
 }
 
-e2e_fail() { echo "FAIL: $*" >&2; cp "$E2E_TMP/shot.png" /tmp/ktusko-e2e-last-fail.png 2>/dev/null || true; exit 1; }
+e2e_fail() {
+  echo "FAIL: $*" >&2
+  cp "$E2E_TMP/shot.png" /tmp/ktusko-e2e-last-fail.png 2>/dev/null || true
+  cp "$E2E_TMP/clear.png" /tmp/ktusko-e2e-last-fail-reference.png 2>/dev/null || true
+  exit 1
+}
 
 # e2e_picture FILE WxH COLOUR: a plain picture for a skin written by a test.
 e2e_picture() { convert -size "$2" "xc:$3" "PNG32:$1"; }
