@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <iostream>
 #include <random>
 #include <sstream>
 
@@ -81,8 +82,8 @@ struct Checker {
 };
 
 // Plays one game with the given seed; returns the first broken rule, or empty. Adds the hazard
-// ticks it ran to *ticks.
-std::string PlayOneGame(uint32_t seed, int64_t max_ms, int64_t *ticks) {
+// ticks it ran to *ticks and the simulated milliseconds it lasted to *sim_ms.
+std::string PlayOneGame(uint32_t seed, int64_t max_ms, int64_t *ticks, int64_t *sim_ms) {
   TestGame t;
   t.rng = ScriptedRng(seed);
   std::mt19937 player(seed ^ 0x9e3779b9u);
@@ -124,6 +125,7 @@ std::string PlayOneGame(uint32_t seed, int64_t max_ms, int64_t *ticks) {
     if (g.game_mode != kModeGameA && g.game_mode != kModeGameB && !held[1] && !held[2] && !held[3]) break;
   }
   *ticks += game_ticks;
+  *sim_ms += t.clock.Now();
   if (check.failure.empty()) return {};
   std::ostringstream out;
   out << "seed " << seed << " at " << t.clock.Now() << " ms: " << check.failure;
@@ -135,11 +137,14 @@ std::string PlayOneGame(uint32_t seed, int64_t max_ms, int64_t *ticks) {
 TEST(GameProperty, RandomPlayKeepsPictureAndStateInAgreement) {
   const int games = EnvInt("KT_PROPERTY_GAMES", 2000);
   const auto first = static_cast<uint32_t>(EnvInt("KT_PROPERTY_SEED", 1));
-  int64_t ticks = 0;
+  int64_t ticks = 0, sim_ms = 0;
   for (int i = 0; i < games; ++i) {
-    const std::string failure = PlayOneGame(first + static_cast<uint32_t>(i), 30 * 60 * 1000, &ticks);
+    const std::string failure = PlayOneGame(first + static_cast<uint32_t>(i), 30 * 60 * 1000, &ticks, &sim_ms);
     ASSERT_TRUE(failure.empty()) << failure << " (rerun with KT_PROPERTY_SEED=" << first + i
                                  << " KT_PROPERTY_GAMES=1)";
   }
   RecordProperty("hazard_ticks", std::to_string(ticks));
+  RecordProperty("simulated_ms", std::to_string(sim_ms));
+  // One line for the soak script, which adds up batches of games.
+  std::cout << "random play: games " << games << " simulated_ms " << sim_ms << " hazard_ticks " << ticks << std::endl;
 }
