@@ -118,6 +118,11 @@ bool Decode(JpegReader *r, const void *data, size_t size) {
   ci->out_color_space = cmyk ? JCS_CMYK : JCS_EXT_BGRA;  // grey and colour both come out as B, G, R, 255
   ci->dct_method = JDCT_ISLOW;
   jpeg_start_decompress(ci);
+  // A progressive file has been read whole by now; if it ended early, nothing is worth decoding.
+  if (r->short_scan || (r->ran_out && ci->progressive_mode)) {
+    r->error = "the file is truncated";
+    return false;
+  }
   const JDIMENSION w = ci->output_width, h = ci->output_height;
   if (ci->output_components != 4 || w == 0 || h == 0) {
     r->error = "unexpected output layout";
@@ -126,15 +131,21 @@ bool Decode(JpegReader *r, const void *data, size_t size) {
   r->pic = std::make_shared<Picture>();
   r->pic->width = static_cast<int32_t>(w);
   r->pic->height = static_cast<int32_t>(h);
-  r->pic->pixels.resize(static_cast<size_t>(w) * h);
+  // The rows are added as they are decoded, so a file that stops early never costs the memory
+  // and the clearing of all the pixels its header claims.
+  r->pic->pixels.reserve(static_cast<size_t>(w) * h);
   if (cmyk) r->row.resize(static_cast<size_t>(w) * 4);
   while (ci->output_scanline < h) {
+    r->pic->pixels.resize(r->pic->pixels.size() + w);
     uint32_t *out = r->pic->pixels.data() + static_cast<size_t>(ci->output_scanline) * w;
     JSAMPROW row = cmyk ? r->row.data() : reinterpret_cast<JSAMPROW>(out);
     if (jpeg_read_scanlines(ci, &row, 1) != 1) {
       r->error = "the image data stops early";
       return false;
     }
+    // Once a scan has run out of data the rest would be made-up grey; a header of a few bytes may
+    // claim 8192 x 8192 pixels, so stop here rather than decode them all.
+    if (r->short_scan) break;
     if (cmyk) {
       // Adobe's CMYK files store inverted inks: 255 means no ink, so red = C * K / 255.
       const unsigned char *in = r->row.data();
