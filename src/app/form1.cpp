@@ -12,6 +12,7 @@
 #include <QToolTip>
 #include <chrono>
 #include <cstdio>
+#include <cstdlib>
 
 #include "app/menus.h"
 #include "app/lcd_painter.h"
@@ -25,6 +26,20 @@ const el::Id kFaceIds[kControls + 1] = {el::NONE, el::btn_game_a_top, el::btn_ga
 
 QRect ToQ(const Rect &r) { return QRect(r.left, r.top, r.width, r.height); }
 
+// Measuring aid: with KT_STARTUP_LOG=<file> in the environment, the wall-clock time (nanoseconds
+// since the epoch) at which the first clock picture (the LCD test picture) has been painted is
+// written to that file, once.
+void NoteFirstClockPicture(const Game &g) {
+  static const char *path = std::getenv("KT_STARTUP_LOG");
+  if (!path || g.clock_phase < 2) return;
+  if (FILE *f = std::fopen(path, "w")) {
+    const auto ns = std::chrono::duration_cast<std::chrono::nanoseconds>(
+        std::chrono::system_clock::now().time_since_epoch());
+    std::fprintf(f, "%lld\n", static_cast<long long>(ns.count()));
+    std::fclose(f);
+  }
+  path = nullptr;
+}
 
 }  // namespace
 
@@ -121,6 +136,7 @@ void TForm1::paintEvent(QPaintEvent *e) {
   QPainter p(this);
   // The window system clips the painter to the changed region.
   App_Paint_Lcd(p, game.lcd, e->rect());
+  NoteFirstClockPicture(game);
 }
 
 int TForm1::FaceAt(const QPoint &pos) const {
