@@ -45,6 +45,27 @@ TForm1::~TForm1() { Shutdown(); }
 
 void TForm1::ReportSkinProblem(const char *what) {
   std::fprintf(stderr, "ktusko: skin: %s\n", what);
+  // Each problem is shown once per run, gathered into one box that does not stop the game (a
+  // skin is reloaded at every game start, behind the intro screen).
+  const QString text = QString::fromUtf8(what);
+  if (skin_problems_seen_.contains(text)) return;
+  skin_problems_seen_.insert(text);
+  skin_problems_pending_ << text;
+  if (skin_problems_pending_.size() == 1) QTimer::singleShot(0, this, [this] { ShowSkinProblems(); });
+}
+
+void TForm1::ShowSkinProblems() {
+  if (skin_problems_pending_.isEmpty()) return;
+  QStringList shown = skin_problems_pending_.mid(0, 12);
+  if (skin_problems_pending_.size() > 12) shown << QString("... and %1 more").arg(skin_problems_pending_.size() - 12);
+  skin_problems_pending_.clear();
+  auto *box = new QMessageBox(QMessageBox::Warning, windowTitle(),
+                              "Parts of the skin could not be used (a picture that cannot be read shows as a red square):\n\n" +
+                                  shown.join("\n"),
+                              QMessageBox::Ok, this);
+  box->setAttribute(Qt::WA_DeleteOnClose);
+  box->setModal(false);
+  box->show();
 }
 
 bool TForm1::FormCreate() {
