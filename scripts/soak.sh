@@ -28,7 +28,7 @@ export ASAN_OPTIONS="${ASAN_OPTIONS:-detect_leaks=1:abort_on_error=0}"
 export UBSAN_OPTIONS="${UBSAN_OPTIONS:-print_stacktrace=1}"
 start=$(date +%s)
 sim_ms=0 ticks=0 games=0
-batch=20
+batch=2
 log="$(mktemp)"
 trap 'rm -f "$log"' EXIT
 while [ "$sim_ms" -lt "$target_ms" ]; do
@@ -55,5 +55,5 @@ while [ "$sim_ms" -lt "$target_ms" ]; do
 done
 elapsed=$(($(date +%s) - start))
 awk -v ms="$sim_ms" -v t="$ticks" -v g="$games" -v s="$elapsed" 'BEGIN {
-  printf "soak: %.2f simulated hours in %d games, %d hazard ticks, no failures; %d s real time (%.0fx)\n",
+  printf "soak: %.2f simulated hours in %d games, %d hazard ticks, no failures; %d s real time (%.0fx real time)\n",
          ms / 3600000, g, t, s, (s > 0) ? ms / 1000 / s : 0 }'
