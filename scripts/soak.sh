@@ -50,6 +50,7 @@ while [ "$sim_ms" -lt "$target_ms" ]; do
   left=$((target_ms - sim_ms))
   per_game=$((sim_ms / games + 1))
   batch=$(((left + per_game - 1) / per_game))
+  if [ "$batch" -gt $((games * 2)) ]; then batch=$((games * 2)); fi  # few games estimate poorly
   if [ "$batch" -gt 500 ]; then batch=500; fi
   if [ "$batch" -lt 1 ]; then batch=1; fi
 done
