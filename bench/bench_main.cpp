@@ -75,6 +75,10 @@ int main(int argc, char **argv) {
     if (has(p.name)) Line2(p.what, m[p.name], c[p.name]);
   if (has("BM_Paint_TickAsWindowPaints") && has("BM_Paint_FullWindow"))
     std::printf("  %-44s %10.2f\n", "ratio tick / full window", m["BM_Paint_TickAsWindowPaints"] / m["BM_Paint_FullWindow"]);
+  auto &k = reporter.counters;
+  if (k.count("tick_pixels") && k.count("window_pixels"))
+    std::printf("  %-44s %10.0f of %.0f (%.1f %%)\n", "pixels repainted per tick, of the full window", k["tick_pixels"],
+                k["window_pixels"], 100.0 * k["tick_pixels"] / k["window_pixels"]);
   if (has("BM_Game_HazardTick"))
     std::printf("  %-44s %10.3f us\n", "one hazard tick with its display updates", m["BM_Game_HazardTick"]);
   if (reporter.counters.count("ticks_per_cpu_second"))

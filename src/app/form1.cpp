@@ -12,6 +12,7 @@
 #include <QToolTip>
 #include <chrono>
 #include <cstdio>
+#include <cstdlib>
 
 #include "app/menus.h"
 #include "app/lcd_painter.h"
@@ -25,6 +26,20 @@ const el::Id kFaceIds[kControls + 1] = {el::NONE, el::btn_game_a_top, el::btn_ga
 
 QRect ToQ(const Rect &r) { return QRect(r.left, r.top, r.width, r.height); }
 
+// Measuring aid: with KT_STARTUP_LOG=<file> in the environment, the wall-clock time (nanoseconds
+// since the epoch) at which the first clock picture (the LCD test picture) has been painted is
+// written to that file, once.
+void NoteFirstClockPicture(const Game &g) {
+  static const char *path = std::getenv("KT_STARTUP_LOG");
+  if (!path || g.clock_phase < 2) return;
+  if (FILE *f = std::fopen(path, "w")) {
+    const auto ns = std::chrono::duration_cast<std::chrono::nanoseconds>(
+        std::chrono::system_clock::now().time_since_epoch());
+    std::fprintf(f, "%lld\n", static_cast<long long>(ns.count()));
+    std::fclose(f);
+  }
+  path = nullptr;
+}
 
 }  // namespace
 
@@ -45,6 +60,27 @@ TForm1::~TForm1() { Shutdown(); }
 
 void TForm1::ReportSkinProblem(const char *what) {
   std::fprintf(stderr, "ktusko: skin: %s\n", what);
+  // Each problem is shown once per run, gathered into one box that does not stop the game (a
+  // skin is reloaded at every game start, behind the intro screen).
+  const QString text = QString::fromUtf8(what);
+  if (skin_problems_seen_.contains(text)) return;
+  skin_problems_seen_.insert(text);
+  skin_problems_pending_ << text;
+  if (skin_problems_pending_.size() == 1) QTimer::singleShot(0, this, [this] { ShowSkinProblems(); });
+}
+
+void TForm1::ShowSkinProblems() {
+  if (skin_problems_pending_.isEmpty()) return;
+  QStringList shown = skin_problems_pending_.mid(0, 12);
+  if (skin_problems_pending_.size() > 12) shown << QString("... and %1 more").arg(skin_problems_pending_.size() - 12);
+  skin_problems_pending_.clear();
+  auto *box = new QMessageBox(QMessageBox::Warning, windowTitle(),
+                              "Parts of the skin could not be used (a picture that cannot be read shows as a red square):\n\n" +
+                                  shown.join("\n"),
+                              QMessageBox::Ok, this);
+  box->setAttribute(Qt::WA_DeleteOnClose);
+  box->setModal(false);
+  box->show();
 }
 
 bool TForm1::FormCreate() {
@@ -121,6 +157,7 @@ void TForm1::paintEvent(QPaintEvent *e) {
   QPainter p(this);
   // The window system clips the painter to the changed region.
   App_Paint_Lcd(p, game.lcd, e->rect());
+  NoteFirstClockPicture(game);
 }
 
 int TForm1::FaceAt(const QPoint &pos) const {
@@ -135,14 +172,21 @@ int TForm1::FaceAt(const QPoint &pos) const {
 void TForm1::keyPressEvent(QKeyEvent *e) {
   // The menus' shortcut keys come before the key bindings.
   if (menus && menus->FormShortcut(e->key(), e->modifiers())) return;
-  Inp_Key_Down(controls, game, Plat_Virtual_Key(e));
+  const uint16_t vk = Plat_Virtual_Key(e);
+  // Repeats of a key that went down in another window (the '1' or Enter that pressed Play in the
+  // splash window, held on) are not presses of this window: they would start a game by themselves.
+  if (e->isAutoRepeat() && !keys_down_.contains(vk)) return;
+  keys_down_.insert(vk);
+  Inp_Key_Down(controls, game, vk);
   QWidget::keyPressEvent(e);
 }
 
 void TForm1::keyReleaseEvent(QKeyEvent *e) {
   // X sends a release before every repeated press; only the real release reaches the game.
   if (e->isAutoRepeat()) return;
-  Inp_Key_Up(controls, game, Plat_Virtual_Key(e));
+  const uint16_t vk = Plat_Virtual_Key(e);
+  if (!keys_down_.remove(vk)) return;  // went down elsewhere: its release is not this window's
+  Inp_Key_Up(controls, game, vk);
   QWidget::keyReleaseEvent(e);
 }
 
@@ -183,6 +227,13 @@ bool TForm1::event(QEvent *e) {
   if (e->type() == QEvent::ContextMenu && menus) {
     menus->Popup(static_cast<QContextMenuEvent *>(e)->globalPos());
     return true;
+  }
+  if (e->type() == QEvent::WindowDeactivate) {
+    // Keys held while another window takes the keyboard never send their release here: let them
+    // go now, so that no control stays held (a direction would keep stepping).
+    const QSet<uint16_t> held = keys_down_;
+    keys_down_.clear();
+    for (uint16_t vk : held) Inp_Key_Up(controls, game, vk);
   }
   if (e->type() == QEvent::WindowActivate && splash_pending) {
     splash_pending = false;

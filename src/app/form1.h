@@ -2,6 +2,8 @@
 // elements and the platform services, composites the visible elements in stacking order and turns
 // key and mouse events into control presses and releases.
 #pragma once
+#include <QSet>
+#include <QStringList>
 #include <QWidget>
 #include <memory>
 
@@ -56,6 +58,10 @@ class TForm1 : public QWidget, public LcdSink {
  private:
   int FaceAt(const QPoint &p) const;  // control whose button face lies under p, or 0
   void ReportSkinProblem(const char *what);
+  void ShowSkinProblems();
+  QSet<QString> skin_problems_seen_;
+  QStringList skin_problems_pending_;
+  QSet<uint16_t> keys_down_;  // keys whose press this window received, until their release
 
   QtTimerDriver timer_driver_;
   QtScreen screen_;

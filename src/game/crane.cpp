@@ -83,10 +83,7 @@ void EndExtraLife(Game &g) {
   }
   switch (g.extra_life_resume) {
     case kResumePlay:
-      g.Timer_Game->SetEnabled(true);
-      g.in_play = true;
-      g.Timer_Pelko_Move->SetInterval(90);
-      g.Timer_Pelko_Move->SetEnabled(g.move_key_held);
+      Gam_Resume_Play(g, 90);
       break;
     case kResumeBonus: g.Timer_Bonus->SetEnabled(true); break;
     case kResumeFinale: g.Timer_Bonus_Complete->SetEnabled(true); break;
@@ -191,10 +188,7 @@ void Timer_BonusTimer(Game &g) {
       Play(g, kSoundReturn);
       g.tick_count = 1;
       Gam_Set_TimerGame_Interval(g);
-      g.Timer_Game->SetEnabled(true);
-      g.in_play = true;
-      g.Timer_Pelko_Move->SetInterval(330);
-      g.Timer_Pelko_Move->SetEnabled(g.move_key_held);
+      Gam_Resume_Play(g, 330);
       t.SetEnabled(false);
       break;
     default: break;

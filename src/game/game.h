@@ -81,6 +81,7 @@ void Gam_Set_Mode(Game &g);                  // entry actions of the mode now in
 void Gam_Stop_All_Timers(Game &g);           // disables the thirteen timers in their fixed order
 void Gam_Set_TimerGame_Interval(Game &g);    // Timer_Game interval by the speed rule
 int32_t Gam_Speed_Interval(int32_t game_mode, int32_t tick_count, int32_t score);  // the speed rule itself
+void Gam_Resume_Play(Game &g, int32_t move_ms);  // hazard ticks on, Pelko steerable, a held direction steps after move_ms
 
 // Control press and release routines (keys and on-screen buttons end here).
 void Inp_game_a_down(Game &g);

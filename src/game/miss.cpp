@@ -22,10 +22,7 @@ void RestartTurn(Game &g) {
   g.pelko_row = 0;
   g.tick_count = 1;
   Gam_Set_TimerGame_Interval(g);
-  g.Timer_Game->SetEnabled(true);
-  g.in_play = true;
-  g.Timer_Pelko_Move->SetInterval(90);
-  g.Timer_Pelko_Move->SetEnabled(g.move_key_held);
+  Gam_Resume_Play(g, 90);
   if (g.hook_step > 0) g.Timer_Hook->SetEnabled(true);
 }
 

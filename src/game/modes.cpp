@@ -50,6 +50,13 @@ void Gam_Set_TimerGame_Interval(Game &g) {
   g.Timer_Game->SetInterval(Gam_Speed_Interval(g.game_mode, g.tick_count, g.score));
 }
 
+void Gam_Resume_Play(Game &g, int32_t move_ms) {
+  g.Timer_Game->SetEnabled(true);
+  g.in_play = true;
+  g.Timer_Pelko_Move->SetInterval(move_ms);
+  g.Timer_Pelko_Move->SetEnabled(g.move_key_held);
+}
+
 namespace {
 
 // Modes 2 and 4: the held button shows its game's high score on a cleared LCD.

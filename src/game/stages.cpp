@@ -171,10 +171,7 @@ void Timer_Stage_NewTimer(Game &g) {
       // The wait before the first tick still uses the count of the last turn; the reset follows.
       Gam_Set_TimerGame_Interval(g);
       g.tick_count = 1;
-      g.Timer_Game->SetEnabled(true);
-      g.in_play = true;
-      g.Timer_Pelko_Move->SetInterval(330);
-      g.Timer_Pelko_Move->SetEnabled(g.move_key_held);
+      Gam_Resume_Play(g, 330);
       t.SetEnabled(false);
       break;
     default:

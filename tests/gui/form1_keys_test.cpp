@@ -69,6 +69,26 @@ TEST(GameWindowKeys, AutoRepeatGivesPressesButOnlyTheRealRelease) {
   EXPECT_EQ(w.Mode(), kModeGameA);
 }
 
+TEST(GameWindowKeys, KeysHeldFromAnotherWindowDoNotActHere) {
+  GameWindow w;
+  w.Bindings();
+  // '1' went down in the splash window (pressing Play) and is held on: its repeats and its release
+  // arrive here without a first press, and must not start a game.
+  for (int i = 0; i < 3; ++i) {
+    w.Key(QEvent::KeyRelease, Qt::Key_1, Qt::NoModifier, true, "1");
+    w.Key(QEvent::KeyPress, Qt::Key_1, Qt::NoModifier, true, "1");
+  }
+  w.Key(QEvent::KeyRelease, Qt::Key_1, Qt::NoModifier, false, "1");
+  EXPECT_EQ(w.Mode(), kModeClock);
+  // A key held when another window takes the keyboard is let go.
+  w.Key(QEvent::KeyPress, Qt::Key_2, Qt::NoModifier, false, "2");
+  EXPECT_EQ(w.Mode(), kModeGameBHeld);
+  QEvent deactivate(QEvent::WindowDeactivate);
+  QApplication::sendEvent(&w.form1, &deactivate);
+  EXPECT_EQ(w.Mode(), kModeGameB);
+  EXPECT_TRUE(w.Pressed(el::btn_game_b_top, el::btn_game_b_released));
+}
+
 TEST(GameWindowKeys, OnlyTheMainKeyboardDigitsAndLettersInAnyCase) {
   GameWindow w;
   w.store->values["Key4"] = "11";  // Up on 'A'

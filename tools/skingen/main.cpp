@@ -98,11 +98,11 @@ struct Sound {
 };
 
 // "<file> <recipe>" -> the wave file in dir.
-bool MakeSound(const std::string &spec, const fs::path &dir, Sound *sound, std::string *error) {
-  const size_t sp = spec.find(' ');
-  sound->file = spec.substr(0, sp);
+bool MakeSound(const std::string &recipe, const fs::path &dir, Sound *sound, std::string *error) {
+  const size_t sp = recipe.find(' ');
+  sound->file = recipe.substr(0, sp);
   std::vector<int16_t> samples;
-  if (sp == std::string::npos || !Synth_Render(spec.substr(sp + 1), &samples, error)) {
+  if (sp == std::string::npos || !Synth_Render(recipe.substr(sp + 1), &samples, error)) {
     *error = sound->file + ": " + (error->empty() ? "no recipe" : *error);
     return false;
   }
