@@ -1,10 +1,32 @@
 #!/usr/bin/env bash
 # Builds everything and runs every test: unit and game tests, widget tests, end-to-end tests.
+# The plain C++ tests (kt_unit_tests) also run a second time, built into build-asan with
+# AddressSanitizer and UndefinedBehaviorSanitizer; any report fails the run. The sanitizer
+# run's random-play property test plays KT_ASAN_PROPERTY_GAMES games (default 1000, a few seconds).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/setup.sh
 extra=()
 [ "${CI:-}" = "true" ] && extra+=(-DKT_WERROR=ON)
 scripts/build.sh "${extra[@]}"
+
+# Sanitizers: only the plain C++ test program, to keep the run short.
+asan=${KT_ASAN_BUILD_DIR:-build-asan}
+cmake -S . -B "$asan" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKT_SANITIZE=ON "${extra[@]}" >/dev/null
+cmake --build "$asan" --target kt_unit_tests -j2
+sanitizers=passed
+echo "Sanitizer run: $asan/tests/kt_unit_tests"
+if ! ASAN_OPTIONS=detect_leaks=1:abort_on_error=0:halt_on_error=1:strict_string_checks=1:detect_stack_use_after_return=1 \
+     UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
+     KT_PROPERTY_GAMES=${KT_ASAN_PROPERTY_GAMES:-1000} \
+     "$asan/tests/kt_unit_tests" --gtest_brief=1; then
+  sanitizers=failed
+  echo "Sanitizer run FAILED (AddressSanitizer/UndefinedBehaviorSanitizer report or test failure above)" >&2
+fi
+
+# The full test suite; its summary is the last thing printed.
 cd build
-ctest --output-on-failure -j2
+status=0
+ctest --output-on-failure -j2 || status=$?
+[ "$sanitizers" = passed ] || status=1
+exit "$status"
