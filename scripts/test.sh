@@ -3,6 +3,8 @@
 # The plain C++ tests (kt_unit_tests) also run a second time, built into build-asan with
 # AddressSanitizer and UndefinedBehaviorSanitizer; any report fails the run. The sanitizer
 # run's random-play property test plays KT_ASAN_PROPERTY_GAMES games (default 1000, a few seconds).
+# Then every fuzz target runs for 30 s and the sanitized random play for a few simulated minutes
+# (scripts/ci_extra.sh).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/setup.sh
@@ -24,9 +26,14 @@ if ! ASAN_OPTIONS=detect_leaks=1:abort_on_error=0:halt_on_error=1:strict_string_
   echo "Sanitizer run FAILED (AddressSanitizer/UndefinedBehaviorSanitizer report or test failure above)" >&2
 fi
 
+# Fuzzing each input parser for 30 s and a few simulated minutes of sanitized random play.
+extra_checks=passed
+KT_SOAK_TESTS="$asan/tests/kt_unit_tests" scripts/ci_extra.sh || extra_checks=failed
+
 # The full test suite; its summary is the last thing printed.
 cd build
 status=0
 ctest --output-on-failure -j2 || status=$?
 [ "$sanitizers" = passed ] || status=1
+[ "$extra_checks" = passed ] || { echo "Fuzzing or soak FAILED (see above)" >&2; status=1; }
 exit "$status"
