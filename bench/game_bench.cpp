@@ -5,14 +5,9 @@
 #include <ctime>
 #include <random>
 
-#include "app/config.h"
 #include "game/game.h"
 #include "input/keys.h"
-#include "platform/random.h"
-#include "platform/screen.h"
-#include "platform/store.h"
-#include "platform/timer.h"
-#include "sound/snd.h"
+#include "test_support.h"
 
 namespace {
 
@@ -22,31 +17,9 @@ double CpuSeconds() {
   return static_cast<double>(ts.tv_sec) + static_cast<double>(ts.tv_nsec) * 1e-9;
 }
 
-// A game with in-memory services and no sound library.
-struct Headless {
-  VirtualClock clock;
-  FixedScreen screen{1024, 768};
-  MemStore store;
-  DefaultRng rng{7};
-  Config cfg;
-  Sound snd;
-  Game g;
-  Headless() {
-    cfg.program_folder = "/nonexistent/";
-    cfg.resources_path = "Resources\\Common\\";
-    cfg.stage_count = 1;
-    cfg.stage_table[1] = StageEntry{"/nonexistent/Level1\\", "Bench", "nil"};
-    snd.store = &store;
-    snd.cfg = &cfg;
-    g.cfg = &cfg;
-    g.snd = &snd;
-    g.store = &store;
-    g.rng = &rng;
-    g.screen = &screen;
-    g.timers = &clock;
-    Gam_Create(g);
-    g.game_mode = kModeClock;
-  }
+// A game with the tests' in-memory services; sound stays off.
+struct Headless : TestGame {
+  Headless() { g.game_mode = kModeClock; }
   void StartGame() {
     Inp_Control_Down(g, 1);
     Inp_Control_Up(g, 1);

@@ -6,28 +6,12 @@
 #include <string>
 
 #include "platform/image.h"
-
-namespace {
-
-void Check(bool ok, const char *what) {
-  if (ok) return;
-  std::fprintf(stderr, "broken: %s\n", what);
-  std::abort();
-}
-
-}  // namespace
+#include "fuzz_check.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
   std::string error;
   const PictureRef pic = Img_Decode_Jpeg(data, size, &error);
-  if (!pic) {
-    Check(!error.empty(), "failure without a reason");
-    return 0;
-  }
-  Check(pic->width > 0 && pic->height > 0 && pic->width <= kMaxPictureSide && pic->height <= kMaxPictureSide,
-        "picture size out of range");
-  Check(pic->pixels.size() == static_cast<size_t>(pic->width) * static_cast<size_t>(pic->height),
-        "pixel count differs from the size");
+  if (!CheckDecoded(pic, error)) return 0;
   for (const uint32_t p : pic->pixels) {
     Check((p >> 24) == 0xFF, "a JPEG pixel is not opaque");
   }

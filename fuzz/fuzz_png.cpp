@@ -8,14 +8,9 @@
 #include <zlib.h>
 
 #include "platform/image.h"
+#include "fuzz_check.h"
 
 namespace {
-
-void Check(bool ok, const char *what) {
-  if (ok) return;
-  std::fprintf(stderr, "broken: %s\n", what);
-  std::abort();
-}
 
 uint32_t Be32(const uint8_t *p) {
   return (uint32_t{p[0]} << 24) | (uint32_t{p[1]} << 16) | (uint32_t{p[2]} << 8) | p[3];
@@ -48,14 +43,7 @@ extern "C" size_t LLVMFuzzerCustomMutator(uint8_t *data, size_t size, size_t max
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
   std::string error;
   const PictureRef pic = Img_Decode_Png(data, size, &error);
-  if (!pic) {
-    Check(!error.empty(), "failure without a reason");
-    return 0;
-  }
-  Check(pic->width > 0 && pic->height > 0 && pic->width <= kMaxPictureSide && pic->height <= kMaxPictureSide,
-        "picture size out of range");
-  Check(pic->pixels.size() == static_cast<size_t>(pic->width) * static_cast<size_t>(pic->height),
-        "pixel count differs from the size");
+  if (!CheckDecoded(pic, error)) return 0;
   for (const uint32_t p : pic->pixels) {
     const uint32_t a = p >> 24;
     Check(((p >> 16) & 0xFF) <= a && ((p >> 8) & 0xFF) <= a && (p & 0xFF) <= a, "colour above alpha");

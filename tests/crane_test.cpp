@@ -15,18 +15,10 @@ namespace {
 
 #define EXPECT_SOUNDS(t, ...) EXPECT_EQ((t).Sounds(), (std::vector<int> __VA_ARGS__))
 
-struct CranePlay : TestGame {
+struct CranePlay : InPlayGame {
   CranePlay() {
-    g.game_mode = kModeGameA;
-    g.in_play = true;
-    g.score_multiplier = 1;
-    g.extra_life_score = 300;
-    g.lives = 2;
     g.tick_phase = 1;
     g.tick_count = 5;
-    snd.sound_on = true;
-    for (uintptr_t n = 1; n <= 8; ++n) snd.bank[n] = reinterpret_cast<SampleHandle>(n);
-    for (int d = 0; d <= 9; ++d) g.lcd.e[g.lcd.panel_number_img[d]].pic = Img_Placeholder();
     // The playfield at rest: lever, crane, girder, wires, Tusko.
     for (el::Id id : {el::im_lever_1, el::im_crane_1, el::im_girder_1}) Lcd_Set_Visible(g.lcd, id, true);
     g.wires_left = 4;
@@ -34,11 +26,6 @@ struct CranePlay : TestGame {
     g.tusko_pos = 4;
     g.tusko_pose = 2;
     Vid_Show_Tusko(g.lcd, 4, 2);
-  }
-  void Place(int32_t c, int32_t r) {
-    g.pelko_col = c;
-    g.pelko_row = r;
-    Vid_Show_Pelko(g.lcd, c, r, true);
   }
   void StartHook() {
     g.hook_step = 1;
@@ -60,14 +47,7 @@ struct CranePlay : TestGame {
       if (IsLit(g.lcd.hook_img[i])) place = place ? -1 : i;
     return place;
   }
-  std::vector<int> Sounds() {
-    std::vector<int> out;
-    for (const std::string &c : lib.calls)
-      if (c.rfind("play ", 0) == 0) out.push_back(std::stoi(c.substr(5)));
-      else if (c == "stop") out.push_back(0);
-    lib.calls.clear();
-    return out;
-  }
+  std::vector<int> Sounds() { return InPlayGame::Sounds(true); }
   int LivesShown() const {
     int n = 0;
     for (int i = 1; i <= 3; ++i) n += IsLit(g.lcd.panel_life_img[i]);

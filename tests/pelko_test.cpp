@@ -17,30 +17,7 @@ namespace {
 
 // A turn in progress with Pelko placed by the test. Timer_Game stays off so that only the
 // timers under test run; the sound bank holds handle n for sound n.
-struct PelkoPlay : TestGame {
-  PelkoPlay() {
-    g.game_mode = kModeGameA;
-    g.in_play = true;
-    g.score_multiplier = 1;
-    g.extra_life_score = 300;
-    g.lives = 2;
-    snd.sound_on = true;
-    for (uintptr_t n = 1; n <= 8; ++n) snd.bank[n] = reinterpret_cast<SampleHandle>(n);
-    for (int d = 0; d <= 9; ++d) g.lcd.e[g.lcd.panel_number_img[d]].pic = Img_Placeholder();
-  }
-  void Place(int32_t c, int32_t r) {
-    g.pelko_col = c;
-    g.pelko_row = r;
-    Vid_Show_Pelko(g.lcd, c, r, true);
-  }
-  // Sound numbers played since the last call.
-  std::vector<int> Sounds() {
-    std::vector<int> out;
-    for (const std::string &c : lib.calls)
-      if (c.rfind("play ", 0) == 0) out.push_back(std::stoi(c.substr(5)));
-    lib.calls.clear();
-    return out;
-  }
+struct PelkoPlay : InPlayGame {
   std::vector<std::string> PelkoLit() const {
     std::vector<std::string> out;
     for (const std::string &n : Lit())

@@ -1,5 +1,8 @@
 #include "test_support.h"
 
+#include "display/vid.h"
+#include "platform/image.h"
+
 #include <png.h>
 #include <unistd.h>
 
@@ -73,6 +76,32 @@ std::vector<std::string> TestGame::Lit() const {
     if (Lcd_Is_Segment(id) && g.lcd.e[i].visible) out.push_back(Lcd_Name(id));
   }
   std::sort(out.begin(), out.end());
+  return out;
+}
+
+InPlayGame::InPlayGame() {
+  g.game_mode = kModeGameA;
+  g.in_play = true;
+  g.score_multiplier = 1;
+  g.extra_life_score = 300;
+  g.lives = 2;
+  snd.sound_on = true;
+  for (uintptr_t n = 1; n <= 8; ++n) snd.bank[n] = reinterpret_cast<SampleHandle>(n);
+  for (int d = 0; d <= 9; ++d) g.lcd.e[g.lcd.panel_number_img[d]].pic = Img_Placeholder();
+}
+
+void InPlayGame::Place(int32_t c, int32_t r) {
+  g.pelko_col = c;
+  g.pelko_row = r;
+  Vid_Show_Pelko(g.lcd, c, r, true);
+}
+
+std::vector<int> InPlayGame::Sounds(bool with_stops) {
+  std::vector<int> out;
+  for (const std::string &c : lib.calls)
+    if (c.rfind("play ", 0) == 0) out.push_back(std::stoi(c.substr(5)));
+    else if (with_stops && c == "stop") out.push_back(0);
+  lib.calls.clear();
   return out;
 }
 

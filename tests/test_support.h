@@ -74,5 +74,15 @@ struct TestGame {
   bool IsLit(el::Id id) const { return g.lcd.e[id].visible; }
 };
 
+// A turn of Game A in progress, set up directly: Pelko steerable, two reserve lives, points
+// single, sound on with handle n for bank sound n, glyphs with a picture so digits can be seen.
+struct InPlayGame : TestGame {
+  InPlayGame();
+  // Puts Pelko at (c, r) and lights his segment.
+  void Place(int32_t c, int32_t r);
+  // Bank sound numbers played since the last call; with stops, each stop-all counts as 0.
+  std::vector<int> Sounds(bool with_stops = false);
+};
+
 // A 1x1 opaque PNG, for skins written by tests.
 std::string Tiny_Png();
