@@ -77,3 +77,18 @@ e2e_fail() {
 
 # e2e_picture FILE WxH COLOUR: a plain picture for a skin written by a test.
 e2e_picture() { convert -size "$2" "xc:$3" "PNG32:$1"; }
+
+# e2e_expect_jump_on_space [WHEN]: the space bar presses and releases the Jump face (whose pressed
+# picture is red and released picture green at $JX,$JY) and ctrl no longer does.
+e2e_expect_jump_on_space() {
+  local when=${1:-} shot=$E2E_TMP/shot.png
+  xdotool keydown space
+  e2e_wait_pixel $JX $JY 255,0,0 5 || e2e_fail "the space bar does not press Jump$when"
+  xdotool keyup space
+  e2e_wait_pixel $JX $JY 0,255,0 5 || e2e_fail "releasing the space bar does not release Jump$when"
+  xdotool keydown ctrl
+  sleep 0.3
+  e2e_shot "$shot"
+  xdotool keyup ctrl
+  [ "$(e2e_pixel "$shot" $JX $JY)" = "0,255,0" ] || e2e_fail "ctrl still presses Jump$when"
+}
