@@ -16,6 +16,7 @@
 
 #include "app/menus.h"
 #include "app/lcd_painter.h"
+#include "display/gfxinit.h"
 #include "display/vid.h"
 
 namespace {
@@ -24,7 +25,11 @@ const el::Id kFaceIds[kControls + 1] = {el::NONE, el::btn_game_a_top, el::btn_ga
                                         el::btn_move_up_top, el::btn_move_left_top, el::btn_move_right_top,
                                         el::btn_move_down_top, el::btn_jump_top};
 
-QRect ToQ(const Rect &r) { return QRect(r.left, r.top, r.width, r.height); }
+QRect ToQ(const Rect &r) { return Plat_QRect(r); }
+
+// The window's size and place in window mode, as "left,top,width,height" (the inside of the window).
+constexpr const char *kGeometryValue = "WindowGeometry";
+constexpr int kMinWindowWidth = 320, kMinWindowHeight = 240;
 
 // Measuring aid: with KT_STARTUP_LOG=<file> in the environment, the wall-clock time (nanoseconds
 // since the epoch) at which the first clock picture (the LCD test picture) has been painted is
@@ -90,6 +95,11 @@ bool TForm1::FormCreate() {
   const int sw = screen_.Width(), sh = screen_.Height();
   move(-sw, -sh);
   resize(sw, sh);
+  setMinimumSize(kMinWindowWidth, kMinWindowHeight);
+  // Positions and sizes in window mode are remembered a moment after the last change.
+  geometry_timer_.setSingleShot(true);
+  geometry_timer_.setInterval(500);
+  connect(&geometry_timer_, &QTimer::timeout, this, [this] { RememberWindowGeometry(); });
 
   // Relative stage folders resolve against the program folder however the program was started.
   cfg.program_folder = QDir::toNativeSeparators(QCoreApplication::applicationDirPath()).toStdString() + "/";
@@ -98,6 +108,10 @@ bool TForm1::FormCreate() {
   const ConfigStatus status = Cfg_Read(cfg);
   sound_lib_ = Plat_Create_SoundLib();
   store = std::make_unique<QtStore>();
+  fit_ = store->ReadBool("ScreenScale", true);
+  window_mode_ = store->ReadBool("WindowMode", false);
+  // The skin is laid out for the size the window will have once it is on the screen.
+  if (window_mode_) resize(WindowedGeometry().size());
   snd.lib = sound_lib_.get();
   snd.store = store.get();
   snd.cfg = &cfg;
@@ -105,7 +119,7 @@ bool TForm1::FormCreate() {
   game.cfg = &cfg;
   game.snd = &snd;
   game.store = store.get();
-  game.screen = &screen_;
+  game.screen = &view_screen_;
   game.timers = &timer_driver_;
   game.report = [](void *ctx, const char *what) { static_cast<TForm1 *>(ctx)->ReportSkinProblem(what); };
   game.report_ctx = this;
@@ -120,7 +134,9 @@ bool TForm1::FormCreate() {
   }
 
   game.stage_number = 1;
+  ApplyView();
   Gam_Load_Stage(game);
+  skin_loaded_ = true;
   game.menu_open = false;
   Inp_Load_Bindings(controls, *store);
   Inp_Build_Hints(controls, game);
@@ -137,12 +153,102 @@ bool TForm1::FormCreate() {
 }
 
 void TForm1::CenterOnScreen() {
-  setGeometry(0, 0, screen_.Width(), screen_.Height());
+  on_screen_ = true;
+  if (!window_mode_) {
+    setGeometry(0, 0, screen_.Width(), screen_.Height());
+    return;
+  }
+  const bool shown = isVisible();
+  setWindowFlags(Qt::Window);
+  setGeometry(WindowedGeometry());
+  if (shown) show();
+}
+
+void TForm1::SetFitToScreen(bool fit) {
+  if (fit_ == fit) return;
+  fit_ = fit;
+  if (store) store->WriteBool("ScreenScale", fit);
+  ApplyView();
+}
+
+void TForm1::SetWindowMode(bool window) {
+  if (window_mode_ == window) return;
+  if (window_mode_ && on_screen_) RememberWindowGeometry();
+  window_mode_ = window;
+  if (store) store->WriteBool("WindowMode", window);
+  if (!on_screen_) {  // before the play action: it puts the window in place
+    resize(window ? WindowedGeometry().size() : QSize(screen_.Width(), screen_.Height()));
+    return;
+  }
+  const bool shown = isVisible();
+  setWindowFlags(window ? Qt::Window : Qt::Window | Qt::FramelessWindowHint);
+  setGeometry(window ? WindowedGeometry() : QRect(0, 0, screen_.Width(), screen_.Height()));
+  if (shown) {
+    show();
+    raise();
+    activateWindow();
+  }
+  ApplyView();
+}
+
+QRect TForm1::WindowedGeometry() {
+  const QRect desk(0, 0, screen_.Width(), screen_.Height());
+  if (store) {
+    const QStringList v = QString::fromStdString(store->ReadText(kGeometryValue).value_or("")).split(',');
+    bool ok = v.size() == 4;
+    int n[4] = {};
+    for (int i = 0; ok && i < 4; ++i) n[i] = v[i].trimmed().toInt(&ok);
+    if (ok) {
+      // A stored size or place that does not suit this screen is brought onto it.
+      QRect g(n[0], n[1], std::clamp(n[2], kMinWindowWidth, std::max(kMinWindowWidth, desk.width())),
+              std::clamp(n[3], kMinWindowHeight, std::max(kMinWindowHeight, desk.height())));
+      if (!desk.intersects(g.adjusted(32, 32, -32, -32))) g.moveCenter(desk.center());
+      return g;
+    }
+  }
+  // First time: two thirds of the screen, in its middle.
+  QRect g(0, 0, std::max(kMinWindowWidth, desk.width() * 2 / 3), std::max(kMinWindowHeight, desk.height() * 2 / 3));
+  g.moveCenter(desk.center());
+  return g;
+}
+
+void TForm1::RememberWindowGeometry() {
+  geometry_timer_.stop();
+  if (!store || !window_mode_ || !on_screen_ || !isVisible()) return;
+  const QRect g = geometry();
+  store->WriteText(kGeometryValue, QString("%1,%2,%3,%4").arg(g.x()).arg(g.y()).arg(g.width()).arg(g.height()).toStdString());
+}
+
+void TForm1::ApplyView() {
+  const double s = fit_ ? Gfx_Fit_Scale(cfg, width(), height()) : 1.0;
+  const int32_t w = Gfx_Virtual_Size(width(), s), h = Gfx_Virtual_Size(height(), s);
+  const double pixel_scale = s * devicePixelRatioF();
+  if (s == view_.scale && w == view_screen_.Width() && h == view_screen_.Height() &&
+      pixel_scale == view_screen_.PixelScale())
+    return;
+  view_.scale = s;
+  view_screen_.Set(w, h, pixel_scale);
+  if (!skin_loaded_) return;
+  Gam_Relayout(game);
+  if (menus && game.menu_open) menus->Vid_Display_Game_Menu();
+  update();
+}
+
+void TForm1::resizeEvent(QResizeEvent *e) {
+  QWidget::resizeEvent(e);
+  ApplyView();
+  if (window_mode_ && on_screen_) geometry_timer_.start();
+}
+
+void TForm1::moveEvent(QMoveEvent *e) {
+  QWidget::moveEvent(e);
+  if (window_mode_ && on_screen_) geometry_timer_.start();
 }
 
 void TForm1::Shutdown() {
   if (shut_down_) return;
   shut_down_ = true;
+  if (geometry_timer_.isActive()) RememberWindowGeometry();
   if (snd.lib) Snd_Shutdown(snd);
   store.reset();
   game.store = nullptr;
@@ -150,13 +256,21 @@ void TForm1::Shutdown() {
 }
 
 void TForm1::Invalidate(const Rect &r) {
-  update(ToQ(r) & rect());
+  update(view_.ToWindow(r) & rect());
 }
 
 void TForm1::paintEvent(QPaintEvent *e) {
   QPainter p(this);
-  // The window system clips the painter to the changed region.
-  App_Paint_Lcd(p, game.lcd, e->rect());
+  // The window system clips the painter to the changed region. The skin is painted in its own
+  // coordinates, scaled onto the window.
+  if (view_.scale == 1.0) {
+    App_Paint_Lcd(p, game.lcd, e->rect());
+  } else {
+    const PictureRef &bg = game.lcd.e[el::im_background].pic;
+    p.setRenderHint(QPainter::SmoothPixmapTransform, view_.Smooth(bg ? bg->scale : 1));
+    p.scale(view_.scale, view_.scale);
+    App_Paint_Lcd(p, game.lcd, view_.ToSkin(e->rect()));
+  }
   NoteFirstClockPicture(game);
 }
 
@@ -193,7 +307,7 @@ void TForm1::keyReleaseEvent(QKeyEvent *e) {
 void TForm1::mousePressEvent(QMouseEvent *e) {
   if (e->button() != Qt::LeftButton || mouse_control_) return;
   if (menus && menus->MouseDown(e)) return;
-  const int c = FaceAt(e->position().toPoint());
+  const int c = FaceAt(view_.ToSkin(e->position()));
   if (!c) return;
   // The press captures the mouse: the release goes to the same control wherever it happens.
   mouse_control_ = c;
@@ -209,17 +323,18 @@ void TForm1::mouseReleaseEvent(QMouseEvent *e) {
 }
 
 void TForm1::mouseMoveEvent(QMouseEvent *e) {
-  const QPoint p = e->position().toPoint();
+  const QPoint p = view_.ToSkin(e->position());
   setCursor(FaceAt(p) || (menus && menus->HandCursorAt(p)) ? Qt::PointingHandCursor : Qt::ArrowCursor);
 }
 
 bool TForm1::event(QEvent *e) {
   if (e->type() == QEvent::ToolTip) {
     auto *help = static_cast<QHelpEvent *>(e);
-    const int c = FaceAt(help->pos());
+    const QPoint at = view_.ToSkin(QPointF(help->pos()));
+    const int c = FaceAt(at);
     const Element &logo = game.lcd.e[el::im_logo];
     if (c) QToolTip::showText(help->globalPos(), QString::fromStdString(game.lcd.e[kFaceIds[c]].hint), this);
-    else if (logo.visible && !logo.hint.empty() && ToQ(logo.rect).contains(help->pos()))
+    else if (logo.visible && !logo.hint.empty() && ToQ(logo.rect).contains(at))
       QToolTip::showText(help->globalPos(), QString::fromStdString(logo.hint), this);
     else QToolTip::hideText();
     return true;

@@ -4,11 +4,13 @@
 #pragma once
 #include <QSet>
 #include <QStringList>
+#include <QTimer>
 #include <QWidget>
 #include <memory>
 
 #include "app/config.h"
 #include "app/lcd_painter.h"
+#include "app/view.h"
 #include "game/game.h"
 #include "input/keys.h"
 #include "platform/qt/qt_platform.h"
@@ -26,8 +28,17 @@ class TForm1 : public QWidget, public LcdSink {
 
   // Start-up sequence; false when a start-up failure was reported and the program is ending.
   bool FormCreate();
-  // Centres and sizes the window on the screen (the splash window's play action).
+  // Centres and sizes the window on the screen (the splash window's play action); in window mode
+  // the window comes up with its title bar where it was last.
   void CenterOnScreen();
+  // Fit to screen (true, the default) or the original size, one skin pixel a screen pixel.
+  bool FitToScreen() const { return fit_; }
+  void SetFitToScreen(bool fit);
+  // A resizable window with a title bar (true) or the whole screen without a border.
+  bool WindowMode() const { return window_mode_; }
+  void SetWindowMode(bool window);
+  // How the skin's screen is drawn onto the window.
+  const View &view() const { return view_; }
   // Shutdown: frees the samples, closes the sound library and the settings store.
   void Shutdown();
 
@@ -54,9 +65,16 @@ class TForm1 : public QWidget, public LcdSink {
   void mouseMoveEvent(QMouseEvent *e) override;
   bool event(QEvent *e) override;
   void closeEvent(QCloseEvent *e) override;
+  void resizeEvent(QResizeEvent *e) override;
+  void moveEvent(QMoveEvent *e) override;
 
  private:
-  int FaceAt(const QPoint &p) const;  // control whose button face lies under p, or 0
+  int FaceAt(const QPoint &p) const;  // control whose button face lies under p (skin screen), or 0
+  // Works out the scale and the skin's screen for the window's size; lays the skin out again
+  // when they changed (once the skin is loaded).
+  void ApplyView();
+  QRect WindowedGeometry();           // where the window goes in window mode
+  void RememberWindowGeometry();
   void ReportSkinProblem(const char *what);
   void ShowSkinProblems();
   QSet<QString> skin_problems_seen_;
@@ -65,6 +83,13 @@ class TForm1 : public QWidget, public LcdSink {
 
   QtTimerDriver timer_driver_;
   QtScreen screen_;
+  ViewScreen view_screen_{screen_};
+  View view_;
+  bool fit_ = true;
+  bool window_mode_ = false;
+  bool on_screen_ = false;  // placed by the play action
+  bool skin_loaded_ = false;
+  QTimer geometry_timer_;
   std::unique_ptr<DefaultRng> rng_;
   std::unique_ptr<SoundLib> sound_lib_;
   int mouse_control_ = 0;  // control pressed with the mouse, until its release

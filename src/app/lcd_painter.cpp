@@ -5,7 +5,7 @@
 
 namespace {
 
-QRect ToQ(const Rect &r) { return QRect(r.left, r.top, r.width, r.height); }
+QRect ToQ(const Rect &r) { return Plat_QRect(r); }
 
 QImage Wrap(const Picture &p) {
   return QImage(reinterpret_cast<const uchar *>(p.pixels.data()), p.width, p.height, p.width * 4,
@@ -41,10 +41,15 @@ void App_Paint_Lcd(QPainter &p, const Lcd &lcd, const QRect &dirty) {
         if (!el.pic || el.pic->width <= 0) break;
         // Pictures draw from their top-left corner, clipped to the element; a background picture
         // larger than its rectangle shows its centre.
+        // A high-resolution picture (scale k) covers the element with k x k of its pixels per
+        // skin pixel.
+        const int k = std::max(1, el.pic->scale);
         QPoint src(0, 0);
         if (el.draw == DrawMode::Centred)
-          src = QPoint(std::max(0, (el.pic->width - area.width()) / 2), std::max(0, (el.pic->height - area.height()) / 2));
-        p.drawImage(area.topLeft(), Wrap(*el.pic), QRect(src, area.size()));
+          src = QPoint(std::max(0, (el.pic->SkinWidth() - area.width()) / 2), std::max(0, (el.pic->SkinHeight() - area.height()) / 2));
+        if (k == 1) p.drawImage(area.topLeft(), Wrap(*el.pic), QRect(src, area.size()));
+        else p.drawImage(QRectF(area), Wrap(*el.pic),
+                         QRectF(src.x() * double(k), src.y() * double(k), area.width() * double(k), area.height() * double(k)));
         break;
       }
     }

@@ -10,6 +10,7 @@
 #include <QMouseEvent>
 #include <QScreen>
 #include <QWindow>
+#include <cmath>
 
 #include "app/about.h"
 #include "app/form1.h"
@@ -30,10 +31,10 @@ const char *const kItemProperty = "menu_item";
 // The caption of an entry without the shortcut text the context menu shows at its right.
 QString Caption(const QAction *a) { return a->text().section('\t', 0, 0); }
 
-QFont RowFont() {
-  // Arial with a character cell 16 pixels high.
+QFont RowFont(double scale) {
+  // Arial with a character cell 16 pixels high (on the skin's screen).
   QFont f(QStringList{"Arial", "Liberation Sans"});
-  f.setPixelSize(14);
+  f.setPixelSize(std::max(1, static_cast<int>(std::lround(14 * scale))));
   return f;
 }
 
@@ -56,6 +57,13 @@ GameMenus::GameMenus(TForm1 &form) : form_(form) {
   pm_11_splashscreen = AddEntry("pm_11_splashscreen", "Display splash screen at startup", nullptr);
   pm_13_n3 = AddEntry("pm_13_n3", "-", nullptr);
   pm_14_exit = AddEntry("pm_14_exit", "Exit", "Esc");
+  pm_15_n4 = AddEntry("pm_15_n4", "-", nullptr);
+  pm_16_original_size = AddEntry("pm_16_original_size", "Original size", nullptr);
+  pm_17_window = AddEntry("pm_17_window", "Play in a window", "F11");
+  pm_16_original_size->setCheckable(true);
+  pm_16_original_size->setChecked(!form_.FitToScreen());
+  pm_17_window->setCheckable(true);
+  pm_17_window->setChecked(form_.WindowMode());
   pm_0_menu->setDefaultAction(pm_1_about);
   pm_3_whatsnew->setEnabled(false);  // the entry is there, but never offered
   pm_11_splashscreen->setCheckable(true);
@@ -69,6 +77,8 @@ GameMenus::GameMenus(TForm1 &form) : form_(form) {
   connect(pm_8_hiscore, &QAction::triggered, this, [this] { pm_8_hiscoreClick(); });
   connect(pm_11_splashscreen, &QAction::triggered, this, [this] { pm_11_splashscreenClick(); });
   connect(pm_14_exit, &QAction::triggered, this, [this] { pm_14_exitClick(); });
+  connect(pm_16_original_size, &QAction::triggered, this, [this] { pm_16_original_sizeClick(); });
+  connect(pm_17_window, &QAction::triggered, this, [this] { pm_17_windowClick(); });
 
   // The game menu starts closed: only the icon of its picture shows.
   Lcd &lcd = form_.game.lcd;
@@ -103,8 +113,7 @@ QAction *GameMenus::AddEntry(const char *name, const char *caption, const char *
 
 bool GameMenus::Inside(int element_id, const QPoint &p) const {
   const Element &e = form_.game.lcd.e[element_id];
-  const Rect &r = e.rect;
-  return e.visible && p.x() >= r.left && p.x() < r.left + r.width && p.y() >= r.top && p.y() < r.top + r.height;
+  return e.visible && Plat_QRect(e.rect).contains(p);
 }
 
 void GameMenus::CloseGameMenu() {
@@ -129,12 +138,13 @@ void GameMenus::Vid_Display_Game_Menu() {
     QAction *e = menu_items[i];
     auto *la = new QLabel(&form_);
     la->setObjectName(QString("la_menu_item_%1").arg(i));
-    la->setGeometry(0, i * kRowHeight, kMenuWidth, kRowHeight);
+    // Rows of the skin's screen, scaled onto the window with the picture behind them.
+    la->setGeometry(form_.view().Rounded(Rect{0, i * kRowHeight, kMenuWidth, kRowHeight}));
     la->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
     la->setAutoFillBackground(false);
     la->setProperty(kItemProperty, i);
     if (!e->isSeparator()) {
-      la->setFont(RowFont());
+      la->setFont(RowFont(form_.view().scale));
       QPalette pal = la->palette();
       pal.setColor(QPalette::Active, QPalette::WindowText, Qt::white);
       pal.setColor(QPalette::Inactive, QPalette::WindowText, Qt::white);
@@ -163,6 +173,8 @@ void GameMenus::btn_game_menu_topClick() {
 void GameMenus::pm_0_menuPopup() {
   const bool ticked = splash_checkbox ? splash_checkbox() : true;
   if (form_.store) pm_11_splashscreen->setChecked(form_.store->ReadBool("SplashScreen", ticked));
+  pm_16_original_size->setChecked(!form_.FitToScreen());
+  pm_17_window->setChecked(form_.WindowMode());
   if (form_.game.menu_open) {
     form_.game.menu_open = false;
     Vid_Display_Game_Menu();
@@ -214,6 +226,10 @@ void GameMenus::pm_11_splashscreenClick() {
 
 void GameMenus::pm_14_exitClick() { end_program(); }
 
+void GameMenus::pm_16_original_sizeClick() { form_.SetFitToScreen(!pm_16_original_size->isChecked()); }
+
+void GameMenus::pm_17_windowClick() { form_.SetWindowMode(pm_17_window->isChecked()); }
+
 void GameMenus::im_logoClick() { shell_open(kMakerWebsite); }
 
 void GameMenus::la_menu_itemMouseEnter(QObject *sender) {
@@ -239,6 +255,7 @@ bool GameMenus::FormShortcut(int qt_key, Qt::KeyboardModifiers mods) {
     case Qt::Key_F2: a = pm_2_readme; break;
     case Qt::Key_F3: a = pm_3_whatsnew; break;
     case Qt::Key_Escape: a = pm_14_exit; break;
+    case Qt::Key_F11: a = pm_17_window; break;
     default: return false;
   }
   if (a->isEnabled()) a->trigger();
@@ -247,7 +264,7 @@ bool GameMenus::FormShortcut(int qt_key, Qt::KeyboardModifiers mods) {
 
 bool GameMenus::MouseDown(QMouseEvent *e) {
   if (e->button() != Qt::LeftButton) return false;
-  const QPoint p = e->position().toPoint();
+  const QPoint p = form_.view().ToSkin(e->position());
   pressed_ = Pressed::None;
   if (Inside(el::btn_game_menu_top, p)) pressed_ = Pressed::Icon;
   else if (Inside(el::btn_game_menu_background, p)) pressed_ = Pressed::None;  // title bar, rows: nothing
@@ -261,7 +278,7 @@ bool GameMenus::MouseUp(QMouseEvent *e) {
   const Pressed was = pressed_;
   pressed_ = Pressed::None;
   // A click: pressed and released on the same element.
-  const QPoint p = e->position().toPoint();
+  const QPoint p = form_.view().ToSkin(e->position());
   if (was == Pressed::Icon && Inside(el::btn_game_menu_top, p)) btn_game_menu_topClick();
   else if (was == Pressed::Logo && Inside(el::im_logo, p)) im_logoClick();
   return true;

@@ -40,6 +40,8 @@ class GameMenus : public QObject {
   QAction *pm_1_about = nullptr, *pm_2_readme = nullptr, *pm_3_whatsnew = nullptr, *pm_5_n1 = nullptr;
   QAction *pm_6_config = nullptr, *pm_7_keys = nullptr, *pm_8_hiscore = nullptr, *pm_9_n2 = nullptr;
   QAction *pm_11_splashscreen = nullptr, *pm_13_n3 = nullptr, *pm_14_exit = nullptr;
+  // After the eleven entries, the context menu only: how the handheld meets the screen.
+  QAction *pm_15_n4 = nullptr, *pm_16_original_size = nullptr, *pm_17_window = nullptr;
   QAction *menu_items[kMenuItems + 1] = {};  // 1 .. 11 in menu order
   std::vector<QPointer<QLabel>> menu_labels;  // the game menu's rows while it is open
 
@@ -60,6 +62,8 @@ class GameMenus : public QObject {
   void pm_8_hiscoreClick();
   void pm_11_splashscreenClick();  // runs after the entry's check mark was inverted
   void pm_14_exitClick();
+  void pm_16_original_sizeClick();  // runs after the check mark was inverted
+  void pm_17_windowClick();         // the same; also F11
   void im_logoClick();
 
   // Hover and release of a game-menu row.
@@ -70,9 +74,10 @@ class GameMenus : public QObject {
   // Hooks of the game window. Key press: the shortcut keys, before the key bindings; true when taken.
   bool FormShortcut(int qt_key, Qt::KeyboardModifiers mods);
   // Mouse press and release on the window (not on a game-menu row); true when the menus took them.
+  // Positions are taken into the skin's screen.
   bool MouseDown(QMouseEvent *e);
   bool MouseUp(QMouseEvent *e);
-  // True where the pointer shows a hand (the menu icon).
+  // True where the pointer shows a hand (the menu icon); p on the skin's screen.
   bool HandCursorAt(const QPoint &p) const;
 
  protected:

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <atomic>
 #include <climits>
+#include <cmath>
 #include <map>
 #include <thread>
 
@@ -24,13 +25,46 @@ struct CacheEntry {
 };
 std::map<std::string, CacheEntry> g_cache;
 
-// One picture file of a skin: taken from the cache, or decoded.
+// One picture file of a skin: taken from the cache, or decoded. scale > 1 marks a high-resolution
+// variant of the named file.
 struct Wanted {
   std::string file;
+  int32_t scale = 1;
   int64_t mtime_ns = 0, size = 0;
   PictureRef pic;
   std::string error;
 };
+
+bool IsFile(const std::string &path) {
+  struct stat st {};
+  return ::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
+}
+
+// The high-resolution variants a skin may put beside any picture: "name@2x.png" and "name@3x.png"
+// for "name.png" (same folder, same letter case), two and three times as wide and high. For a
+// pixel scale the nearest variant at or above it is taken, else the largest there is; a skin that
+// has none is drawn from its ordinary pictures.
+constexpr int32_t kVariants[] = {2, 3};
+
+std::string VariantName(const std::string &file, int32_t scale) {
+  const size_t slash = file.find_last_of('/');
+  size_t dot = file.find_last_of('.');
+  if (dot == std::string::npos || (slash != std::string::npos && dot < slash)) dot = file.size();
+  return file.substr(0, dot) + "@" + std::to_string(scale) + "x" + file.substr(dot);
+}
+
+// The file to decode for a found picture file at a pixel scale, and that file's scale.
+std::pair<std::string, int32_t> ChooseVariant(const std::string &file, double pixel_scale) {
+  if (pixel_scale <= 1.0) return {file, 1};
+  std::pair<std::string, int32_t> best{file, 1};
+  for (int32_t k : kVariants) {
+    const std::string v = VariantName(file, k);
+    if (!IsFile(v)) continue;
+    best = {v, k};
+    if (k >= pixel_scale - 1e-9) break;
+  }
+  return best;
+}
 
 // Fills in the pictures of every wanted file: from the cache when the file is unchanged, else by
 // decoding. Decoding is shared out over a few threads (the skin's large background and its many
@@ -54,7 +88,13 @@ void LoadPictures(std::vector<Wanted> &wanted) {
   std::sort(todo.begin(), todo.end(), [](const Wanted *a, const Wanted *b) { return a->size > b->size; });
   std::atomic<size_t> next{0};
   auto work = [&todo, &next] {
-    for (size_t i; (i = next.fetch_add(1)) < todo.size();) todo[i]->pic = Img_Load(todo[i]->file, &todo[i]->error);
+    for (size_t i; (i = next.fetch_add(1)) < todo.size();) {
+      Wanted &w = *todo[i];
+      PictureRef pic = Img_Load(w.file, &w.error);
+      // Freshly decoded and not shared yet: its scale can still be set.
+      if (pic) std::const_pointer_cast<Picture>(pic)->scale = w.scale;
+      w.pic = std::move(pic);
+    }
   };
   const size_t helpers = std::min<size_t>({std::max(1u, std::thread::hardware_concurrency()) - 1, 3, todo.size() / 8});
   std::vector<std::thread> threads;
@@ -64,6 +104,8 @@ void LoadPictures(std::vector<Wanted> &wanted) {
   for (Wanted *w : todo)
     if (w->pic) g_cache[w->file] = CacheEntry{w->mtime_ns, w->size, w->pic};
 }
+
+int32_t ReadMainInt(const Config &cfg, const char *key, int32_t def);
 
 // Skin values are any 32-bit numbers; sums of them are worked out in 64 bits and pinned to the
 // 32-bit range rather than wrapped around.
@@ -76,6 +118,19 @@ int32_t ReadMainInt(const Config &cfg, const char *key, int32_t def) {
   ini.Load(Sys_Find_File(cfg.MainIni()));
   return ini.ReadInteger("Common", key, def);
 }
+
+// Step 5.4 of the load: the rectangle of element n from its section, shifted by the design offset.
+void SetRect(Lcd &lcd, const IniFile &ini, int n, int32_t dx, int32_t dy) {
+  const std::string section = "Image" + std::to_string(n);
+  Rect r;
+  r.height = ini.ReadInteger(section, "Height", 0);
+  r.left = Pin(int64_t{ini.ReadInteger(section, "Left", 0)} + dx);
+  r.top = Pin(int64_t{ini.ReadInteger(section, "Top", 0)} + dy);
+  r.width = ini.ReadInteger(section, "Width", 0);
+  Lcd_Set_Rect(lcd, static_cast<el::Id>(n - 1), r);
+}
+
+void ArrangeButtons(Lcd &lcd, const Config &cfg, const SkinLayout &screen);
 
 }  // namespace
 
@@ -119,15 +174,17 @@ void Gfx_Load_Skin(Lcd &lcd, const Config &cfg, const SkinLayout &screen, int32_
     wanted_index[n] = -2;  // keep the current picture
     const std::string filename = ini.ReadString("Image" + std::to_string(n), "Filename", "");
     if (filename.empty() || filename == "nil") continue;
-    const std::string file = Sys_Find_File(stage.path + filename);
-    if (file.empty()) {
+    const std::string found = Sys_Find_File(stage.path + filename);
+    if (found.empty()) {
       wanted_index[n] = -1;  // missing: the placeholder
       continue;
     }
+    const auto [file, scale] = ChooseVariant(found, screen.pixel_scale);
     auto [it, added] = index_of.try_emplace(file, static_cast<int>(wanted.size()));
     if (added) {
       wanted.emplace_back();
       wanted.back().file = file;
+      wanted.back().scale = scale;
     }
     wanted_index[n] = it->second;
   }
@@ -137,20 +194,93 @@ void Gfx_Load_Skin(Lcd &lcd, const Config &cfg, const SkinLayout &screen, int32_
 
   for (int n = 1; n <= el::kSkinElements; ++n) {
     const auto id = static_cast<el::Id>(n - 1);
-    const std::string section = "Image" + std::to_string(n);
     if (wanted_index[n] == -1) {
       Lcd_Set_Picture(lcd, id, Img_Placeholder());
     } else if (wanted_index[n] >= 0) {
       const PictureRef &pic = wanted[wanted_index[n]].pic;
       Lcd_Set_Picture(lcd, id, pic ? pic : Img_Placeholder());
     }
-    Rect r;
-    r.height = ini.ReadInteger(section, "Height", 0);
-    r.left = Pin(int64_t{ini.ReadInteger(section, "Left", 0)} + dx);
-    r.top = Pin(int64_t{ini.ReadInteger(section, "Top", 0)} + dy);
-    r.width = ini.ReadInteger(section, "Width", 0);
-    Lcd_Set_Rect(lcd, id, r);
+    SetRect(lcd, ini, n, dx, dy);
   }
+}
+
+void Gfx_Relayout(Lcd &lcd, const Config &cfg, const SkinLayout &screen, int32_t stage_number) {
+  const StageEntry &stage = cfg.Stage(stage_number);
+  IniFile main;
+  main.Load(Sys_Find_File(cfg.MainIni()));
+  const int32_t dx = Gfx_Design_Offset(screen.screen_w, main.ReadInteger("Common", "DesignWidth", 1024));
+  const int32_t dy = Gfx_Design_Offset(screen.screen_h, main.ReadInteger("Common", "DesignHeight", 768));
+  IniFile ini;
+  ini.Load(Sys_Find_File(stage.path + "Config.ini"));
+  for (int n = 1; n <= el::kSkinElements; ++n) SetRect(lcd, ini, n, dx, dy);
+  Gfx_Place_Background_Logo(lcd, cfg, screen);
+  ArrangeButtons(lcd, cfg, screen);
+}
+
+void Gfx_Reload_Pictures(Lcd &lcd, const Config &cfg, const SkinLayout &screen, int32_t stage_number) {
+  const StageEntry &stage = cfg.Stage(stage_number);
+  IniFile ini;
+  ini.Load(Sys_Find_File(stage.path + "Config.ini"));
+  // Every resolution of every picture file of the skin that is in use, and the one wanted now.
+  std::vector<Wanted> wanted;
+  std::map<std::string, int> index_of;
+  std::vector<std::pair<PictureRef, int>> swaps;  // a picture in use and the index of its replacement
+  for (int n = 1; n <= el::kSkinElements; ++n) {
+    const std::string filename = ini.ReadString("Image" + std::to_string(n), "Filename", "");
+    if (filename.empty() || filename == "nil") continue;
+    const std::string found = Sys_Find_File(stage.path + filename);
+    if (found.empty()) continue;
+    const auto [file, scale] = ChooseVariant(found, screen.pixel_scale);
+    auto [it, added] = index_of.try_emplace(file, static_cast<int>(wanted.size()));
+    if (added) {
+      wanted.emplace_back();
+      wanted.back().file = file;
+      wanted.back().scale = scale;
+    }
+    for (int32_t k : {1, 2, 3}) {
+      auto old = g_cache.find(k == 1 ? found : VariantName(found, k));
+      if (old != g_cache.end() && old->first != file) swaps.emplace_back(old->second.pic, it->second);
+    }
+  }
+  if (swaps.empty()) return;
+  LoadPictures(wanted);
+  for (int i = 0; i < el::COUNT; ++i) {
+    const PictureRef &pic = lcd.e[i].pic;
+    if (!pic) continue;
+    for (const auto &[old, index] : swaps)
+      if (pic == old && wanted[index].pic) {
+        Lcd_Set_Picture(lcd, static_cast<el::Id>(i), wanted[index].pic);
+        break;
+      }
+  }
+}
+
+double Gfx_Fit_Scale(int32_t w, int32_t h, int32_t design_w, int32_t design_h, int32_t bg_w, int32_t bg_h) {
+  const double need_w = std::max<double>({1.0, static_cast<double>(design_w), bg_w + 2.0 * kFitMargin});
+  const double need_h = std::max<double>({1.0, static_cast<double>(design_h), bg_h + 2.0 * kFitMargin});
+  const double s = std::min(std::max(1, w) / need_w, std::max(1, h) / need_h);
+  return s > 0 ? s : 1.0;
+}
+
+double Gfx_Fit_Scale(const Config &cfg, int32_t w, int32_t h) {
+  IniFile main;
+  main.Load(Sys_Find_File(cfg.MainIni()));
+  int32_t bg_w = 0, bg_h = 0;
+  if (cfg.stage_count >= 1) {
+    IniFile ini;
+    ini.Load(Sys_Find_File(cfg.Stage(1).path + "Config.ini"));
+    bg_w = ini.ReadInteger("Image1", "Width", 0);
+    bg_h = ini.ReadInteger("Image1", "Height", 0);
+  }
+  return Gfx_Fit_Scale(w, h, main.ReadInteger("Common", "DesignWidth", 1024),
+                       main.ReadInteger("Common", "DesignHeight", 768), bg_w, bg_h);
+}
+
+int32_t Gfx_Virtual_Size(int32_t real, double scale) {
+  if (!(scale > 0)) return std::max(1, real);
+  // A hair below a whole number counts as that number (1920 / 1.40625 is 1365.33, 768 / 1 is 768).
+  const double v = std::ceil(real / scale - 1e-6);
+  return static_cast<int32_t>(std::clamp(v, 1.0, static_cast<double>(INT32_MAX)));
 }
 
 void Gfx_Place_Background_Logo(Lcd &lcd, const Config &cfg, const SkinLayout &screen) {
@@ -167,15 +297,20 @@ void Gfx_Place_Background_Logo(Lcd &lcd, const Config &cfg, const SkinLayout &sc
 }
 
 void Gfx_Place_Buttons(Lcd &lcd, const Config &cfg, const SkinLayout &screen) {
-  const int32_t b = ReadMainInt(cfg, "ButtonsOffset", 32);
-  const int64_t SW = screen.screen_w, SH = screen.screen_h;
   const el::Id faces[8][2] = {
       {el::btn_game_a_top, el::btn_game_a_released},       {el::btn_game_b_top, el::btn_game_b_released},
       {el::btn_time_top, el::btn_time_released},           {el::btn_move_up_top, el::btn_move_up_released},
       {el::btn_move_left_top, el::btn_move_left_released}, {el::btn_move_right_top, el::btn_move_right_released},
       {el::btn_move_down_top, el::btn_move_down_released}, {el::btn_jump_top, el::btn_jump_released}};
   for (const auto &f : faces) Lcd_Set_Picture(lcd, f[0], lcd.e[f[1]].pic);
+  ArrangeButtons(lcd, cfg, screen);
+}
 
+namespace {
+
+void ArrangeButtons(Lcd &lcd, const Config &cfg, const SkinLayout &screen) {
+  const int32_t b = ReadMainInt(cfg, "ButtonsOffset", 32);
+  const int64_t SW = screen.screen_w, SH = screen.screen_h;
   // Left, top, width and height of a face, in 64 bits while the layout is worked out.
   struct Box {
     int64_t L, T, W, H;
@@ -217,3 +352,5 @@ void Gfx_Place_Buttons(Lcd &lcd, const Config &cfg, const SkinLayout &screen) {
   place(el::btn_game_a_top, ga);
   place(el::btn_time_top, time);
 }
+
+}  // namespace

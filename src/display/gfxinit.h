@@ -10,8 +10,12 @@
 
 struct Config;
 
+// The screen the skin is laid out for. With fit to screen this is a virtual screen (the real one
+// divided by the scale); pixel_scale is how many device pixels one of its pixels covers, which
+// decides the resolution of the pictures loaded.
 struct SkinLayout {
   int32_t screen_w = 1024, screen_h = 768;
+  double pixel_scale = 1.0;
 };
 
 // Loads the skin of stage_number into lcd. Pictures that cannot be decoded, and a BgColor that is
@@ -23,6 +27,23 @@ void Gfx_Load_Skin(Lcd &lcd, const Config &cfg, const SkinLayout &screen, int32_
 void Gfx_Place_Background_Logo(Lcd &lcd, const Config &cfg, const SkinLayout &screen);
 // Gives the eight button faces their released pictures and arranges them around the screen edges.
 void Gfx_Place_Buttons(Lcd &lcd, const Config &cfg, const SkinLayout &screen);
+
+// Lays the current skin of stage_number out again for another screen: rectangles from the stage's
+// Config.ini, background, logo and buttons placed; pictures and visibility stay as they are.
+void Gfx_Relayout(Lcd &lcd, const Config &cfg, const SkinLayout &screen, int32_t stage_number);
+// Swaps the pictures of the stage's skin for the resolution that suits screen.pixel_scale
+// (see the @2x / @3x variants in the loader); elements showing a copy of one of them (button
+// faces, digits) follow. Nothing is decoded when the resolution in use stays the same.
+void Gfx_Reload_Pictures(Lcd &lcd, const Config &cfg, const SkinLayout &screen, int32_t stage_number);
+
+// Fit to screen: the largest scale at which both the design canvas and the background picture
+// with a margin of kFitMargin pixels on every side fit into a real screen of w x h.
+constexpr int32_t kFitMargin = 12;
+double Gfx_Fit_Scale(int32_t w, int32_t h, int32_t design_w, int32_t design_h, int32_t bg_w, int32_t bg_h);
+// The same with the design size and stage 1's background size read from the configuration.
+double Gfx_Fit_Scale(const Config &cfg, int32_t w, int32_t h);
+// Size of the virtual screen that a real size covers at a scale (rounded up, at least 1).
+int32_t Gfx_Virtual_Size(int32_t real, double scale);
 
 // A BgColor value as 0xRRGGBB: an integer whose low byte is red, next green, next blue.
 // False when the text is not a valid integer.

@@ -1,6 +1,7 @@
 #include "display/lcd.h"
 
 #include <algorithm>
+#include <climits>
 #include <cstdio>
 #include <cstring>
 #include <unordered_map>
@@ -145,9 +146,11 @@ Rect Lcd_Area(const Lcd &lcd, el::Id id) {
   const Element &e = lcd.e[id];
   if (e.draw != DrawMode::Centred || !e.pic) return e.rect;
   // The background draws its picture centred in its rectangle, clipped to it.
-  Rect r = e.rect;
-  const int32_t w = std::min(e.pic->width, r.width), h = std::min(e.pic->height, r.height);
-  return Rect{r.left + (r.width - w) / 2, r.top + (r.height - h) / 2, w, h};
+  const Rect &r = e.rect;
+  const int32_t w = std::min(e.pic->SkinWidth(), r.width), h = std::min(e.pic->SkinHeight(), r.height);
+  // Worked out in 64 bits: a rectangle near the end of the 32-bit range must not wrap around.
+  auto pin = [](int64_t v) { return static_cast<int32_t>(std::clamp<int64_t>(v, INT32_MIN, INT32_MAX)); };
+  return Rect{pin(r.left + (int64_t{r.width} - w) / 2), pin(r.top + (int64_t{r.height} - h) / 2), w, h};
 }
 
 void Lcd_Set_Visible(Lcd &lcd, el::Id id, bool visible) {

@@ -105,6 +105,7 @@ void Inp_jump_up(Game &g);
 void Gam_Stage_Start_Phase_1(Game &g);       // raises the intro screen for stage_number
 void Gam_Stage_Start_Phase_2(Game &g);       // hides the intro screen
 void Gam_Load_Stage(Game &g);                // skin and sound bank of stage_number
+void Gam_Relayout(Game &g);                  // the skin laid out again for a changed screen size
 
 // Hazards
 void Gam_Hit_Start(Game &g);                  // a barrel or iron hit Pelko: stop play, start the miss sequence

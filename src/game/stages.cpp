@@ -11,7 +11,7 @@
 #include "sound/snd.h"
 
 void Gam_Load_Stage(Game &g) {
-  SkinLayout layout{g.screen->Width(), g.screen->Height()};
+  const SkinLayout layout{g.screen->Width(), g.screen->Height(), g.screen->PixelScale()};
   std::vector<std::string> problems;
   Gfx_Load_Skin(g.lcd, *g.cfg, layout, g.stage_number, &problems);
   Gfx_Place_Background_Logo(g.lcd, *g.cfg, layout);
@@ -83,38 +83,46 @@ void SetUpPlayfield(Game &g) {
   g.pelko_hand = 0;
 }
 
-}  // namespace
 
-void Gam_Stage_Start_Phase_1(Game &g) {
+// The intro screen's cover, labels and picture placed for the current screen size.
+void PlaceStageStart(Game &g) {
   const int32_t SW = g.screen->Width(), SH = g.screen->Height();
-  const StageEntry &stage = g.cfg->Stage(g.stage_number);
-
   Lcd_Set_Rect(g.lcd, el::sh_stage_start, Rect{0, 0, SW, SH});
-  Lcd_Set_Visible(g.lcd, el::sh_stage_start, true);
-
-  // The running stage number: with four stages configured the fifth reads "Stage 5".
-  Rect title = SizedLabel(g, el::la_stage_start, Font::StageTitle, "Stage " + std::to_string(g.stage_number));
+  Rect title = g.lcd.e[el::la_stage_start].rect;
   title.left = (SW - title.width) / 2;
   title.top = (SH - title.height) / 2;
   Lcd_Set_Rect(g.lcd, el::la_stage_start, title);
-  Lcd_Set_Visible(g.lcd, el::la_stage_start, true);
-
   // A name wider than the screen stays centred and overflows both edges.
-  Rect name = SizedLabel(g, el::la_stage_start_name, Font::StageName, stage.name);
+  Rect name = g.lcd.e[el::la_stage_start_name].rect;
   name.left = (SW - name.width) / 2;
   name.top = title.top + title.height + 16;
   Lcd_Set_Rect(g.lcd, el::la_stage_start_name, name);
-  Lcd_Set_Visible(g.lcd, el::la_stage_start_name, true);
+  if (const PictureRef &pic = g.lcd.e[el::im_stage_start].pic)
+    Lcd_Set_Rect(g.lcd, el::im_stage_start,
+                 Rect{(SW - pic->width) / 2, name.top + name.height + 100, pic->width, pic->height});
+}
 
+}  // namespace
+
+void Gam_Relayout(Game &g) {
+  const SkinLayout layout{g.screen->Width(), g.screen->Height(), g.screen->PixelScale()};
+  Gfx_Relayout(g.lcd, *g.cfg, layout, g.stage_number);
+  Gfx_Reload_Pictures(g.lcd, *g.cfg, layout, g.stage_number);
+  if (g.lcd.e[el::sh_stage_start].visible) PlaceStageStart(g);
+}
+
+void Gam_Stage_Start_Phase_1(Game &g) {
+  const StageEntry &stage = g.cfg->Stage(g.stage_number);
+  // The running stage number: with four stages configured the fifth reads "Stage 5".
+  Lcd_Set_Rect(g.lcd, el::la_stage_start,
+               SizedLabel(g, el::la_stage_start, Font::StageTitle, "Stage " + std::to_string(g.stage_number)));
+  Lcd_Set_Rect(g.lcd, el::la_stage_start_name, SizedLabel(g, el::la_stage_start_name, Font::StageName, stage.name));
   PictureRef pic = IntroPicture(g, stage.image);
-  if (!pic) {
-    Lcd_Set_Visible(g.lcd, el::im_stage_start, false);
-    return;
-  }
-  Rect r{(SW - pic->width) / 2, name.top + name.height + 100, pic->width, pic->height};
-  Lcd_Set_Picture(g.lcd, el::im_stage_start, std::move(pic));
-  Lcd_Set_Rect(g.lcd, el::im_stage_start, r);
-  Lcd_Set_Visible(g.lcd, el::im_stage_start, true);
+  if (pic) Lcd_Set_Picture(g.lcd, el::im_stage_start, std::move(pic));
+  PlaceStageStart(g);
+  for (el::Id id : {el::sh_stage_start, el::la_stage_start, el::la_stage_start_name})
+    Lcd_Set_Visible(g.lcd, id, true);
+  Lcd_Set_Visible(g.lcd, el::im_stage_start, pic != nullptr);
 }
 
 void Gam_Stage_Start_Phase_2(Game &g) {

@@ -15,6 +15,8 @@ class Screen {
   virtual void TextSize(Font font, const std::string &text, int32_t *w, int32_t *h) = 0;
   // Local time of day.
   virtual void LocalTime(int32_t *hour, int32_t *minute) = 0;
+  // Device pixels per screen pixel in each direction (pictures are loaded at that resolution).
+  virtual double PixelScale() { return 1.0; }
 };
 
 // A fixed screen for tests and headless runs; text is measured at a fixed width per character.

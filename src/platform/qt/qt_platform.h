@@ -42,6 +42,11 @@ class QFont;
 QFont Plat_Font(Font font);
 // The Windows virtual-key code of a key event (the bindable keys, Enter 13 and Esc 27), or 0.
 uint16_t Plat_Virtual_Key(const QKeyEvent *e);
+// A skin rectangle as a Qt rectangle. Coordinates are kept within +-2^29, far beyond any screen, so
+// that the far edge and every sum Qt forms from it stay representable however large the numbers.
+struct Rect;
+class QRect;
+QRect Plat_QRect(const Rect &r);
 // Opens a file or an address with the desktop's default program; failures are silent.
 void Plat_Shell_Open(const std::string &what);
 // Registers Qt's image reader for picture formats other than PNG and JPEG.

@@ -7,9 +7,11 @@
 #include <QScreen>
 #include <QTime>
 #include <QUrl>
+#include <algorithm>
 #include <cstring>
 
 #include "platform/image.h"
+#include "platform/types.h"
 #include "platform/qt/qt_platform.h"
 
 int32_t QtScreen::Width() {
@@ -71,6 +73,15 @@ uint16_t Plat_Virtual_Key(const QKeyEvent *e) {
   for (int d = 0; d < 10; ++d)
     if (k == shifted[d]) return static_cast<uint16_t>('0' + d);
   return 0;
+}
+
+QRect Plat_QRect(const Rect &r) {
+  static constexpr int64_t kLimit = int64_t{1} << 29;
+  auto pin = [](int64_t v) { return static_cast<int>(std::clamp<int64_t>(v, -kLimit, kLimit)); };
+  const int64_t left = r.left, top = r.top;
+  const int64_t right = left + std::max<int64_t>(r.width, 0), bottom = top + std::max<int64_t>(r.height, 0);
+  const int x1 = pin(left), y1 = pin(top);
+  return QRect(x1, y1, pin(right) - x1, pin(bottom) - y1);
 }
 
 void Plat_Shell_Open(const std::string &what) {

@@ -1,0 +1,51 @@
+// How the skin's screen meets the game window. The skin is laid out for a screen of its own (the
+// window's size divided by the scale) and drawn scaled onto the window; pointer positions are
+// taken back into the skin's screen. At scale 1 the two are the same, pixel for pixel.
+#pragma once
+#include <QPoint>
+#include <QRect>
+
+#include "platform/qt/qt_platform.h"
+#include "platform/screen.h"
+
+struct Rect;
+
+// The screen the game lays its skin out for: a size set by the game window, text metrics and the
+// time of day from the desktop.
+class ViewScreen : public Screen {
+ public:
+  explicit ViewScreen(Screen &desktop) : desktop_(desktop) {}
+  int32_t Width() override { return w_; }
+  int32_t Height() override { return h_; }
+  void TextSize(Font font, const std::string &text, int32_t *w, int32_t *h) override {
+    desktop_.TextSize(font, text, w, h);
+  }
+  void LocalTime(int32_t *hour, int32_t *minute) override { desktop_.LocalTime(hour, minute); }
+  double PixelScale() override { return pixel_scale_; }
+  void Set(int32_t w, int32_t h, double pixel_scale) {
+    w_ = w;
+    h_ = h;
+    pixel_scale_ = pixel_scale;
+  }
+
+ private:
+  Screen &desktop_;
+  int32_t w_ = 1024, h_ = 768;
+  double pixel_scale_ = 1.0;
+};
+
+struct View {
+  double scale = 1.0;  // window pixels per skin-screen pixel
+
+  // The window pixels a skin-screen rectangle touches (its edges rounded outwards, plus one pixel
+  // of the smooth filter's reach when scaled).
+  QRect ToWindow(const Rect &r) const;
+  // Where a skin-screen rectangle lies on the window, edges rounded to whole pixels.
+  QRect Rounded(const Rect &r) const;
+  // The skin-screen rectangle that covers a window rectangle.
+  QRect ToSkin(const QRect &r) const;
+  // The skin-screen pixel under a window position.
+  QPoint ToSkin(const QPointF &p) const;
+  // Whole-number scales draw pixel for pixel enlarged; other scales filter smoothly.
+  bool Smooth(double picture_scale = 1.0) const;
+};
