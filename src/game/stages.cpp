@@ -118,11 +118,12 @@ void Gam_Stage_Start_Phase_1(Game &g) {
                SizedLabel(g, el::la_stage_start, Font::StageTitle, "Stage " + std::to_string(g.stage_number)));
   Lcd_Set_Rect(g.lcd, el::la_stage_start_name, SizedLabel(g, el::la_stage_start_name, Font::StageName, stage.name));
   PictureRef pic = IntroPicture(g, stage.image);
-  if (pic) Lcd_Set_Picture(g.lcd, el::im_stage_start, std::move(pic));
+  const bool has_picture = pic != nullptr;
+  if (has_picture) Lcd_Set_Picture(g.lcd, el::im_stage_start, std::move(pic));
   PlaceStageStart(g);
   for (el::Id id : {el::sh_stage_start, el::la_stage_start, el::la_stage_start_name})
     Lcd_Set_Visible(g.lcd, id, true);
-  Lcd_Set_Visible(g.lcd, el::im_stage_start, pic != nullptr);
+  Lcd_Set_Visible(g.lcd, el::im_stage_start, has_picture);
 }
 
 void Gam_Stage_Start_Phase_2(Game &g) {

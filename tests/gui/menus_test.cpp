@@ -76,9 +76,12 @@ class MenusTest : public ::testing::Test {
   int exits = 0;
 };
 
-TEST_F(MenusTest, ContextMenuHoldsTheElevenEntriesInOrder) {
+TEST_F(MenusTest, ContextMenuHoldsTheElevenEntriesInOrderThenTheScreenEntries) {
   const QList<QAction *> actions = m->pm_0_menu->actions();
-  ASSERT_EQ(actions.size(), kMenuItems);
+  ASSERT_EQ(actions.size(), kMenuItems + 3);
+  EXPECT_TRUE(actions[kMenuItems]->isSeparator());
+  EXPECT_EQ(actions[kMenuItems + 1]->text().toStdString(), "Original size");
+  EXPECT_EQ(actions[kMenuItems + 2]->text().toStdString(), "Play in a window\tF11");
   const char *texts[] = {"About...\tF1", "View 'Readme.txt'\tF2", "View 'Whatsnew.txt'\tF3", "",
                          "Edit configuration file", "Key settings", "Reset Hiscores", "",
                          "Display splash screen at startup", "", "Exit\tEsc"};
@@ -294,3 +297,38 @@ TEST(GameMenuPicture, TitleBarIconAndDimmedPanel) {
 }
 
 }  // namespace
+
+// Fit to screen at twice the design size: faces, the menu icon, its rows and the screen entries
+// all work in the enlarged picture, and "Original size" brings back one skin pixel a screen pixel.
+TEST_F(MenusTest, FacesIconAndRowsWorkThroughTheScale) {
+  Lcd &lcd = form.game.lcd;
+  Lcd_Set_Picture(lcd, el::btn_jump_released, std::make_shared<Picture>());
+  Lcd_Set_Picture(lcd, el::btn_jump_pressed, std::make_shared<Picture>());
+  Lcd_Set_Rect(lcd, el::btn_jump_top, Rect{900, 600, 60, 60});
+  form.game.game_mode = kModeClock;
+  form.resize(2048, 1536);
+  ASSERT_EQ(form.view().scale, 2.0);
+
+  Mouse(&form, QEvent::MouseButtonPress, QPoint(930, 630));  // where the face lies at 1:1
+  EXPECT_NE(lcd.e[el::btn_jump_top].pic, lcd.e[el::btn_jump_pressed].pic);
+  Mouse(&form, QEvent::MouseButtonRelease, QPoint(930, 630));
+  Mouse(&form, QEvent::MouseButtonPress, QPoint(1860, 1260));
+  EXPECT_EQ(lcd.e[el::btn_jump_top].pic, lcd.e[el::btn_jump_pressed].pic);
+  Mouse(&form, QEvent::MouseButtonRelease, QPoint(1860, 1260));
+  EXPECT_EQ(lcd.e[el::btn_jump_top].pic, lcd.e[el::btn_jump_released].pic);
+
+  Click(&form, QPoint(60, 50));  // inside the enlarged icon only
+  ASSERT_TRUE(form.game.menu_open);
+  EXPECT_EQ(Row(2)->geometry(), QRect(0, 128, 512, 64));
+  EXPECT_EQ(Row(2)->font().pixelSize(), 28);
+
+  Key(&form, Qt::Key_F11);  // before the play action: remembered, the window stays where it is
+  EXPECT_EQ(store->values["WindowMode"], "1");
+  EXPECT_TRUE(form.game.menu_open);
+  m->pm_16_original_size->trigger();
+  EXPECT_EQ(store->values["ScreenScale"], "0");
+  EXPECT_EQ(form.view().scale, 1.0);
+  m->pm_0_menuPopup();
+  EXPECT_TRUE(m->pm_16_original_size->isChecked());
+  EXPECT_TRUE(m->pm_17_window->isChecked());
+}

@@ -31,6 +31,8 @@ std::map<std::string, Box> FixedBoxes(const std::string &svg) {
   return boxes;
 }
 
+constexpr int kHighResolutions[] = {2, 3};
+
 bool IsLcdSegment(const std::string &name) {
   return name.rfind("im_", 0) == 0 && name != "im_background" && name != "im_logo";
 }
@@ -174,18 +176,24 @@ bool Skin_Render(const std::string &svg, const std::vector<std::string> &order, 
       canvas.setRight(static_cast<int>(std::ceil(b.right())) + margin);
       canvas.setBottom(static_cast<int>(std::ceil(b.bottom())) + margin);
     }
-    QImage img(canvas.size(), QImage::Format_ARGB32_Premultiplied);
-    img.fill(Qt::transparent);
-    {
-      QPainter p(&img);
-      p.setRenderHint(QPainter::Antialiasing);
-      p.setRenderHint(QPainter::TextAntialiasing);
-      renderer.render(&p, id, QRectF(b.left() - canvas.left(), b.top() - canvas.top(), b.width(), b.height()));
-    }
-    if (lcd) {
-      SoftenEdges(img);
-      AddShadow(img, 1, 1, 0.25);
-    }
+    // The element drawn on its canvas at k device pixels per design pixel.
+    auto draw = [&](int k) {
+      QImage img(canvas.size() * k, QImage::Format_ARGB32_Premultiplied);
+      img.fill(Qt::transparent);
+      {
+        QPainter p(&img);
+        p.setRenderHint(QPainter::Antialiasing);
+        p.setRenderHint(QPainter::TextAntialiasing);
+        p.scale(k, k);
+        renderer.render(&p, id, QRectF(b.left() - canvas.left(), b.top() - canvas.top(), b.width(), b.height()));
+      }
+      if (lcd) {
+        SoftenEdges(img);
+        AddShadow(img, k, k, 0.25);
+      }
+      return img;
+    };
+    const QImage img = draw(1);
     const QRect visible = VisiblePart(img);
     if (visible.isEmpty()) {
       *error = name + " draws nothing";
@@ -209,6 +217,12 @@ bool Skin_Render(const std::string &svg, const std::vector<std::string> &order, 
     e.height = rect.height();
     e.file = name + ".png";
     if (!SavePng(img.copy(rect), out_dir + "/" + e.file, error)) return false;
+    // The same element for screens with two and three times the pixels (the program takes the
+    // file named with "@2x" or "@3x" before the extension where it draws the skin enlarged).
+    for (int k : kHighResolutions) {
+      const std::string file = out_dir + "/" + name + "@" + std::to_string(k) + "x.png";
+      if (!SavePng(draw(k).copy(QRect(rect.topLeft() * k, rect.size() * k)), file, error)) return false;
+    }
     done[name] = e;
     out->push_back(e);
   }
