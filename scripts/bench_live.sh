@@ -14,6 +14,7 @@
 # The splash is skipped (private settings with SplashScreen=0, SoundMode=2) and the sound goes to
 # SDL's dummy driver. Figures go to stdout and, as name=value lines, to <build>/bench/live.env.
 # KT_BENCH_PROBE=1 also runs the stand-alone timer probe (a bare 100 ms Qt timer).
+# KT_BENCH_SIZE=WIDTHxHEIGHT sets the screen (default 1024x768).
 # Uses the build in $KT_BUILD_DIR (default build/); run scripts/build.sh first.
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -21,6 +22,7 @@ root=$PWD
 build=${KT_BUILD_DIR:-build}
 secs=${KT_BENCH_SECONDS:-60}
 launches=${KT_BENCH_LAUNCHES:-5}
+size=${KT_BENCH_SIZE:-1024x768}   # screen size, WIDTHxHEIGHT
 exe=$root/$build/ktusko/ktusko
 [ -x "$exe" ] || { echo "no $exe: build first" >&2; exit 1; }
 mkdir -p "$root/$build/bench"
@@ -59,7 +61,7 @@ display=$(( 500 + ($$ % 300) ))
 while [ -e /tmp/.X11-unix/X$display ] || [ -e /tmp/.X$display-lock ]; do display=$((display + 1)); done
 export DISPLAY=:$display QT_QPA_PLATFORM=xcb SDL_AUDIODRIVER=dummy
 unset WAYLAND_DISPLAY
-Xvfb "$DISPLAY" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
+Xvfb "$DISPLAY" -screen 0 ${size}x24 -nolisten tcp >/dev/null 2>&1 &
 pids+=($!)
 for _ in $(seq 50); do xdpyinfo >/dev/null 2>&1 && break; sleep 0.1; done
 openbox >/dev/null 2>&1 &   # window activation, so that the keys reach the game window
@@ -136,7 +138,7 @@ sleep "$secs"
 t1=$(ticks $app); n1=$(cpu_ns $app)
 clock_cpu=$(cpu_percent $((t1 - t0)) "$secs")
 clock_cpu_ns=$(ns_percent $((n1 - n0)) "$secs")
-echo "CPU in clock mode ($skin, 1024x768): $((t1 - t0)) ticks of 1/$hz s in $secs s = $clock_cpu % of one core" \
+echo "CPU in clock mode ($skin, $size): $((t1 - t0)) ticks of 1/$hz s in $secs s = $clock_cpu % of one core" \
   "(scheduler: $clock_cpu_ns %)"
 echo "clock_cpu=$clock_cpu" >>"$out"
 echo "clock_cpu_ns=$clock_cpu_ns" >>"$out"

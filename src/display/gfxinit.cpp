@@ -256,8 +256,12 @@ void Gfx_Reload_Pictures(Lcd &lcd, const Config &cfg, const SkinLayout &screen, 
 }
 
 double Gfx_Fit_Scale(int32_t w, int32_t h, int32_t design_w, int32_t design_h, int32_t bg_w, int32_t bg_h) {
-  const double need_w = std::max<double>({1.0, static_cast<double>(design_w), bg_w + 2.0 * kFitMargin});
-  const double need_h = std::max<double>({1.0, static_cast<double>(design_h), bg_h + 2.0 * kFitMargin});
+  // The design canvas holds the background with the skin's own margin around it; a background
+  // larger than the canvas gets kFitMargin of its own.
+  auto need = [](int32_t design, int32_t bg) {
+    return std::max(1.0, bg > design ? bg + 2.0 * kFitMargin : static_cast<double>(design));
+  };
+  const double need_w = need(design_w, bg_w), need_h = need(design_h, bg_h);
   const double s = std::min(std::max(1, w) / need_w, std::max(1, h) / need_h);
   return s > 0 ? s : 1.0;
 }

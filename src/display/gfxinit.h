@@ -36,8 +36,10 @@ void Gfx_Relayout(Lcd &lcd, const Config &cfg, const SkinLayout &screen, int32_t
 // faces, digits) follow. Nothing is decoded when the resolution in use stays the same.
 void Gfx_Reload_Pictures(Lcd &lcd, const Config &cfg, const SkinLayout &screen, int32_t stage_number);
 
-// Fit to screen: the largest scale at which both the design canvas and the background picture
-// with a margin of kFitMargin pixels on every side fit into a real screen of w x h.
+// Fit to screen: the largest scale at which the design canvas (which holds the background with
+// the skin's margin around it) fits into a real screen of w x h; a background larger than the
+// canvas must fit with a margin of kFitMargin pixels on every side. Below 1 on screens smaller
+// than the canvas.
 constexpr int32_t kFitMargin = 12;
 double Gfx_Fit_Scale(int32_t w, int32_t h, int32_t design_w, int32_t design_h, int32_t bg_w, int32_t bg_h);
 // The same with the design size and stage 1's background size read from the configuration.
