@@ -1,11 +1,10 @@
 // Painting: the dirty rectangles of a typical hazard tick (about 60 segments shown or hidden)
 // against a full-window repaint at 1024 x 768, drawn into an image the way the game window's
-// paint handler draws (window colour, then the visible elements in stacking order). The Scaled
-// benchmarks do the same with the skin fitted to 1920 x 1080 and 3840 x 2160 screens: laid out
-// for the virtual screen, high-resolution pictures, painted through the window's scale.
+// paint handler draws (window colour, then the visible elements in stacking order).
 #include <benchmark/benchmark.h>
 
 #include <QImage>
+#include <QPaintEngine>
 #include <QPainter>
 #include <QRegion>
 #include <random>
@@ -19,13 +18,16 @@ namespace {
 
 QRect ToQ(const Rect &r) { return Plat_QRect(r); }
 
+// Gathers the changes the way the game window does, and also as they were reported.
 struct RegionSink : LcdSink {
-  const View *view = nullptr;
-  QRegion region;
+  const View *view = nullptr;  // the skin drawn scaled: changes are reported in window pixels
+  QRegion region, reported;
+  App_Dirty gathered;
   std::vector<QRect> rects;
   void Invalidate(const Rect &r) override {
     const QRect q = view ? view->ToWindow(r) : ToQ(r);
-    region += q;
+    region += gathered.Add(q);
+    reported += q;
     rects.push_back(q);
   }
 };
@@ -34,13 +36,16 @@ struct RegionSink : LcdSink {
 struct Tick {
   Lcd lcd;
   QRegion dirty;               // what the window system hands the paint handler
+  QRegion reported;            // the union of the reported rectangles themselves
   std::vector<QRect> changed;  // the rectangles as the display model reported them
   View view;
+  // Without a size: 1024 x 768 at 1:1. With one: the skin fitted to that screen.
   explicit Tick(int screen_w = 0, int screen_h = 0) {
     Lcd_Init(lcd);
     if (screen_w) {
       view.scale = Gfx_Fit_Scale(Bench_Skin().cfg, screen_w, screen_h);
-      Bench_Load(lcd, SkinLayout{Gfx_Virtual_Size(screen_w, view.scale), Gfx_Virtual_Size(screen_h, view.scale), view.scale});
+      Bench_Load(lcd, SkinLayout{Gfx_Virtual_Size(screen_w, view.scale), Gfx_Virtual_Size(screen_h, view.scale),
+                                 view.scale});
     } else {
       Bench_Load(lcd);
     }
@@ -53,12 +58,13 @@ struct Tick {
     for (el::Id id : segments) lcd.e[id].visible = rng() % 2 == 0;
     std::shuffle(segments.begin(), segments.end(), rng);
     RegionSink sink;
-    sink.view = &view;
+    if (screen_w) sink.view = &view;
     lcd.sink = &sink;
     for (size_t i = 0; i < segments.size() && i < 60; ++i)
       Lcd_Set_Visible(lcd, segments[i], !lcd.e[segments[i]].visible);
     lcd.sink = nullptr;
     dirty = sink.region;
+    reported = sink.reported;
     changed = sink.rects;
   }
 };
@@ -70,28 +76,38 @@ const Tick &TheTick() {
 
 QImage Screen() { return QImage(1024, 768, QImage::Format_RGB32); }
 
-// The game window: the bounding rectangle of the changes, clipped to their region.
+// A painter on the screen image clipped by the "window system" to the dirty region, as the game
+// window's paint handler gets it.
+void BeginLikeWindow(QPainter &p, QImage &screen, const QRegion &dirty) {
+  screen.paintEngine()->setSystemClip(dirty);
+  p.begin(&screen);
+}
+
+// The game window: each rectangle of the dirty region painted with its own rectangular clip.
 void BM_Paint_TickAsWindowPaints(benchmark::State &state) {
   const Tick &t = TheTick();
   QImage screen = Screen();
   for (auto _ : state) {
-    QPainter p(&screen);
-    p.setClipRegion(t.dirty);
-    App_Paint_Lcd(p, t.lcd, t.dirty.boundingRect());
+    QPainter p;
+    BeginLikeWindow(p, screen, t.dirty);
+    App_Paint_Lcd(p, t.lcd, t.dirty);
   }
   state.counters["rects"] = static_cast<double>(t.changed.size());
+  state.counters["painted_rects"] = static_cast<double>(App_Paint_Rects(t.dirty).size());
   double pixels = 0;  // the pixels the clip lets through
   for (const QRect &r : t.dirty) pixels += static_cast<double>(r.width()) * r.height();
   state.counters["tick_pixels"] = pixels;
 }
 
-// For comparison: each reported rectangle painted on its own.
-void BM_Paint_TickPerRectangle(benchmark::State &state) {
+// For comparison, the earlier way: the window handed the union of the reported rectangles and
+// painted their bounding rectangle clipped to that region.
+void BM_Paint_TickOneRegionClip(benchmark::State &state) {
   const Tick &t = TheTick();
   QImage screen = Screen();
   for (auto _ : state) {
-    QPainter p(&screen);
-    for (const QRect &r : t.changed) App_Paint_Lcd(p, t.lcd, r);
+    QPainter p;
+    BeginLikeWindow(p, screen, t.reported);
+    App_Paint_Lcd(p, t.lcd, t.reported.boundingRect());
   }
 }
 
@@ -99,28 +115,27 @@ void BM_Paint_FullWindow(benchmark::State &state) {
   const Tick &t = TheTick();
   QImage screen = Screen();
   for (auto _ : state) {
-    QPainter p(&screen);
+    QPainter p;
+    BeginLikeWindow(p, screen, QRegion(screen.rect()));
     App_Paint_Lcd(p, t.lcd, screen.rect());
   }
   state.counters["window_pixels"] = static_cast<double>(screen.width()) * screen.height();
 }
 
-// The game window's paint handler with the skin fitted to a w x h screen.
-void PaintScaled(QPainter &p, const Tick &t, const QRect &device) {
-  const PictureRef &bg = t.lcd.e[el::im_background].pic;
-  p.setRenderHint(QPainter::SmoothPixmapTransform, t.view.Smooth(bg ? bg->scale : 1));
-  p.scale(t.view.scale, t.view.scale);
-  App_Paint_Lcd(p, t.lcd, t.view.ToSkin(device));
+// The skin fitted to a 1920 x 1080 or 3840 x 2160 screen (the argument is the height), painted
+// as the game window paints: a tick's changes, and the whole window.
+const Tick &ScaledTick(int64_t height) {
+  static const Tick t1080(1920, 1080), t2160(3840, 2160);
+  return height == 2160 ? t2160 : t1080;
 }
 
 void BM_Paint_Scaled_Tick(benchmark::State &state) {
-  static const Tick t1080(1920, 1080), t2160(3840, 2160);
-  const Tick &t = state.range(0) == 2160 ? t2160 : t1080;
-  QImage screen(state.range(0) == 2160 ? 3840 : 1920, static_cast<int>(state.range(0)), QImage::Format_RGB32);
+  const Tick &t = ScaledTick(state.range(0));
+  QImage screen(static_cast<int>(state.range(0)) * 16 / 9, static_cast<int>(state.range(0)), QImage::Format_RGB32);
   for (auto _ : state) {
-    QPainter p(&screen);
-    p.setClipRegion(t.dirty);
-    PaintScaled(p, t, t.dirty.boundingRect());
+    QPainter p;
+    BeginLikeWindow(p, screen, t.dirty);
+    App_Paint_Scaled(p, t.lcd, t.view, t.dirty);
   }
   double pixels = 0;
   for (const QRect &r : t.dirty) pixels += static_cast<double>(r.width()) * r.height();
@@ -129,12 +144,12 @@ void BM_Paint_Scaled_Tick(benchmark::State &state) {
 }
 
 void BM_Paint_Scaled_FullWindow(benchmark::State &state) {
-  static const Tick t1080(1920, 1080), t2160(3840, 2160);
-  const Tick &t = state.range(0) == 2160 ? t2160 : t1080;
-  QImage screen(state.range(0) == 2160 ? 3840 : 1920, static_cast<int>(state.range(0)), QImage::Format_RGB32);
+  const Tick &t = ScaledTick(state.range(0));
+  QImage screen(static_cast<int>(state.range(0)) * 16 / 9, static_cast<int>(state.range(0)), QImage::Format_RGB32);
   for (auto _ : state) {
-    QPainter p(&screen);
-    PaintScaled(p, t, screen.rect());
+    QPainter p;
+    BeginLikeWindow(p, screen, QRegion(screen.rect()));
+    App_Paint_Scaled(p, t.lcd, t.view, QRegion(screen.rect()));
   }
 }
 
@@ -143,5 +158,5 @@ void BM_Paint_Scaled_FullWindow(benchmark::State &state) {
 BENCHMARK(BM_Paint_Scaled_Tick)->Arg(1080)->Arg(2160)->Repetitions(5)->Unit(benchmark::kMicrosecond)->UseRealTime();
 BENCHMARK(BM_Paint_Scaled_FullWindow)->Arg(1080)->Arg(2160)->Repetitions(3)->Unit(benchmark::kMicrosecond)->UseRealTime();
 BENCHMARK(BM_Paint_TickAsWindowPaints)->Repetitions(9)->Unit(benchmark::kMicrosecond)->UseRealTime();
-BENCHMARK(BM_Paint_TickPerRectangle)->Repetitions(9)->Unit(benchmark::kMicrosecond)->UseRealTime();
+BENCHMARK(BM_Paint_TickOneRegionClip)->Repetitions(9)->Unit(benchmark::kMicrosecond)->UseRealTime();
 BENCHMARK(BM_Paint_FullWindow)->Repetitions(9)->Unit(benchmark::kMicrosecond)->UseRealTime();

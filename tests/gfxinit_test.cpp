@@ -6,7 +6,7 @@
 
 #include <climits>
 
-#include "app/config.h"
+#include "config/config.h"
 #include "display/gfxinit.h"
 #include "platform/image.h"
 #include "test_support.h"
@@ -334,4 +334,97 @@ TEST(GfxLoad, AFullSkinLoadsEveryPictureWhereverItIsDecoded) {
   EXPECT_NE(s.problems[0].find("broken37.png"), std::string::npos);
   EXPECT_NE(s.problems[1].find("broken74.png"), std::string::npos);
   EXPECT_NE(s.problems[2].find("broken111.png"), std::string::npos);
+}
+
+TEST(GfxFit, ScaleFitsTheDesignCanvasOrALargerBackgroundWithItsMargin) {
+  struct Case {
+    int w, h, dw, dh, bg_w, bg_h;
+    double scale;
+  } const cases[] = {
+      {1024, 768, 1024, 768, 544, 744, 1.0},       // the classic screen: unchanged
+      {1920, 1080, 1024, 768, 1024, 768, 1.40625},  // the height decides
+      {3840, 2160, 1024, 768, 544, 744, 2.8125},
+      {1280, 1024, 1024, 768, 544, 744, 1.25},      // the width decides
+      {800, 600, 1024, 768, 544, 744, 0.78125},     // smaller than the canvas
+      {1920, 1080, 1024, 768, 1200, 900, 1080.0 / 924},  // background larger than the canvas: margin 12
+      {1920, 1080, 0, -5, 0, 0, 1080.0},            // nonsense sizes give a usable scale
+  };
+  for (const Case &c : cases)
+    EXPECT_DOUBLE_EQ(Gfx_Fit_Scale(c.w, c.h, c.dw, c.dh, c.bg_w, c.bg_h), c.scale) << c.w << "x" << c.h;
+  EXPECT_EQ(Gfx_Virtual_Size(1920, 1.40625), 1366);
+  EXPECT_EQ(Gfx_Virtual_Size(1080, 1.40625), 768);
+  EXPECT_EQ(Gfx_Virtual_Size(1024, 1.25), 820);
+  EXPECT_EQ(Gfx_Virtual_Size(768, 1.0), 768);
+}
+
+// The placement rules on the virtual screen of each real screen: the canvas centred, the buttons
+// and the logo measured from the virtual screen's edges, so they come in close to the handheld.
+TEST(GfxFit, PlacementOnTheVirtualScreen) {
+  struct Case {
+    int w, h, vw, vh;
+  } const cases[] = {{1024, 768, 1024, 768}, {1920, 1080, 1366, 768}, {3840, 2160, 1366, 768}, {1280, 1024, 1024, 820}};
+  for (const Case &c : cases) {
+    Skins s;
+    s.File(1, "bg.png", SolidPng(544, 744, 0xFF101010));
+    s.File(1, "logo.png", SolidPng(120, 60, 0xFF202020));
+    s.File(1, "released.png", SolidPng(10, 10, 0xFF303030));
+    s.Stage(1, ButtonSkin() + Section(kHeart, "", 10, 20, 30, 40));
+    const double scale = Gfx_Fit_Scale(s.cfg, c.w, c.h);
+    const int vw = Gfx_Virtual_Size(c.w, scale), vh = Gfx_Virtual_Size(c.h, scale);
+    ASSERT_EQ(vw, c.vw) << c.w;
+    ASSERT_EQ(vh, c.vh) << c.w;
+    s.Load(1, vw, vh);
+    const std::string at = std::to_string(c.w) + "x" + std::to_string(c.h);
+    EXPECT_EQ(s.R(el::im_heart_1), (Rect{10 + (vw - 1024) / 2, 20 + (vh - 768) / 2, 30, 40})) << at;
+    EXPECT_EQ(s.R(el::im_logo), (Rect{vw - 120 - 32, 32, 120, 60})) << at;
+    EXPECT_EQ(s.R(el::btn_move_down_top), (Rect{32 + 42, vh - 47 - 32, 46, 47})) << at;
+    EXPECT_EQ(s.R(el::btn_jump_top).left, vw - 80 - 32) << at;
+    EXPECT_EQ(s.R(el::btn_game_b_top).top, vh / 2 - 25) << at;
+    // On screen, the jump button's right edge lies one margin (scaled) from the real screen's edge.
+    EXPECT_NEAR((s.R(el::btn_jump_top).left + 80) * scale, c.w - 32 * scale, scale) << at;
+  }
+}
+
+// High-resolution variants beside a picture: the nearest at or above the pixel scale, else the
+// largest there is; a picture without variants is used as it is. A change of scale swaps the
+// pictures in use, also where an element shows a copy (a face, a digit).
+TEST(GfxFit, HighResolutionVariantsAndTheirSwap) {
+  Skins s;
+  s.File(1, "h.png", SolidPng(10, 10, 0xFFFF0000));
+  s.File(1, "h@2x.png", SolidPng(20, 20, 0xFF00FF00));
+  s.File(1, "h@3x.png", SolidPng(30, 30, 0xFF0000FF));
+  s.File(1, "plain.png", SolidPng(10, 10, 0xFF808080));
+  s.Stage(1, Section(kHeart, "h.png", 0, 0, 10, 10) + Section(kHeart + 1, "plain.png", 0, 0, 10, 10));
+  struct Case {
+    double pixel_scale;
+    int32_t scale, width;
+  } const cases[] = {{1.0, 1, 10}, {1.4, 2, 20}, {2.0, 2, 20}, {2.8, 3, 30}, {4.0, 3, 30}};
+  for (const Case &c : cases) {
+    Gfx_Load_Skin(s.lcd, s.cfg, SkinLayout{1024, 768, c.pixel_scale}, 1, nullptr);
+    const PictureRef &pic = s.lcd.e[el::im_heart_1].pic;
+    ASSERT_TRUE(pic);
+    EXPECT_EQ(pic->scale, c.scale) << c.pixel_scale;
+    EXPECT_EQ(pic->width, c.width) << c.pixel_scale;
+    EXPECT_EQ(pic->SkinWidth(), 10) << c.pixel_scale;
+    EXPECT_EQ(s.lcd.e[el::im_heart_2].pic->scale, 1) << c.pixel_scale;
+  }
+  Gfx_Load_Skin(s.lcd, s.cfg, SkinLayout{1024, 768, 1.0}, 1, nullptr);
+  Lcd_Set_Picture(s.lcd, el::im_panel_digit_pos_1, s.lcd.e[el::im_heart_1].pic);
+  Gfx_Reload_Pictures(s.lcd, s.cfg, SkinLayout{1024, 768, 2.8}, 1);
+  EXPECT_EQ(s.lcd.e[el::im_heart_1].pic->scale, 3);
+  EXPECT_EQ(s.lcd.e[el::im_panel_digit_pos_1].pic, s.lcd.e[el::im_heart_1].pic);
+  EXPECT_EQ(s.lcd.e[el::im_heart_2].pic->scale, 1);
+  Gfx_Reload_Pictures(s.lcd, s.cfg, SkinLayout{1024, 768, 1.0}, 1);
+  EXPECT_EQ(s.lcd.e[el::im_panel_digit_pos_1].pic->scale, 1);
+}
+
+TEST(GfxPlace, CentredBackgroundNearTheEndOfTheRangeDoesNotWrapAround) {
+  Lcd lcd;
+  Lcd_Init(lcd);
+  auto pic = std::make_shared<Picture>();
+  pic->width = pic->height = 10;
+  pic->pixels.assign(100, 0xFF000000);
+  Lcd_Set_Picture(lcd, el::im_background, pic);
+  Lcd_Set_Rect(lcd, el::im_background, Rect{INT32_MAX - 10, INT32_MIN + 5, 100, 100});
+  EXPECT_EQ(Lcd_Area(lcd, el::im_background), (Rect{INT32_MAX, INT32_MIN + 50, 10, 10}));
 }

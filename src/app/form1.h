@@ -8,7 +8,7 @@
 #include <QWidget>
 #include <memory>
 
-#include "app/config.h"
+#include "config/config.h"
 #include "app/lcd_painter.h"
 #include "app/view.h"
 #include "game/game.h"
@@ -79,7 +79,8 @@ class TForm1 : public QWidget, public LcdSink {
   void ShowSkinProblems();
   QSet<QString> skin_problems_seen_;
   QStringList skin_problems_pending_;
-  QSet<uint16_t> keys_down_;  // keys whose press this window received, until their release
+  QSet<uint16_t> keys_down_;
+  App_Dirty dirty_;  // what changed since the last paint, gathered into a few rectangles  // keys whose press this window received, until their release
 
   QtTimerDriver timer_driver_;
   QtScreen screen_;

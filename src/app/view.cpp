@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cmath>
 
+#include "app/lcd_painter.h"
+#include "display/lcd.h"
 #include "platform/types.h"
 
 namespace {
@@ -46,4 +48,22 @@ QPoint View::ToSkin(const QPointF &p) const {
 bool View::Smooth(double picture_scale) const {
   const double f = scale / picture_scale;
   return std::abs(f - std::round(f)) > 1e-9;
+}
+
+void App_Paint_Scaled(QPainter &p, const Lcd &lcd, const View &view, const QRegion &dirty) {
+  if (view.scale == 1.0) {
+    App_Paint_Lcd(p, lcd, dirty);
+    return;
+  }
+  const PictureRef &bg = lcd.e[el::im_background].pic;
+  p.save();
+  p.setRenderHint(QPainter::SmoothPixmapTransform, view.Smooth(bg ? bg->scale : 1));
+  for (const QRect &r : App_Paint_Rects(dirty)) {
+    p.save();
+    p.setClipRect(r);
+    p.scale(view.scale, view.scale);
+    App_Paint_Lcd(p, lcd, view.ToSkin(r));
+    p.restore();
+  }
+  p.restore();
 }

@@ -2,8 +2,10 @@
 // window's size divided by the scale) and drawn scaled onto the window; pointer positions are
 // taken back into the skin's screen. At scale 1 the two are the same, pixel for pixel.
 #pragma once
+#include <QPainter>
 #include <QPoint>
 #include <QRect>
+#include <QRegion>
 
 #include "platform/qt/qt_platform.h"
 #include "platform/screen.h"
@@ -49,3 +51,8 @@ struct View {
   // Whole-number scales draw pixel for pixel enlarged; other scales filter smoothly.
   bool Smooth(double picture_scale = 1.0) const;
 };
+
+struct Lcd;
+// Paints the dirty region of the window (window pixels) with the skin drawn through the view:
+// each of its rectangles clipped on its own, the skin's screen scaled onto it.
+void App_Paint_Scaled(QPainter &p, const Lcd &lcd, const View &view, const QRegion &dirty);

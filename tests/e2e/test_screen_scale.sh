@@ -1,0 +1,134 @@
+#!/usr/bin/env bash
+# Fit to screen, "Original size" and window mode on a small skin of plain colours: a 544x744 grey
+# background on a 1024x768 design canvas, the Jump face (released green, pressed red) 80x80.
+#  - at 1024x768, 1920x1080 and 3840x2160 the background fills the height with its margin and
+#    Jump sits at the right edge, one scaled margin in; a click on it through the scale presses it;
+#  - at 1024x768 fit to screen is the original layout pixel for pixel; at 1920x1080 "Original
+#    size" puts everything where the classic layout puts it;
+#  - window mode: the handheld scaled into the window, resized to two sizes, the size remembered,
+#    closing the window ends the program.
+exe=$1
+here=$(dirname "$0")
+source "$here/lib.sh" "$exe" 1024x768
+
+skin() {
+  local lvl=$E2E_PROG/Resources/Level1
+  mkdir -p "$lvl" "$E2E_PROG/Resources/Common"
+  printf '[Common]\nStages=1\nDesignWidth=1024\nDesignHeight=768\n[Stage1]\nName=Test\nImage=nil\n' >"$E2E_PROG/Config.ini"
+  e2e_picture "$lvl/bg.png" 544x744 '#808080'
+  e2e_picture "$lvl/up.png" 80x80 '#00ff00'
+  e2e_picture "$lvl/down.png" 80x80 '#ff0000'
+  {
+    printf '[Common]\nBgColor=$00000000\n'
+    printf '[Image1]\nFilename=bg.png\nLeft=240\nTop=12\nWidth=544\nHeight=744\n'
+    printf '[Image24]\nFilename=down.png\nWidth=80\nHeight=80\n'
+    printf '[Image25]\nFilename=up.png\nWidth=80\nHeight=80\n'
+    printf '[Image26]\nWidth=80\nHeight=80\n'
+  } >"$lvl/Config.ini"
+}
+skin
+
+# run_at WxH SETTINGS: a display of that size, the program started with those settings.
+run_at() {
+  e2e_cleanup_display
+  Xvfb "$DISPLAY" -screen 0 "$1x24" -nolisten tcp >/dev/null 2>&1 &
+  E2E_PIDS+=($!)
+  for _ in $(seq 50); do xdpyinfo >/dev/null 2>&1 && break; sleep 0.1; done
+  openbox >/dev/null 2>&1 &
+  E2E_PIDS+=($!)
+  sleep 0.3
+  printf '[General]\nSoundMode=2\nSplashScreen=0\n%b' "$2" >"$E2E_SETTINGS"
+  e2e_start
+}
+e2e_cleanup_display() {
+  for p in "${E2E_PIDS[@]}"; do kill "$p" 2>/dev/null || true; done
+  for _ in $(seq 50); do [ -e "/tmp/.X${DISPLAY#:}-lock" ] || break; sleep 0.1; done
+  E2E_PIDS=()
+}
+# calc EXPR: integer arithmetic with the scale (awk).
+calc() { awk "BEGIN { printf \"%d\", $1 }"; }
+
+shot=$E2E_TMP/shot.png
+for size in 1024x768 1920x1080 3840x2160; do
+  W=${size%x*}; H=${size#*x}
+  run_at "$size" ""
+  # Scale and virtual screen as the program works them out.
+  s=$(awk "BEGIN { a = $W / 1024; b = $H / 768; print (a < b ? a : b) }")
+  vw=$(awk "BEGIN { v = $W / $s; i = int(v); print (v - i > 1e-6 ? i + 1 : i) }")
+  vh=$(awk "BEGIN { v = $H / $s; i = int(v); print (v - i > 1e-6 ? i + 1 : i) }")
+  top=$(calc "(int(($vh - 744) / 2)) * $s")
+  bottom=$(calc "(int(($vh - 744) / 2) + 744) * $s")
+  cx=$((W / 2))
+  e2e_wait_pixel $cx $((top + 4)) 128,128,128 15 || e2e_fail "$size: no background below its top margin"
+  [ "$(e2e_pixel $shot $cx $((top - 4)))" = "0,0,0" ] || e2e_fail "$size: background reaches above its margin"
+  [ "$(e2e_pixel $shot $cx $((bottom - 4)))" = "128,128,128" ] || e2e_fail "$size: background ends too early"
+  [ "$(e2e_pixel $shot $cx $((bottom + 4)))" = "0,0,0" ] || e2e_fail "$size: background reaches below its margin"
+  # Jump: virtual left vw - 80 - 32, top vh - 32 - 40 (no direction pad in this skin).
+  jx=$(calc "($vw - 80 - 32 + 40) * $s"); jy=$(calc "($vh - 72 + 40) * $s")
+  right=$(calc "($vw - 32) * $s")
+  [ "$(e2e_pixel $shot $jx $jy)" = "0,255,0" ] || e2e_fail "$size: Jump not at ($jx,$jy)"
+  [ "$(e2e_pixel $shot $((right - 3)) $jy)" = "0,255,0" ] || e2e_fail "$size: Jump does not reach its margin"
+  [ "$(e2e_pixel $shot $((right + 3)) $jy)" = "0,0,0" ] || e2e_fail "$size: Jump is wider than it should be"
+  cp $shot /tmp/ktusko-e2e-scale-$size.png 2>/dev/null || true
+  [ $size = 1024x768 ] && cp $shot $E2E_TMP/fit1024.png
+  xdotool mousemove $jx $jy mousedown 1
+  e2e_wait_pixel $jx $jy 255,0,0 5 || e2e_fail "$size: a click on Jump does not press it"
+  xdotool mouseup 1
+  e2e_wait_pixel $jx $jy 0,255,0 5 || e2e_fail "$size: releasing Jump does not release it"
+  echo "fit to screen at $size: scale $s, background and Jump in place, Jump works by mouse"
+done
+
+# Original size at 1024x768 is the fit picture pixel for pixel; at 1920x1080 the classic layout.
+run_at 1024x768 "ScreenScale=0\n"
+e2e_wait_pixel 512 20 128,128,128 15 || e2e_fail "original size: no background"
+diff=$(compare -metric AE "$shot" "$E2E_TMP/fit1024.png" null: 2>&1 || true)
+[ "$diff" = 0 ] || e2e_fail "at 1024x768 original size and fit to screen differ in $diff pixels"
+run_at 1920x1080 "ScreenScale=0\n"
+e2e_wait_pixel 688 168 128,128,128 15 || e2e_fail "original size: background not at (688,168)"
+[ "$(e2e_pixel $shot 687 168)" = "0,0,0" ] && [ "$(e2e_pixel $shot 688 167)" = "0,0,0" ] ||
+  e2e_fail "original size: background edge not at (688,168)"
+[ "$(e2e_pixel $shot $((688 + 543)) $((168 + 743)))" = "128,128,128" ] && [ "$(e2e_pixel $shot $((688 + 544)) 500)" = "0,0,0" ] ||
+  e2e_fail "original size: background is not 544x744"
+[ "$(e2e_pixel $shot $((1920 - 112)) $((1080 - 72)))" = "0,255,0" ] && [ "$(e2e_pixel $shot $((1920 - 113)) $((1080 - 72)))" = "0,0,0" ] ||
+  e2e_fail "original size: Jump not at the classic place"
+echo "original size: 1:1 at 1024x768 equal to fit, classic layout at 1920x1080"
+
+# Window mode: 800x600 inside, then resized twice; the handheld stays in the middle of it.
+run_at 1920x1080 "WindowMode=1\nWindowGeometry=\"200,150,800,600\"\n"
+win=""
+end=$((SECONDS + 15))
+while [ -z "$win" ] && [ $SECONDS -lt $end ]; do
+  win=$(xdotool search --onlyvisible --name '^Kellup Tusko Lumo Special Edition$' 2>/dev/null | head -1) || true
+  sleep 0.2
+done
+[ -n "$win" ] || e2e_fail "window mode: no window"
+check_window() {  # check_window W H: the inside of the window is W x H and shows the handheld in its middle
+  local x y w h
+  sleep 1
+  eval "$(xdotool getwindowgeometry --shell "$win")"
+  w=$WIDTH; h=$HEIGHT; x=$X; y=$Y
+  [ "$w" = "$1" ] && [ "$h" = "$2" ] || e2e_fail "window mode: window is ${w}x$h, not $1x$2"
+  e2e_wait_pixel $((x + w / 2)) $((y + h / 2)) 128,128,128 5 || e2e_fail "window mode: no handheld in the middle at ${w}x$h"
+  local s top
+  s=$(awk "BEGIN { a = $w / 1024; b = $h / 768; print (a < b ? a : b) }")
+  top=$(calc "$y + int(($h / $s - 744) / 2) * $s")
+  [ "$(e2e_pixel $shot $((x + w / 2)) $((top - 4)))" = "0,0,0" ] && [ "$(e2e_pixel $shot $((x + w / 2)) $((top + 4)))" = "128,128,128" ] ||
+    e2e_fail "window mode: at ${w}x$h the handheld does not fill the height with its margin"
+  cp $shot /tmp/ktusko-e2e-scale-window-${w}x$h.png 2>/dev/null || true
+}
+check_window 800 600
+xdotool windowsize "$win" 1200 500
+check_window 1200 500
+xdotool windowsize "$win" 600 900
+check_window 600 900
+sleep 1
+grep -q '^WindowGeometry=.*,600,900' "$E2E_SETTINGS" || e2e_fail "window size not remembered: $(grep WindowGeometry "$E2E_SETTINGS")"
+xdotool windowactivate --sync "$win" key --clearmodifiers alt+F4
+end=$((SECONDS + 10))
+while [ $SECONDS -lt $end ] && kill -0 "$E2E_APP" 2>/dev/null; do sleep 0.1; done
+kill -0 "$E2E_APP" 2>/dev/null && e2e_fail "closing the window did not end the program"
+status=0
+wait "$E2E_APP" || status=$?
+[ $status = 0 ] || e2e_fail "exit status $status after closing the window"
+grep -q '^WindowMode=1' "$E2E_SETTINGS" || e2e_fail "WindowMode not kept"
+echo "window mode: 800x600, 1200x500 and 600x900 filled, size remembered, closing ends the program"
