@@ -45,7 +45,7 @@ TEST_F(AboutTest, EscClosesWhateverModifiersAreHeld) {
 TEST_F(AboutTest, LinksGoToTheShellAndClose) {
   Mouse(about.la_website_2, QEvent::MouseButtonPress, QPoint(5, 5));
   Mouse(about.la_website_2, QEvent::MouseButtonRelease, QPoint(5, 5));
-  EXPECT_EQ(opened, std::vector<std::string>{kMakerWebsite});
+  EXPECT_EQ(opened, std::vector<std::string>{kStudioWebsite});
   EXPECT_FALSE(about.isVisible());
 
   // Shown again unchanged; the mail link builds a mailto: address.
@@ -53,7 +53,7 @@ TEST_F(AboutTest, LinksGoToTheShellAndClose) {
   Mouse(about.la_email_2, QEvent::MouseButtonPress, QPoint(5, 5));
   Mouse(about.la_email_2, QEvent::MouseButtonRelease, QPoint(5, 5));
   ASSERT_EQ(opened.size(), 2u);
-  EXPECT_EQ(opened[1], std::string("mailto:") + kAuthorEmail);
+  EXPECT_EQ(opened[1], std::string("mailto:") + kStudioEmail);
   EXPECT_FALSE(about.isVisible());
 
   // Pressed on a link and released off it: no click.

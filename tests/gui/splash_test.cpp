@@ -14,6 +14,7 @@
 
 #include "app/form1.h"
 #include "app/splash.h"
+#include "app/studio.h"
 
 namespace {
 
@@ -264,9 +265,9 @@ TEST(Splash, LinksOpenTheStudiosAddresses) {
   ASSERT_EQ(r.opened.size(), 3u);
   EXPECT_EQ(r.opened[0], "http://www.zandrel.example/");
   EXPECT_EQ(r.opened[1], "mailto:ktusko@zandrel.example");
-  EXPECT_EQ(r.opened[2], kSplashDonatePage);
-  EXPECT_EQ(s.la_website_2->text().toStdString(), kSplashWebsite);
-  EXPECT_EQ(s.la_email_2->text().toStdString(), kSplashEmail);
+  EXPECT_EQ(r.opened[2], kStudioDonatePage);
+  EXPECT_EQ(s.la_website_2->text().toStdString(), kStudioWebsiteText);
+  EXPECT_EQ(s.la_email_2->text().toStdString(), kStudioEmail);
   // A right click is no click.
   QMouseEvent press(QEvent::MouseButtonPress, QPointF(5, 5), QPointF(5, 5), Qt::RightButton, Qt::RightButton,
                     Qt::NoModifier);
