@@ -6,8 +6,8 @@ GAME_TITLE='^Kellup Tusko Lumo Special Edition$'
 # The Jump face: the button row's offset from the right and bottom edges is 32 pixels.
 JX=960 JY=736
 
-# win_skin [INTRO]: one stage, background rgb(48,48,48), the Jump face; INTRO names the stage's
-# intro picture in the resources folder (none by default).
+# win_skin [INTRO]: one stage, background rgb(48,48,48), the Jump face, the high-score mark orange
+# at (800,600) 20x20; INTRO names the stage's intro picture in the resources folder (none by default).
 win_skin() {
   local lvl=$E2E_PROG/Resources/Level1
   mkdir -p "$lvl" "$E2E_PROG/Resources/Common"
@@ -20,14 +20,16 @@ win_skin() {
     printf '[Image24]\nFilename=pressed.png\nWidth=64\nHeight=64\n'
     printf '[Image25]\nFilename=released.png\nWidth=64\nHeight=64\n'
     printf '[Image26]\nWidth=64\nHeight=64\n'
+    printf '[Image137]\nFilename=hiscore.png\nLeft=800\nTop=600\nWidth=20\nHeight=20\n'
   } >"$lvl/Config.ini"
+  e2e_picture "$lvl/hiscore.png" 20x20 '#ff8000'
 }
 
 running() { kill -0 "$E2E_APP" 2>/dev/null; }
 setting() { sed -n "s/^$1=//p" "$E2E_SETTINGS" 2>/dev/null; }
 
 # win_find REGEX: the first visible window whose name matches, or nothing.
-win_find() { xdotool search --onlyvisible --name "$1" 2>/dev/null | head -1; }
+win_find() { { xdotool search --onlyvisible --name "$1" 2>/dev/null || true; } | head -1; }
 
 # win_wait REGEX [seconds]: waits until such a window is visible and prints its id.
 win_wait() {

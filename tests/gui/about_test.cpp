@@ -71,4 +71,18 @@ TEST_F(AboutTest, ShowsThePortrait) {
   EXPECT_EQ(about.im_picture->geometry(), QRect(8, 8, 116, 160));
 }
 
+TEST_F(AboutTest, EveryLabelShowsItsWholeTextAtItsPlace) {
+  // The places of the fact names; a text wider in the fonts at hand widens its label only.
+  const std::pair<QLabel *, QPoint> places[] = {
+      {about.la_name_1, {132, 8}},       {about.la_birthplace_1, {132, 32}}, {about.la_birthdate_1, {132, 56}},
+      {about.la_job_1, {132, 80}},       {about.la_hobby_1, {132, 104}},     {about.la_website_1, {132, 128}},
+      {about.la_email_1, {132, 152}},    {about.la_name_2, {212, 8}},        {about.la_website_2, {212, 128}},
+      {about.la_email_2, {212, 152}}};
+  for (const auto &[la, at] : places) {
+    EXPECT_EQ(la->pos(), at) << la->objectName().toStdString();
+    EXPECT_LE(la->fontMetrics().horizontalAdvance(la->text()), la->contentsRect().width())
+        << la->objectName().toStdString() << " cuts off \"" << la->text().toStdString() << "\"";
+  }
+}
+
 }  // namespace
