@@ -8,7 +8,7 @@
 #include <QWidget>
 #include <memory>
 
-#include "app/config.h"
+#include "config/config.h"
 #include "app/lcd_painter.h"
 #include "game/game.h"
 #include "input/keys.h"
@@ -70,6 +70,7 @@ class TForm1 : public QWidget, public LcdSink {
   QStringList skin_problems_pending_;
   QSet<uint16_t> keys_down_;  // keys whose press this window received, until their release
   QList<QPointer<QWidget>> small_windows_;
+  App_Dirty dirty_;  // what changed since the last paint, gathered into a few rectangles
 
   QtTimerDriver timer_driver_;
   QtScreen screen_;

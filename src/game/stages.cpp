@@ -2,7 +2,7 @@
 #include <string>
 #include <vector>
 
-#include "app/config.h"
+#include "config/config.h"
 #include "display/gfxinit.h"
 #include "display/vid.h"
 #include "game/game.h"
