@@ -3,6 +3,7 @@
 // then runs the event loop until the program ends. The small windows are destroyed before the game
 // window whose state they use.
 #include <QApplication>
+#include <QPointer>
 #include <QTimer>
 
 #include "app/about.h"
@@ -38,7 +39,7 @@ int main(int argc, char **argv) {
   if (form1.menus) {
     // The context menu's check mark defaults to the splash window's check box and follows the
     // preference the play action stores.
-    form1.menus->splash_checkbox = [&splash] { return splash.SplashChecked(); };
+    form1.menus->splash_checkbox = [s = QPointer<TSplashForm>(&splash)] { return !s || s->SplashChecked(); };
     QObject::connect(&splash, &TSplashForm::SplashScreenStored, form1.menus->pm_11_splashscreen,
                      &QAction::setChecked);
   }
