@@ -2,6 +2,7 @@
 // elements and the platform services, composites the visible elements in stacking order and turns
 // key and mouse events into control presses and releases.
 #pragma once
+#include <QPointer>
 #include <QSet>
 #include <QStringList>
 #include <QTimer>
@@ -39,8 +40,13 @@ class TForm1 : public QWidget, public LcdSink {
   void SetWindowMode(bool window);
   // How the skin's screen is drawn onto the window.
   const View &view() const { return view_; }
-  // Shutdown: frees the samples, closes the sound library and the settings store.
+  // Shutdown: stops every timer, closes the small windows, then frees the samples and closes the
+  // sound library and the settings store. Runs once; nothing of the game runs afterwards.
   void Shutdown();
+  // The first activation: the splash window comes up (while it is still pending).
+  void FormActivate();
+  // The small windows (splash, about, key settings), closed before anything is released.
+  void AddSmallWindow(QWidget *w);
 
   Config cfg;
   Sound snd;
@@ -69,6 +75,7 @@ class TForm1 : public QWidget, public LcdSink {
   void moveEvent(QMoveEvent *e) override;
 
  private:
+  int ControlOfKey(uint16_t vk) const;  // first control bound to vk, or 0
   int FaceAt(const QPoint &p) const;  // control whose button face lies under p (skin screen), or 0
   // Works out the scale and the skin's screen for the window's size; lays the skin out again
   // when they changed (once the skin is loaded).
@@ -79,8 +86,9 @@ class TForm1 : public QWidget, public LcdSink {
   void ShowSkinProblems();
   QSet<QString> skin_problems_seen_;
   QStringList skin_problems_pending_;
-  QSet<uint16_t> keys_down_;
-  App_Dirty dirty_;  // what changed since the last paint, gathered into a few rectangles  // keys whose press this window received, until their release
+  QSet<uint16_t> keys_down_;  // keys whose press this window received, until their release
+  QList<QPointer<QWidget>> small_windows_;
+  App_Dirty dirty_;  // what changed since the last paint, gathered into a few rectangles
 
   QtTimerDriver timer_driver_;
   QtScreen screen_;

@@ -15,6 +15,7 @@
 #include "app/about.h"
 #include "app/form1.h"
 #include "app/pictures.h"
+#include "app/studio.h"
 #include "display/lcd.h"
 #include "input/keys_form.h"
 #include "platform/qt/qt_platform.h"
@@ -230,7 +231,7 @@ void GameMenus::pm_16_original_sizeClick() { form_.SetFitToScreen(!pm_16_origina
 
 void GameMenus::pm_17_windowClick() { form_.SetWindowMode(pm_17_window->isChecked()); }
 
-void GameMenus::im_logoClick() { shell_open(kMakerWebsite); }
+void GameMenus::im_logoClick() { shell_open(kStudioWebsite); }
 
 void GameMenus::la_menu_itemMouseEnter(QObject *sender) {
   for (QPointer<QLabel> &la : menu_labels)
