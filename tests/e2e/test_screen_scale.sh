@@ -40,9 +40,14 @@ run_at() {
   for _ in $(seq 50); do xdpyinfo >/dev/null 2>&1 && break; sleep 0.1; done
   openbox >/dev/null 2>&1 &
   E2E_PIDS+=($!)
-  sleep 0.3
+  sleep 1
   printf '[General]\nSoundMode=2\nSplashScreen=0\n%b' "$2" >"$E2E_SETTINGS"
   e2e_start
+  local end=$((SECONDS + 30))
+  until xdotool search --onlyvisible --name '^Kellup Tusko Lumo Special Edition$' >/dev/null 2>&1; do
+    [ $SECONDS -lt $end ] || { cat "$E2E_TMP/app.log" >&2; e2e_fail "$1: the game window never came up"; }
+    sleep 0.2
+  done
 }
 e2e_cleanup_display() {
   for p in "${E2E_PIDS[@]}"; do kill "$p" 2>/dev/null || true; done
