@@ -2,7 +2,7 @@
 // the stage folders.
 #include <gtest/gtest.h>
 
-#include "app/config.h"
+#include "config/config.h"
 #include "test_support.h"
 
 namespace {

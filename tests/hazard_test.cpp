@@ -177,6 +177,42 @@ TEST(Tusko, OpeningOfAGameOnTheClock) {
   EXPECT_EQ(p.rng.draws, (std::vector<int32_t>{20, 3, 20}));
 }
 
+// A turn that ends between the opening's first and second tick leaves the next turn starting in
+// another phase: Tusko must still be on the girder on every tick of it, and throw barrels.
+TEST(Tusko, ReturnsInATurnThatStartsOutsideTheOpeningPhases) {
+  for (bool step_into_barrel : {true, false}) {
+    SCOPED_TRACE(step_into_barrel ? "step into a barrel after tick 1" : "hit by the tick-2 barrel check");
+    Play p;
+    p.StartPlaying();
+    Inp_jump_down(p.g);  // Pelko enters at (1,1)
+    Inp_jump_up(p.g);
+    p.Barrel(2, 1);
+    p.clock.Advance(499);  // tick 1 (phase 1) forgets Tusko's place
+    ASSERT_EQ(p.g.tick_count, 2);
+    if (step_into_barrel) {
+      Inp_move_right_down(p.g);
+      p.clock.Advance(90);
+      Inp_move_right_up(p.g);
+    } else {
+      p.clock.Advance(499);
+    }
+    ASSERT_TRUE(p.g.Timer_Miss->Enabled());
+    p.clock.Advance(1031);  // the miss; then a new turn with the score still 0
+    ASSERT_EQ(p.g.tick_count, 1);
+    ASSERT_EQ(p.g.tick_phase, step_into_barrel ? 2 : 3);
+    bool dropped = false;
+    while (p.g.tick_count < 14) {
+      const int32_t before = p.g.tick_count;
+      p.clock.Step(1000);
+      if (p.g.tick_count == before) continue;
+      EXPECT_TRUE(p.IsLit(el::im_tusko_2a) || p.IsLit(el::im_tusko_4a) || p.IsLit(el::im_tusko_6a))
+          << "tick " << before;
+      for (el::Id drop : {el::im_barrel_02_08, el::im_barrel_04_08, el::im_barrel_06_08}) dropped |= p.IsLit(drop);
+    }
+    EXPECT_TRUE(dropped);
+  }
+}
+
 TEST(Tusko, WalkDrawsByPlace) {
   struct Case {
     int from, draw, to, n;

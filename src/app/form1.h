@@ -7,7 +7,7 @@
 #include <QWidget>
 #include <memory>
 
-#include "app/config.h"
+#include "config/config.h"
 #include "app/lcd_painter.h"
 #include "game/game.h"
 #include "input/keys.h"
