@@ -2,7 +2,9 @@
 // elements and the platform services, composites the visible elements in stacking order and turns
 // key and mouse events into control presses and releases.
 #pragma once
+#include <QElapsedTimer>
 #include <QSet>
+#include <QTimer>
 #include <QStringList>
 #include <QWidget>
 #include <memory>
@@ -42,6 +44,10 @@ class TForm1 : public QWidget, public LcdSink {
   // LcdSink
   void Invalidate(const Rect &r) override;
 
+  // The LCD effects as set; changing them stores them and repaints.
+  const LcdEffectSettings &Lcd_Effects() const { return lcd_fx_.Settings(); }
+  void Set_Lcd_Effects(const LcdEffectSettings &s);
+
  signals:
   void FirstActivation();
 
@@ -62,7 +68,12 @@ class TForm1 : public QWidget, public LcdSink {
   QSet<QString> skin_problems_seen_;
   QStringList skin_problems_pending_;
   QSet<uint16_t> keys_down_;
-  App_Dirty dirty_;  // what changed since the last paint, gathered into a few rectangles  // keys whose press this window received, until their release
+  App_Dirty dirty_;  // what changed since the last paint, gathered into a few rectangles
+  int64_t Now() const;  // milliseconds of the fade clock
+  void FadeStep();
+  LcdEffects lcd_fx_;
+  QElapsedTimer fade_clock_;
+  QTimer fade_timer_;  // runs only while a segment fades  // keys whose press this window received, until their release
 
   QtTimerDriver timer_driver_;
   QtScreen screen_;
