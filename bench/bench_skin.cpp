@@ -141,7 +141,7 @@ const BenchSkin &Bench_Skin() {
   return skin;
 }
 
-void Bench_Load(Lcd &lcd) { Bench_Load(lcd, SkinLayout{1024, 768}); }
+void Bench_Load(Lcd &lcd, int w, int h) { Bench_Load(lcd, SkinLayout{w, h}); }
 
 void Bench_Load(Lcd &lcd, const SkinLayout &screen) {
   Gfx_Load_Skin(lcd, Bench_Skin().cfg, screen, 1, nullptr);

@@ -15,8 +15,8 @@ struct BenchSkin {
 
 // Built on first use. A synthetic skin is written once into the build folder.
 const BenchSkin &Bench_Skin();
-// Loads and lays out the skin into lcd on a 1024 x 768 screen, or on the screen given (a virtual
-// screen with its pixel scale when the skin is drawn enlarged).
+// Loads and lays out the skin into lcd on a screen of w x h (1024 x 768 unless given).
+void Bench_Load(Lcd &lcd, int w = 1024, int h = 768);
+// The same on a virtual screen with its pixel scale (the skin drawn enlarged).
 struct SkinLayout;
-void Bench_Load(Lcd &lcd);
 void Bench_Load(Lcd &lcd, const SkinLayout &screen);

@@ -11,44 +11,37 @@
 
 #include "bench_skin.h"
 #include "app/lcd_painter.h"
-#include "app/view.h"
-#include "display/gfxinit.h"
 
 namespace {
 
-QRect ToQ(const Rect &r) { return Plat_QRect(r); }
+QRect ToQ(const Rect &r) { return QRect(r.left, r.top, r.width, r.height); }
 
 // Gathers the changes the way the game window does, and also as they were reported.
 struct RegionSink : LcdSink {
-  const View *view = nullptr;  // the skin drawn scaled: changes are reported in window pixels
   QRegion region, reported;
   App_Dirty gathered;
   std::vector<QRect> rects;
+  const LcdEffects *fx = nullptr;
   void Invalidate(const Rect &r) override {
-    const QRect q = view ? view->ToWindow(r) : ToQ(r);
-    region += gathered.Add(q);
-    reported += q;
-    rects.push_back(q);
+    region += gathered.Add(ToQ(fx->Reach(r)));
+    reported += ToQ(r);
+    rects.push_back(ToQ(r));
   }
 };
 
-// The skin loaded, half the LCD lit, then one tick: 60 segments change visibility.
+// The skin loaded, half the LCD lit, then one tick: 60 segments change visibility. With the
+// effects, the tick's fades are under way.
 struct Tick {
   Lcd lcd;
+  LcdEffects fx;
+  int w, h;
   QRegion dirty;               // what the window system hands the paint handler
   QRegion reported;            // the union of the reported rectangles themselves
   std::vector<QRect> changed;  // the rectangles as the display model reported them
-  View view;
-  // Without a size: 1024 x 768 at 1:1. With one: the skin fitted to that screen.
-  explicit Tick(int screen_w = 0, int screen_h = 0) {
+  explicit Tick(int w = 1024, int h = 768, bool effects = false) : w(w), h(h) {
+    fx.Set(LcdEffectSettings{effects, LcdEffectSettings{}.ghost, true, true});
     Lcd_Init(lcd);
-    if (screen_w) {
-      view.scale = Gfx_Fit_Scale(Bench_Skin().cfg, screen_w, screen_h);
-      Bench_Load(lcd, SkinLayout{Gfx_Virtual_Size(screen_w, view.scale), Gfx_Virtual_Size(screen_h, view.scale),
-                                 view.scale});
-    } else {
-      Bench_Load(lcd);
-    }
+    Bench_Load(lcd, w, h);
     std::vector<el::Id> segments;
     for (int i = 0; i < el::kSkinElements; ++i) {
       const auto id = static_cast<el::Id>(i);
@@ -57,20 +50,28 @@ struct Tick {
     std::mt19937 rng(3);
     for (el::Id id : segments) lcd.e[id].visible = rng() % 2 == 0;
     std::shuffle(segments.begin(), segments.end(), rng);
+    fx.Sync(lcd, 0);
     RegionSink sink;
-    if (screen_w) sink.view = &view;
+    sink.fx = &fx;
     lcd.sink = &sink;
     for (size_t i = 0; i < segments.size() && i < 60; ++i)
       Lcd_Set_Visible(lcd, segments[i], !lcd.e[segments[i]].visible);
     lcd.sink = nullptr;
     dirty = sink.region;
     reported = sink.reported;
+    fx.Sync(lcd, 1000);
     changed = sink.rects;
   }
 };
 
 const Tick &TheTick() {
   static const Tick tick;
+  return tick;
+}
+
+// At 1920 x 1080 with every effect on.
+const Tick &TheEffectsTick() {
+  static const Tick tick(1920, 1080, true);
   return tick;
 }
 
@@ -122,41 +123,35 @@ void BM_Paint_FullWindow(benchmark::State &state) {
   state.counters["window_pixels"] = static_cast<double>(screen.width()) * screen.height();
 }
 
-// The skin fitted to a 1920 x 1080 or 3840 x 2160 screen (the argument is the height), painted
-// as the game window paints: a tick's changes, and the whole window.
-const Tick &ScaledTick(int64_t height) {
-  static const Tick t1080(1920, 1080), t2160(3840, 2160);
-  return height == 2160 ? t2160 : t1080;
-}
-
-void BM_Paint_Scaled_Tick(benchmark::State &state) {
-  const Tick &t = ScaledTick(state.range(0));
-  QImage screen(static_cast<int>(state.range(0)) * 16 / 9, static_cast<int>(state.range(0)), QImage::Format_RGB32);
+// With the effects at 1920 x 1080: the tick's changes 40 ms into their fades (the change itself
+// and every frame of its fades repaint the same rectangles), against a full repaint.
+void BM_Paint_TickEffects1080(benchmark::State &state) {
+  const Tick &t = TheEffectsTick();
+  QImage screen(t.w, t.h, QImage::Format_RGB32);
   for (auto _ : state) {
     QPainter p;
     BeginLikeWindow(p, screen, t.dirty);
-    App_Paint_Scaled(p, t.lcd, t.view, t.dirty);
+    App_Paint_Lcd(p, t.lcd, t.dirty, &t.fx, 1040);
   }
   double pixels = 0;
   for (const QRect &r : t.dirty) pixels += static_cast<double>(r.width()) * r.height();
-  state.counters["tick_pixels"] = pixels;
-  state.counters["scale"] = t.view.scale;
+  state.counters["tick_pixels_1080"] = pixels;
 }
 
-void BM_Paint_Scaled_FullWindow(benchmark::State &state) {
-  const Tick &t = ScaledTick(state.range(0));
-  QImage screen(static_cast<int>(state.range(0)) * 16 / 9, static_cast<int>(state.range(0)), QImage::Format_RGB32);
+void BM_Paint_FullWindowEffects1080(benchmark::State &state) {
+  const Tick &t = TheEffectsTick();
+  QImage screen(t.w, t.h, QImage::Format_RGB32);
   for (auto _ : state) {
     QPainter p;
     BeginLikeWindow(p, screen, QRegion(screen.rect()));
-    App_Paint_Scaled(p, t.lcd, t.view, QRegion(screen.rect()));
+    App_Paint_Lcd(p, t.lcd, screen.rect(), &t.fx, 1040);
   }
 }
 
 }  // namespace
 
-BENCHMARK(BM_Paint_Scaled_Tick)->Arg(1080)->Arg(2160)->Repetitions(5)->Unit(benchmark::kMicrosecond)->UseRealTime();
-BENCHMARK(BM_Paint_Scaled_FullWindow)->Arg(1080)->Arg(2160)->Repetitions(3)->Unit(benchmark::kMicrosecond)->UseRealTime();
 BENCHMARK(BM_Paint_TickAsWindowPaints)->Repetitions(9)->Unit(benchmark::kMicrosecond)->UseRealTime();
 BENCHMARK(BM_Paint_TickOneRegionClip)->Repetitions(9)->Unit(benchmark::kMicrosecond)->UseRealTime();
 BENCHMARK(BM_Paint_FullWindow)->Repetitions(9)->Unit(benchmark::kMicrosecond)->UseRealTime();
+BENCHMARK(BM_Paint_TickEffects1080)->Repetitions(9)->Unit(benchmark::kMicrosecond)->UseRealTime();
+BENCHMARK(BM_Paint_FullWindowEffects1080)->Repetitions(9)->Unit(benchmark::kMicrosecond)->UseRealTime();

@@ -50,9 +50,10 @@ bool View::Smooth(double picture_scale) const {
   return std::abs(f - std::round(f)) > 1e-9;
 }
 
-void App_Paint_Scaled(QPainter &p, const Lcd &lcd, const View &view, const QRegion &dirty) {
+void App_Paint_Scaled(QPainter &p, const Lcd &lcd, const View &view, const QRegion &dirty, const LcdEffects *fx,
+                      int64_t now_ms) {
   if (view.scale == 1.0) {
-    App_Paint_Lcd(p, lcd, dirty);
+    App_Paint_Lcd(p, lcd, dirty, fx, now_ms);
     return;
   }
   const PictureRef &bg = lcd.e[el::im_background].pic;
@@ -62,7 +63,7 @@ void App_Paint_Scaled(QPainter &p, const Lcd &lcd, const View &view, const QRegi
     p.save();
     p.setClipRect(r);
     p.scale(view.scale, view.scale);
-    App_Paint_Lcd(p, lcd, view.ToSkin(r));
+    App_Paint_Lcd(p, lcd, view.ToSkin(r), fx, now_ms);
     p.restore();
   }
   p.restore();

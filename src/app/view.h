@@ -53,6 +53,8 @@ struct View {
 };
 
 struct Lcd;
+class LcdEffects;
 // Paints the dirty region of the window (window pixels) with the skin drawn through the view:
 // each of its rectangles clipped on its own, the skin's screen scaled onto it.
-void App_Paint_Scaled(QPainter &p, const Lcd &lcd, const View &view, const QRegion &dirty);
+void App_Paint_Scaled(QPainter &p, const Lcd &lcd, const View &view, const QRegion &dirty,
+                      const LcdEffects *fx = nullptr, int64_t now_ms = 0);

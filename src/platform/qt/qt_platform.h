@@ -40,7 +40,8 @@ class QtScreen : public Screen {
 // The label fonts of the stage intro screen: Arial (or its metric twin) at a character height.
 class QFont;
 QFont Plat_Font(Font font);
-// The Windows virtual-key code of a key event (the bindable keys, Enter 13 and Esc 27), or 0.
+// The Windows virtual-key code of a key event's physical key under the active layout (the bindable
+// keys, Enter 13 and Esc 27), or 0; the typed text and Shift play no part.
 uint16_t Plat_Virtual_Key(const QKeyEvent *e);
 // A skin rectangle as a Qt rectangle. Coordinates are kept within +-2^29, far beyond any screen, so
 // that the far edge and every sum Qt forms from it stay representable however large the numbers.
