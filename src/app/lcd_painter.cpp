@@ -40,10 +40,12 @@ QImage Opaque(const PictureRef &pic) {
 QColor Rgb(uint32_t c) { return QColor((c >> 16) & 0xFF, (c >> 8) & 0xFF, c & 0xFF); }
 
 // A picture drawn from its top-left corner at `at`, clipped to size, at a level of 0 .. 1.
-void DrawAt(QPainter &p, const QRect &at, const QImage &img, float level) {
+// A picture of scale k (k x k pixels per skin pixel) covers at with at's size in skin pixels.
+void DrawAt(QPainter &p, const QRect &at, const QImage &img, float level, int k = 1) {
   if (level <= 0) return;
   if (level < 1) p.setOpacity(level);
-  p.drawImage(at.topLeft(), img, QRect(QPoint(0, 0), at.size()));
+  if (k <= 1) p.drawImage(at.topLeft(), img, QRect(QPoint(0, 0), at.size()));
+  else p.drawImage(QRectF(at), img, QRectF(0, 0, at.width() * double(k), at.height() * double(k)));
   if (level < 1) p.setOpacity(1);
 }
 
@@ -88,7 +90,7 @@ void App_Paint_Lcd(QPainter &p, const Lcd &lcd, const QRect &dirty, const LcdEff
       const QRect area = ToQ(el.rect);
       if (!area.intersects(dirty)) continue;
       const int n = fx->Segment_Pictures(lcd, id, now_ms, shown);
-      for (int k = 0; k < n; ++k) DrawAt(p, area, Wrap(*shown[k].pic), shown[k].level);
+      for (int k = 0; k < n; ++k) DrawAt(p, area, Wrap(*shown[k].pic), shown[k].level, shown[k].pic->scale);
       continue;
     }
     if (!el.visible) continue;
