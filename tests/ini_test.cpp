@@ -105,6 +105,8 @@ TEST(IniParseInt, AcceptedForms) {
   EXPECT_EQ(Ini_Parse_Int("-$10"), -16);
   EXPECT_EQ(Ini_Parse_Int("+0x1a"), 26);
   EXPECT_EQ(Ini_Parse_Int("$00FF00"), 0xFF00);
+  EXPECT_EQ(Ini_Parse_Int("$abcdef"), 0xABCDEF);
+  EXPECT_EQ(Ini_Parse_Int("0XABCDEF"), 0xABCDEF);
 }
 
 TEST(IniParseInt, RejectedForms) {
