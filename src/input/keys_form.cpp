@@ -170,6 +170,8 @@ void TKeysForm::changeEvent(QEvent *e) {
   // screen: a minimise (of this window alone, or of the game window with it) puts the window away
   // as Esc does; its choices stay in the lists for the next time it opens.
   if (e->type() == QEvent::WindowStateChange && (windowState() & Qt::WindowMinimized)) {
+    // Back to normal first: on X11 leaving the minimised state maps the window, so the hiding
+    // must come after it.
     setWindowState(windowState() & ~Qt::WindowMinimized);
     Cancel();
   }
