@@ -159,7 +159,7 @@ void Gfx_Load_Skin(Lcd &lcd, const Config &cfg, const SkinLayout &screen, int32_
 
   IniFile ini;
   const std::string ini_path = stage.path + "Config.ini";
-  ini.Load(Sys_Find_File(ini_path));
+  ini.Load(Sys_Find_Value_File(ini_path));
 
   const std::string bg = ini.ReadString("Common", "BgColor", "$00000000");
   uint32_t rgb = 0;
@@ -174,7 +174,7 @@ void Gfx_Load_Skin(Lcd &lcd, const Config &cfg, const SkinLayout &screen, int32_
     wanted_index[n] = -2;  // keep the current picture
     const std::string filename = ini.ReadString("Image" + std::to_string(n), "Filename", "");
     if (filename.empty() || filename == "nil") continue;
-    const std::string found = Sys_Find_File(stage.path + filename);
+    const std::string found = Sys_Find_Value_File(stage.path + filename);
     if (found.empty()) {
       wanted_index[n] = -1;  // missing: the placeholder
       continue;
@@ -211,7 +211,7 @@ void Gfx_Relayout(Lcd &lcd, const Config &cfg, const SkinLayout &screen, int32_t
   const int32_t dx = Gfx_Design_Offset(screen.screen_w, main.ReadInteger("Common", "DesignWidth", 1024));
   const int32_t dy = Gfx_Design_Offset(screen.screen_h, main.ReadInteger("Common", "DesignHeight", 768));
   IniFile ini;
-  ini.Load(Sys_Find_File(stage.path + "Config.ini"));
+  ini.Load(Sys_Find_Value_File(stage.path + "Config.ini"));
   for (int n = 1; n <= el::kSkinElements; ++n) SetRect(lcd, ini, n, dx, dy);
   Gfx_Place_Background_Logo(lcd, cfg, screen);
   ArrangeButtons(lcd, cfg, screen);
@@ -220,7 +220,7 @@ void Gfx_Relayout(Lcd &lcd, const Config &cfg, const SkinLayout &screen, int32_t
 void Gfx_Reload_Pictures(Lcd &lcd, const Config &cfg, const SkinLayout &screen, int32_t stage_number) {
   const StageEntry &stage = cfg.Stage(stage_number);
   IniFile ini;
-  ini.Load(Sys_Find_File(stage.path + "Config.ini"));
+  ini.Load(Sys_Find_Value_File(stage.path + "Config.ini"));
   // Every resolution of every picture file of the skin that is in use, and the one wanted now.
   std::vector<Wanted> wanted;
   std::map<std::string, int> index_of;
@@ -228,7 +228,7 @@ void Gfx_Reload_Pictures(Lcd &lcd, const Config &cfg, const SkinLayout &screen, 
   for (int n = 1; n <= el::kSkinElements; ++n) {
     const std::string filename = ini.ReadString("Image" + std::to_string(n), "Filename", "");
     if (filename.empty() || filename == "nil") continue;
-    const std::string found = Sys_Find_File(stage.path + filename);
+    const std::string found = Sys_Find_Value_File(stage.path + filename);
     if (found.empty()) continue;
     const auto [file, scale] = ChooseVariant(found, screen.pixel_scale);
     auto [it, added] = index_of.try_emplace(file, static_cast<int>(wanted.size()));
@@ -272,7 +272,7 @@ double Gfx_Fit_Scale(const Config &cfg, int32_t w, int32_t h) {
   int32_t bg_w = 0, bg_h = 0;
   if (cfg.stage_count >= 1) {
     IniFile ini;
-    ini.Load(Sys_Find_File(cfg.Stage(1).path + "Config.ini"));
+    ini.Load(Sys_Find_Value_File(cfg.Stage(1).path + "Config.ini"));
     bg_w = ini.ReadInteger("Image1", "Width", 0);
     bg_h = ini.ReadInteger("Image1", "Height", 0);
   }
