@@ -25,7 +25,5 @@ std::optional<std::string> MemStore::ReadText(const std::string &name) {
 bool MemStore::WriteText(const std::string &name, const std::string &text) {
   values[name] = text;
   ++writes;
-  if (fail_with.empty()) return true;
-  if (write_failed) write_failed(fail_with);
-  return false;
+  return true;
 }

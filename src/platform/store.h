@@ -34,5 +34,4 @@ class MemStore : public Store {
   bool WriteText(const std::string &name, const std::string &text) override;
   std::map<std::string, std::string> values;
   int writes = 0;
-  std::string fail_with;  // when not empty, every write fails with this reason
 };
