@@ -7,7 +7,7 @@
 #include <QWidget>
 #include <memory>
 
-#include "app/config.h"
+#include "config/config.h"
 #include "app/lcd_painter.h"
 #include "game/game.h"
 #include "input/keys.h"
@@ -63,7 +63,8 @@ class TForm1 : public QWidget, public LcdSink {
   bool store_failure_told_ = false;
   QSet<QString> skin_problems_seen_;
   QStringList skin_problems_pending_;
-  QSet<uint16_t> keys_down_;  // keys whose press this window received, until their release
+  QSet<uint16_t> keys_down_;
+  App_Dirty dirty_;  // what changed since the last paint, gathered into a few rectangles  // keys whose press this window received, until their release
 
   QtTimerDriver timer_driver_;
   QtScreen screen_;

@@ -1,7 +1,7 @@
 // Stages: the intro screen, entering a stage, the game-start and new-stage sequences.
 #include <vector>
 
-#include "app/config.h"
+#include "config/config.h"
 #include "display/gfxinit.h"
 #include "display/vid.h"
 #include "game/game.h"
