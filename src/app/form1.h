@@ -2,7 +2,10 @@
 // elements and the platform services, composites the visible elements in stacking order and turns
 // key and mouse events into control presses and releases.
 #pragma once
+#include <QElapsedTimer>
+#include <QPointer>
 #include <QSet>
+#include <QTimer>
 #include <QStringList>
 #include <QWidget>
 #include <memory>
@@ -28,8 +31,13 @@ class TForm1 : public QWidget, public LcdSink {
   bool FormCreate();
   // Centres and sizes the window on the screen (the splash window's play action).
   void CenterOnScreen();
-  // Shutdown: frees the samples, closes the sound library and the settings store.
+  // Shutdown: stops every timer, closes the small windows, then frees the samples and closes the
+  // sound library and the settings store. Runs once; nothing of the game runs afterwards.
   void Shutdown();
+  // The first activation: the splash window comes up (while it is still pending).
+  void FormActivate();
+  // The small windows (splash, about, key settings), closed before anything is released.
+  void AddSmallWindow(QWidget *w);
 
   Config cfg;
   Sound snd;
@@ -41,6 +49,10 @@ class TForm1 : public QWidget, public LcdSink {
 
   // LcdSink
   void Invalidate(const Rect &r) override;
+
+  // The LCD effects as set; changing them stores them and repaints.
+  const LcdEffectSettings &Lcd_Effects() const { return lcd_fx_.Settings(); }
+  void Set_Lcd_Effects(const LcdEffectSettings &s);
 
  signals:
   void FirstActivation();
@@ -56,6 +68,7 @@ class TForm1 : public QWidget, public LcdSink {
   void closeEvent(QCloseEvent *e) override;
 
  private:
+  int ControlOfKey(uint16_t vk) const;  // first control bound to vk, or 0
   int FaceAt(const QPoint &p) const;  // control whose button face lies under p, or 0
   void ReportSkinProblem(const char *what);
   void ShowSkinProblems();
@@ -63,8 +76,14 @@ class TForm1 : public QWidget, public LcdSink {
   bool store_failure_told_ = false;
   QSet<QString> skin_problems_seen_;
   QStringList skin_problems_pending_;
-  QSet<uint16_t> keys_down_;
-  App_Dirty dirty_;  // what changed since the last paint, gathered into a few rectangles  // keys whose press this window received, until their release
+  QSet<uint16_t> keys_down_;  // keys whose press this window received, until their release
+  QList<QPointer<QWidget>> small_windows_;
+  App_Dirty dirty_;  // what changed since the last paint, gathered into a few rectangles
+  int64_t Now() const;  // milliseconds of the fade clock
+  void FadeStep();
+  LcdEffects lcd_fx_;
+  QElapsedTimer fade_clock_;
+  QTimer fade_timer_;  // runs only while a segment fades
 
   QtTimerDriver timer_driver_;
   QtScreen screen_;
