@@ -63,6 +63,7 @@ TForm1::TForm1() : QWidget(nullptr, Qt::FramelessWindowHint) {
   setMouseTracking(true);
   setFocusPolicy(Qt::StrongFocus);
   game.lcd.sink = this;
+  end_program = [] { QCoreApplication::exit(0); };
 }
 
 TForm1::~TForm1() { Shutdown(); }
@@ -340,5 +341,5 @@ void TForm1::closeEvent(QCloseEvent *e) {
   // is open: shut down, then leave the event loop with status 0.
   Shutdown();
   e->accept();
-  QCoreApplication::exit(0);
+  if (end_program) end_program();
 }

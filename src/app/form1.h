@@ -8,6 +8,7 @@
 #include <QTimer>
 #include <QStringList>
 #include <QWidget>
+#include <functional>
 #include <memory>
 
 #include "config/config.h"
@@ -38,6 +39,9 @@ class TForm1 : public QWidget, public LcdSink {
   void FormActivate();
   // The small windows (splash, about, key settings), closed before anything is released.
   void AddSmallWindow(QWidget *w);
+  // Leaves the event loop with status 0 after a close request; replaceable so that tests keep
+  // their own loop.
+  std::function<void()> end_program;
 
   Config cfg;
   Sound snd;

@@ -198,6 +198,8 @@ TEST(GameWindowClose, StopsEveryTimerAndClosesTheSmallWindowsBeforeTheRelease) {
   SmallWindow about(w.form1);
   about.show();
   w.form1.AddSmallWindow(&about);
+  int ends = 0;
+  w.form1.end_program = [&ends] { ++ends; };
   w.Key(QEvent::KeyPress, Qt::Key_1, Qt::NoModifier, false, "1");
   w.Key(QEvent::KeyRelease, Qt::Key_1, Qt::NoModifier, false, "1");
   w.clock.Advance(3000);
@@ -210,5 +212,6 @@ TEST(GameWindowClose, StopsEveryTimerAndClosesTheSmallWindowsBeforeTheRelease) {
   EXPECT_TRUE(about.closed_with_store);
   EXPECT_EQ(w.form1.game.store, nullptr);
   EXPECT_EQ(w.form1.store, nullptr);
+  EXPECT_EQ(ends, 1);
   w.clock.Advance(600000);  // a game left running would reach its game over and write its score
 }
