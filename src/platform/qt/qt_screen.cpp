@@ -83,7 +83,8 @@ void Plat_Register_Image_Fallback() {
   Img_Set_Fallback([](const std::string &path, std::string *error) -> PictureRef {
     QImageReader reader(QString::fromStdString(path));
     const QSize size = reader.size();
-    if (size.width() > kMaxPictureSide || size.height() > kMaxPictureSide) {
+    if (size.width() > kMaxPictureSide || size.height() > kMaxPictureSide ||
+        int64_t{size.width()} * size.height() > kMaxPicturePixels) {
       *error = "picture too large";
       return nullptr;
     }
