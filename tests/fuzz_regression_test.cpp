@@ -3,17 +3,15 @@
 // CPU-time limit and an address-space limit, and its CPU time and peak memory are checked: a
 // hostile header may claim anything, the decoder must refuse it cheaply.
 #include <gtest/gtest.h>
-#include <sys/resource.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
+#include <algorithm>
 #include <filesystem>
-#include <functional>
 #include <string>
 #include <vector>
 
 #include "platform/files.h"
 #include "platform/image.h"
+#include "test_support.h"
 
 namespace {
 
@@ -21,50 +19,12 @@ namespace fs = std::filesystem;
 using Decoder = PictureRef (*)(const void *, size_t, std::string *);
 
 #if defined(__SANITIZE_ADDRESS__)
-#define KT_ASAN 1
-#endif
-#ifdef KT_ASAN
 constexpr double kCpuSeconds = 6.0;  // the sanitizers slow decoding several times
 constexpr long kPeakMb = 400;
 #else
 constexpr double kCpuSeconds = 2.0;
 constexpr long kPeakMb = 100;
 #endif
-
-// What a child process used, and how it ended.
-struct Cost {
-  bool exited = false;  // ended by itself, not by a signal (the CPU limit sends SIGXCPU)
-  int status = -1;
-  double cpu = 0;
-  long peak_mb = 0;
-};
-
-// Runs job in a child with a hard CPU limit and (without the address sanitizer, which reserves
-// terabytes) a 3 GB address-space limit that keeps a bad input from exhausting the machine; the
-// limits are far above the checked figures, so a slow machine does not turn into a failure.
-Cost RunLimited(const std::function<int()> &job) {
-  fflush(nullptr);
-  const pid_t pid = fork();
-  if (pid == 0) {
-    const rlimit cpu{20, 20};
-    setrlimit(RLIMIT_CPU, &cpu);
-#ifndef KT_ASAN
-    const rlimit as{3ul << 30, 3ul << 30};
-    setrlimit(RLIMIT_AS, &as);
-#endif
-    _exit(job());
-  }
-  Cost c;
-  int status = 0;
-  rusage ru{};
-  if (pid < 0 || wait4(pid, &status, 0, &ru) != pid) return c;
-  c.exited = WIFEXITED(status);
-  c.status = c.exited ? WEXITSTATUS(status) : WTERMSIG(status);
-  c.cpu = static_cast<double>(ru.ru_utime.tv_sec + ru.ru_stime.tv_sec) +
-          static_cast<double>(ru.ru_utime.tv_usec + ru.ru_stime.tv_usec) / 1e6;
-  c.peak_mb = ru.ru_maxrss / 1024;
-  return c;
-}
 
 std::vector<fs::path> Files(const fs::path &dir, const std::string &prefix = "") {
   std::vector<fs::path> out;
@@ -84,11 +44,11 @@ void ReplayRefused(const std::vector<fs::path> &files, Decoder decode) {
     SCOPED_TRACE(file.string());
     std::string bytes;
     ASSERT_TRUE(Sys_Read_File(file.string(), bytes));
-    const Cost c = RunLimited([&] {
+    const ChildCost c = Run_In_Child([&] {
       std::string error;
       const PictureRef pic = decode(bytes.data(), bytes.size(), &error);
       return pic ? 1 : error.empty() || error.find('\n') != std::string::npos ? 2 : 0;
-    });
+    }, 20, 3072);
     EXPECT_TRUE(c.exited) << "ended by signal " << c.status;
     EXPECT_EQ(c.status, 0) << (c.status == 1 ? "accepted" : "refused without a proper reason");
     EXPECT_LT(c.cpu, kCpuSeconds) << "CPU seconds";
