@@ -22,7 +22,7 @@ bool RecordingSoundLib::SetOutput(int type) {
   calls.push_back("output " + std::to_string(type));
   return true;
 }
-SampleHandle RecordingSoundLib::SampleLoad(const std::string &file) {
+SampleHandle RecordingSoundLib::SampleLoad(const std::string &file, int32_t) {
   calls.push_back("load " + file);
   if (std::find(missing.begin(), missing.end(), file) != missing.end()) return nullptr;
   loaded.push_back(file);

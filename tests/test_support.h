@@ -41,7 +41,7 @@ class RecordingSoundLib : public SoundLib {
  public:
   bool Init(int rate, int channels) override;
   bool SetOutput(int type) override;
-  SampleHandle SampleLoad(const std::string &file) override;
+  SampleHandle SampleLoad(const std::string &file, int32_t max_ms) override;
   void Play(SampleHandle s) override;
   void StopAll() override;
   void SampleFree(SampleHandle s) override;
