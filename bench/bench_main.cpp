@@ -69,7 +69,7 @@ int main(int argc, char **argv) {
   const struct {
     const char *name, *what;
   } paints[] = {{"BM_Paint_TickAsWindowPaints", "paint one tick, as the game window paints"},
-                {"BM_Paint_TickPerRectangle", "paint one tick, each changed rectangle alone"},
+                {"BM_Paint_TickOneRegionClip", "paint one tick, one clip to the whole region"},
                 {"BM_Paint_FullWindow", "paint the full 1024 x 768 window"}};
   for (const auto &p : paints)
     if (has(p.name)) Line2(p.what, m[p.name], c[p.name]);

@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "app/config.h"
+#include "config/config.h"
 #include "display/lcd.h"
 
 struct BenchSkin {

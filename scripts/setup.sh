@@ -6,7 +6,7 @@ packages=(
   qt6-base-dev qt6-svg-dev
   libpng-dev zlib1g-dev libjpeg62-turbo-dev libsdl2-mixer-dev
   libgtest-dev libgmock-dev libbenchmark-dev
-  fonts-liberation
+  fonts-liberation locales
   xvfb xdotool openbox x11-utils imagemagick
   clang libclang-rt-14-dev
 )

@@ -2,7 +2,12 @@
 // the stage folders.
 #include <gtest/gtest.h>
 
-#include "app/config.h"
+#include <cctype>
+#include <clocale>
+#include <cstdlib>
+#include <filesystem>
+
+#include "config/config.h"
 #include "test_support.h"
 
 namespace {
@@ -92,6 +97,49 @@ TEST(ConfigRead, StageFoldersMatchWithoutRegardToCaseAndResolveInTheProgramFolde
   f.dir.Write("abs/config.INI", "");
   EXPECT_EQ(Cfg_Read(f.cfg), ConfigStatus::Ok);
   EXPECT_EQ(f.cfg.stage_table[1].path, "levels\\FIRST\\");
+}
+
+// The user's locale for the length of a test, as the GUI library sets it: Turkish, where the C
+// library lower-cases "I" to a dotless i. Built from the system's locale sources on first use.
+struct TurkishLocale {
+  bool ok = false;
+  TurkishLocale() {
+    const std::string dir = KT_TEST_LOCALE_DIR;
+    if (!std::filesystem::exists(dir + "/tr_TR.UTF-8"))
+      (void)std::system(("mkdir -p '" + dir + "' && localedef -i tr_TR -f UTF-8 '" + dir +
+                         "/tr_TR.UTF-8' >/dev/null 2>&1").c_str());
+    setenv("LOCPATH", dir.c_str(), 1);
+    ok = std::setlocale(LC_ALL, "tr_TR.UTF-8") != nullptr && std::tolower('I') != 'i';
+  }
+  ~TurkishLocale() {
+    std::setlocale(LC_ALL, "C");
+    unsetenv("LOCPATH");
+  }
+};
+
+TEST(ConfigRead, NamesAndFilesIgnoreAsciiCaseWhateverTheLocale) {
+  ProgramFolder f;
+  f.Main("[common]\nstages=1\n[stage1]\nPath=LEVELS\\FIRST\nimage=intro.png\nname=Bir\n");
+  f.StageFolder("levels/first");
+  TurkishLocale tr;
+  if (!tr.ok) GTEST_SKIP() << "no Turkish locale could be built here (localedef and the locales package are needed)";
+  EXPECT_EQ(Cfg_Read(f.cfg), ConfigStatus::Ok);
+  EXPECT_EQ(f.cfg.stage_table[1].image, "intro.png");
+  EXPECT_EQ(f.cfg.stage_table[1].name, "Bir");
+}
+
+TEST(ConfigRead, StagesWrittenOnWindows) {
+  ProgramFolder f;
+  // Quoted values, CR line ends, a name saved in the Windows code page.
+  f.Main("[Common]\rStages=\"2\"\r[Stage1]\rPath='My Levels\\One'\rName=\"Caf\xE9 Stage\"\r"
+         "[Stage2]\r\nName=\"Caf\xC3\xA9\"\r\n");
+  f.StageFolder("My Levels/One");
+  f.StageFolder("Resources/Level2");
+  EXPECT_EQ(Cfg_Read(f.cfg), ConfigStatus::Ok);
+  EXPECT_EQ(f.cfg.stage_count, 2);
+  EXPECT_EQ(f.cfg.stage_table[1].path, "My Levels\\One\\");
+  EXPECT_EQ(f.cfg.stage_table[1].name, "Caf\xC3\xA9 Stage");
+  EXPECT_EQ(f.cfg.stage_table[2].name, "Caf\xC3\xA9");
 }
 
 TEST(ConfigRead, MissingMainFile) {

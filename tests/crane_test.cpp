@@ -3,6 +3,7 @@
 // that pauses any of them.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -119,6 +120,42 @@ TEST(CraneHook, ALeapAtStep2ReachesTheHookAndAtStep3Falls) {
     // The swing is only paused: when play resumes it goes on from the same step.
     EXPECT_EQ(t.g.hook_step, step);
     EXPECT_FALSE(t.g.Timer_Hook->Enabled());
+  }
+}
+
+// A leap that falls short and a walk off the right end both pause the swing; it goes on from
+// where it stopped when the next turn starts.
+TEST(CraneHook, AMissedLeapOrAFallPausesTheSwingUntilTheNextTurn) {
+  for (bool fall : {false, true}) {
+    SCOPED_TRACE(fall ? "fall" : "missed leap");
+    CranePlay t;
+    t.Place(1, 7);
+    Inp_move_left_down(t.g);  // the lever at 90, the hook out at 91
+    t.To(100);
+    Inp_move_left_up(t.g);
+    t.To(1000);
+    Inp_move_right_down(t.g);  // (3,7) at 1090, (5,7) at 1420
+    t.To(1500);
+    ASSERT_TRUE(t.IsLit(el::im_pelko_05_07));
+    ASSERT_EQ(t.HookPlace(), 3);  // out of reach
+    if (fall) {
+      t.To(1750);  // the held direction walks him off
+    } else {
+      Inp_move_right_up(t.g);
+      Inp_jump_down(t.g);
+    }
+    ASSERT_FALSE(t.g.in_play);
+    while (!t.g.in_play) ASSERT_TRUE(t.clock.Step(5000));
+    const int64_t resumed = t.clock.Now();
+    EXPECT_EQ(t.HookPlace(), 3);  // still where it stopped
+    t.To(resumed + 449);
+    EXPECT_EQ(t.HookPlace(), 3);
+    t.To(resumed + 450);
+    EXPECT_EQ(t.HookPlace(), 4);
+    t.To(resumed + 4950);
+    EXPECT_EQ(t.HookPlace(), 0);
+    EXPECT_TRUE(t.IsLit(el::im_lever_1));
+    EXPECT_FALSE(t.IsLit(el::im_lever_2));
   }
 }
 
@@ -304,11 +341,27 @@ TEST(CraneFinale, GirderBlinksTuskoFallsAndTwentyPointsAreCounted) {
   EXPECT_FALSE(t.g.Timer_Bonus_Complete->Enabled());
 }
 
-TEST(CraneFinale, DoubledPointsMakeTheStageBonusForty) {
+TEST(CraneFinale, ChanceTimeGoesOnThroughTheStageBonusIntoTheNextStage) {
   LastWire t;
-  t.g.score_multiplier = 2;  // chance time began before the leap
+  // Chance time began before the leap; the next extra life is due at 1300.
+  t.g.score_multiplier = 2;
+  t.g.blink_phase = 1;
+  t.g.Timer_Score_Blink->SetInterval(500);
+  t.g.Timer_Score_Blink->SetEnabled(true);
+  t.g.extra_life_score = 1300;
   t.clock.Advance(20000);
+  EXPECT_EQ(t.g.stage_number, 2);
+  ASSERT_TRUE(t.g.Timer_Game->Enabled());
   EXPECT_EQ(t.g.score, 200 + 38 + 40);
+  EXPECT_EQ(t.g.score_multiplier, 2);
+  EXPECT_EQ(t.g.extra_life_score, 1300);
+  // The score still blinks in the new stage.
+  bool lit = false, dark = false;
+  for (int i = 0; i < 4; ++i) {
+    t.clock.Advance(500);
+    (t.g.lcd.e[el::im_panel_digit_pos_5].pic ? lit : dark) = true;
+  }
+  EXPECT_TRUE(lit && dark);
 }
 
 TEST(CraneFinale, TheNextStageIsSetUpBehindTheIntroCover) {
@@ -334,9 +387,12 @@ TEST(CraneFinale, TheNextStageIsSetUpBehindTheIntroCover) {
   t->To(next_stage - 1);
   EXPECT_EQ(t->g.stage_number, 4);
   t->To(next_stage);
-  // Stage 5 of four configured stages: stage 1's skin again.
+  // Stage 5 of four configured stages: stage 1's skin and sounds again.
   EXPECT_EQ(t->g.stage_number, 5);
   EXPECT_EQ(t->g.lcd.e[el::im_girder_1].rect.left, 111);
+  EXPECT_EQ(std::count_if(t->lib.calls.begin(), t->lib.calls.end(),
+                          [](const std::string &call) { return call.find("load ") == 0 && call.find("Level1") != std::string::npos; }),
+            8);
   EXPECT_TRUE(t->g.lcd.e[el::sh_stage_start].visible);  // the cover is up
   EXPECT_EQ(t->g.lcd.e[el::la_stage_start].text, "Stage 5");
   EXPECT_EQ(t->g.lcd.e[el::la_stage_start_name].text, "Stage name 1");

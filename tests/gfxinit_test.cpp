@@ -8,7 +8,7 @@
 #include <climits>
 #include <memory>
 
-#include "app/config.h"
+#include "config/config.h"
 #include "display/gfxinit.h"
 #include "platform/image.h"
 #include "test_support.h"

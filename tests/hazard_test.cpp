@@ -177,6 +177,97 @@ TEST(Tusko, OpeningOfAGameOnTheClock) {
   EXPECT_EQ(p.rng.draws, (std::vector<int32_t>{20, 3, 20}));
 }
 
+// Tusko's lit segments as "<place><pose letter>", "-" when none is lit.
+std::string TuskoShown(const Play &p) {
+  std::string out;
+  for (int c = 2; c <= 6; c += 2)
+    for (int pose = 2; pose <= 3; ++pose)
+      if (p.IsLit(p.g.lcd.tusko_img[c][pose])) out += std::to_string(c) + (pose == 2 ? "b" : "c");
+  return out.empty() ? "-" : out;
+}
+
+// A turn that ends between the opening's first and second tick leaves the next turn starting in
+// another phase: Tusko must still be on the girder on every tick of it, and throw barrels.
+TEST(Tusko, ReturnsInATurnThatStartsOutsideTheOpeningPhases) {
+  for (bool step_into_barrel : {true, false}) {
+    SCOPED_TRACE(step_into_barrel ? "step into a barrel after tick 1" : "hit by the tick-2 barrel check");
+    Play p;
+    p.StartPlaying();
+    Inp_jump_down(p.g);  // Pelko enters at (1,1)
+    Inp_jump_up(p.g);
+    p.Barrel(2, 1);
+    p.clock.Advance(499);  // tick 1 (phase 1) forgets Tusko's place
+    ASSERT_EQ(p.g.tick_count, 2);
+    if (step_into_barrel) {
+      Inp_move_right_down(p.g);
+      p.clock.Advance(90);
+      Inp_move_right_up(p.g);
+    } else {
+      p.clock.Advance(499);
+    }
+    ASSERT_TRUE(p.g.Timer_Miss->Enabled());
+    p.clock.Advance(1031);  // the miss; then a new turn with the score still 0
+    ASSERT_EQ(p.g.tick_count, 1);
+    ASSERT_EQ(p.g.tick_phase, step_into_barrel ? 2 : 3);
+    bool dropped = false;
+    p.clock.Step(1000);  // the first tick puts him back at once
+    EXPECT_EQ(TuskoShown(p), "4c");
+    while (p.g.tick_count < 14) {
+      const int32_t before = p.g.tick_count;
+      p.clock.Step(1000);
+      if (p.g.tick_count == before) continue;
+      EXPECT_TRUE(p.IsLit(el::im_tusko_2a) || p.IsLit(el::im_tusko_4a) || p.IsLit(el::im_tusko_6a))
+          << "tick " << before;
+      for (el::Id drop : {el::im_barrel_02_08, el::im_barrel_04_08, el::im_barrel_06_08}) dropped |= p.IsLit(drop);
+    }
+    EXPECT_TRUE(dropped);
+  }
+}
+
+// A turn after a miss starts in whatever phase the last one stopped; the opening ticks apply only
+// while the score is 0 and only where the tick's phase matches (tick 1 in phase 1, tick 2 in an
+// even phase, tick 3 in phase 3). Every draw is 0 here: Tusko takes a barrel whenever he decides.
+TEST(Tusko, OpeningOfALaterTurnByScoreAndStartingPhase) {
+  struct Case {
+    int32_t score, phase;
+    const char *shown[4];  // Tusko after each of the first four ticks
+    const char *dropped;   // the row-8 barrel after them
+  } cases[] = {
+      {0, 1, {"2b", "4c", "4c", "4b"}, "4,8"},
+      {7, 1, {"2b", "2b", "2c", "2b"}, "2,8"},
+      {0, 2, {"2b", "2c", "2b", "2b"}, "2,8"},
+      {0, 3, {"2c", "4c", "2c", "2b"}, "2,8"},
+      {0, 4, {"2b", "2b", "2b", "2c"}, ""},
+  };
+  for (const Case &c : cases) {
+    SCOPED_TRACE(testing::Message() << "score " << c.score << " phase " << c.phase);
+    Board b;
+    b.g.score = c.score;
+    b.g.tusko_pos = 2;
+    b.g.tusko_pose = 2;
+    Vid_Show_Tusko(b.g.lcd, 2, 2);
+    b.g.tick_phase = c.phase;
+    // Pelko walks into a barrel: the miss ends the turn, and the next turn follows it.
+    b.PutPelko(2, 1);
+    b.Barrel(3, 1);
+    Inp_move_right_down(b.g);
+    b.clock.Advance(90);
+    Inp_move_right_up(b.g);
+    b.clock.Advance(1031);
+    ASSERT_EQ(b.g.tick_count, 1);
+    b.rng.script.assign(40, 0);
+    for (const char *expected : c.shown) {
+      const int32_t before = b.g.tick_count;
+      while (b.g.tick_count == before) b.clock.Step(1000);
+      EXPECT_EQ(TuskoShown(b), expected) << "tick " << before;
+    }
+    Cells row8;
+    for (const std::string &cell : b.LitBarrels())
+      if (cell.back() == '8') row8.push_back(cell);
+    EXPECT_EQ(row8, *c.dropped ? Cells{c.dropped} : Cells{});
+  }
+}
+
 TEST(Tusko, WalkDrawsByPlace) {
   struct Case {
     int from, draw, to, n;
@@ -213,6 +304,17 @@ TEST(Tusko, ThrowDecision) {
     EXPECT_EQ(b.g.tusko_pose, 3);
     EXPECT_TRUE(b.IsLit(el::im_tusko_2c));
     EXPECT_EQ(b.rng.draws, std::vector<int32_t>{9});
+  }
+  // Every barrel on the board counts, the drops below Tusko and the ladder cell included.
+  for (auto [c, r] : {std::pair{1, 4}, {2, 6}, {4, 7}, {6, 8}}) {
+    Board b;
+    b.g.tusko_pos = 2;
+    for (int col = 1; col <= 3; ++col) b.Barrel(col, 1);
+    b.Barrel(c, r);
+    b.rng.script = {1};
+    b.Tick(3);
+    EXPECT_TRUE(b.IsLit(el::im_tusko_2b)) << c << "," << r;
+    EXPECT_FALSE(b.IsLit(el::im_tusko_2c)) << c << "," << r;
   }
   // Four barrels: only a draw of 0 gives him one; the range shrinks as Pelko climbs.
   for (int draw : {0, 1}) {
@@ -272,6 +374,7 @@ TEST(Irons, ConveyorMovesLeftAndNeverLightsNeighbours) {
   b.rng.script = {0};
   b.Tick(1);
   EXPECT_EQ(lit(), "#..#.");  // iron 4 lit blocks a new one at 5
+  EXPECT_EQ(b.rng.draws, std::vector<int32_t>{20});  // the draw is made all the same
   b.rng.script = {0};
   b.Tick(1);
   EXPECT_EQ(lit(), "..#.#");  // iron 1 has left
@@ -385,6 +488,7 @@ TEST(Landing, JumpOverScoresAfterTheBarrelHasRolledUnderPelko) {
     EXPECT_FALSE(b.IsLit(el::im_pelko_01_02));
     EXPECT_TRUE(b.g.in_play);
     EXPECT_EQ(b.g.score, 1);
+    EXPECT_EQ(b.Panel(), "   10");
   }
   {
     Board b;
@@ -405,6 +509,65 @@ TEST(Landing, JumpOverScoresAfterTheBarrelHasRolledUnderPelko) {
   }
 }
 
+// A jump lasts through the odd-phase tick that follows it; the next even-phase tick lands Pelko,
+// and a direction held through the jump takes its first step 90 ms after the landing.
+TEST(Landing, OnlyABarrelTickLandsAndAHeldDirectionSteps90MsLater) {
+  struct Case {
+    int64_t jump_at, odd_tick, even_tick;
+  } cases[] = {{3001, 3500, 3999}, {4000, 4497, 4994}};
+  for (const Case &c : cases) {
+    SCOPED_TRACE(testing::Message() << "jump at " << c.jump_at);
+    Play p;
+    p.StartPlaying();
+    p.ClearBoard();
+    Inp_jump_down(p.g);  // Pelko enters at (1,1)
+    Inp_jump_up(p.g);
+    p.clock.Advance(c.jump_at - p.clock.Now());
+    Inp_move_right_down(p.g);
+    Inp_jump_down(p.g);
+    p.clock.Advance(c.odd_tick - p.clock.Now());
+    EXPECT_TRUE(p.IsLit(el::im_pelko_01_02));
+    p.clock.Advance(c.even_tick - p.clock.Now());
+    EXPECT_TRUE(p.IsLit(el::im_pelko_01_01));
+    EXPECT_FALSE(p.IsLit(el::im_pelko_01_02));
+    p.clock.Advance(89);
+    EXPECT_TRUE(p.IsLit(el::im_pelko_01_01));
+    p.clock.Advance(1);
+    EXPECT_TRUE(p.IsLit(el::im_pelko_02_01));
+  }
+}
+
+// The next threshold reached in chance time: the blinking score is held lit through the extra
+// life, and chance time starts over afterwards with the next threshold 1000 points on.
+TEST(Landing, ExtraLifeDuringChanceTime) {
+  Board b;
+  b.g.lives = 3;
+  Vid_Show_Panel_Lives(b.g.lcd, 3);
+  b.g.score = 1298;
+  b.g.extra_life_score = 1300;
+  b.g.score_multiplier = 2;
+  b.g.blink_phase = 1;
+  b.g.Timer_Score_Blink->SetInterval(500);
+  b.g.Timer_Score_Blink->SetEnabled(true);
+  b.PutPelko(1, 1);
+  b.Barrel(2, 1);
+  Inp_jump_down(b.g);
+  while (!b.g.Timer_Bonus_Chance->Enabled()) ASSERT_TRUE(b.clock.Step(1000));
+  const int64_t start = b.clock.Now();
+  EXPECT_EQ(b.g.score, 1300);
+  for (int64_t at : {0, 600, 1100, 2900}) {
+    b.clock.Advance(start + at - b.clock.Now());
+    EXPECT_EQ(b.Panel(), " 3000") << at;
+  }
+  b.clock.Advance(start + 3001 - b.clock.Now());
+  EXPECT_EQ(b.g.lives, 3);
+  EXPECT_EQ(b.g.score_multiplier, 2);
+  EXPECT_EQ(b.g.extra_life_score, 2300);
+  EXPECT_TRUE(b.g.in_play);
+  b.clock.Advance(1000);
+  EXPECT_EQ(b.Panel(), "     ");  // blinking again
+}
+
 TEST(Landing, ScoreReachingTheExtraLifeStopsPlayButBarrelsAreStillDrawn) {
   Board b;
   b.PutPelko(1, 2);
@@ -412,8 +575,11 @@ TEST(Landing, ScoreReachingTheExtraLifeStopsPlayButBarrelsAreStillDrawn) {
   b.Barrel(3, 3);
   b.g.score = 299;
   b.g.extra_life_score = 300;
+  b.timed.calls.clear();
   b.Tick(2);
   EXPECT_EQ(b.g.score, 300);
+  // The barrel step sounds before the extra life silences everything.
+  EXPECT_EQ(b.timed.calls, (std::vector<std::string>{"play 101", "stop"}));
   EXPECT_FALSE(b.g.Timer_Game->Enabled());
   EXPECT_TRUE(b.g.Timer_Bonus_Chance->Enabled());
   EXPECT_EQ(b.g.extra_life_resume, 1);

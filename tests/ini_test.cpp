@@ -105,6 +105,8 @@ TEST(IniParseInt, AcceptedForms) {
   EXPECT_EQ(Ini_Parse_Int("-$10"), -16);
   EXPECT_EQ(Ini_Parse_Int("+0x1a"), 26);
   EXPECT_EQ(Ini_Parse_Int("$00FF00"), 0xFF00);
+  EXPECT_EQ(Ini_Parse_Int("$abcdef"), 0xABCDEF);
+  EXPECT_EQ(Ini_Parse_Int("0XABCDEF"), 0xABCDEF);
 }
 
 TEST(IniParseInt, RejectedForms) {
@@ -136,4 +138,59 @@ TEST(IniFileLoad, MissingUnreadableAndOversizedFilesGiveDefaults) {
   dir.Write("Big.ini", "[Common]\nStages=3\n" + std::string(5u << 20, ';'));
   EXPECT_FALSE(ini.Load(dir.path + "Big.ini"));
   EXPECT_EQ(ini.ReadInteger("Common", "Stages", 4), 4);
+}
+
+namespace {
+
+// text as Notepad's "Unicode" (little endian) or "Unicode big endian" saves it.
+std::string Utf16File(std::u16string_view text, bool big_endian) {
+  std::string out = big_endian ? "\xFE\xFF" : "\xFF\xFE";
+  for (char16_t u : text) {
+    const char hi = static_cast<char>(u >> 8), lo = static_cast<char>(u & 0xFF);
+    out += big_endian ? hi : lo;
+    out += big_endian ? lo : hi;
+  }
+  return out;
+}
+
+}  // namespace
+
+TEST(IniRead, FilesWrittenOnWindows) {
+  // One pair of matching quotes goes; what they enclose stays as written.
+  const IniFile quoted = Parsed(
+      "[Stage1]\nName=\"Quoted Stage\"\nPath='Resources\\Level1\\'\nStages=\"5\"\nInner=\"  a 'b' \"\n"
+      "Open=\"abc\nMixed='abc\"\nLone=\"\nEmpty=''\nMiddle=a\"b\"\n");
+  EXPECT_EQ(quoted.ReadString("Stage1", "Name", ""), "Quoted Stage");
+  EXPECT_EQ(quoted.ReadString("Stage1", "Path", ""), "Resources\\Level1\\");
+  EXPECT_EQ(quoted.ReadInteger("Stage1", "Stages", 4), 5);
+  EXPECT_EQ(quoted.ReadString("Stage1", "Inner", ""), "  a 'b' ");
+  EXPECT_EQ(quoted.ReadString("Stage1", "Open", ""), "\"abc");
+  EXPECT_EQ(quoted.ReadString("Stage1", "Mixed", ""), "'abc\"");
+  EXPECT_EQ(quoted.ReadString("Stage1", "Lone", ""), "\"");
+  EXPECT_EQ(quoted.ReadString("Stage1", "Empty", "def"), "");
+  EXPECT_EQ(quoted.ReadString("Stage1", "Middle", ""), "a\"b\"");
+
+  // CR alone ends a line, and so does a stray CR inside CR LF text.
+  const IniFile cr = Parsed("[Common]\rStages=3\rResourcesPath=R\\\r\n[Stage1]\r\nName=One\rPath=P\r\n");
+  EXPECT_EQ(cr.ReadInteger("Common", "Stages", 4), 3);
+  EXPECT_EQ(cr.ReadString("Common", "ResourcesPath", ""), "R\\");
+  EXPECT_EQ(cr.ReadString("Stage1", "Name", ""), "One");
+  EXPECT_EQ(cr.ReadString("Stage1", "Path", ""), "P");
+
+  // UTF-16 with a byte order mark, either byte order, read as UTF-8.
+  for (bool big : {false, true}) {
+    const IniFile u16 = Parsed(Utf16File(u"[Common]\r\nStages=2\r\n[Stage2]\r\nName=Caf\u00e9 \U0001F600\r\n", big));
+    EXPECT_EQ(u16.ReadInteger("Common", "Stages", 4), 2) << big;
+    EXPECT_EQ(u16.ReadString("stage2", "name", ""), "Caf\xC3\xA9 \xF0\x9F\x98\x80") << big;
+  }
+}
+
+TEST(IniDisplayText, Utf8AsItIsAnythingElseAsWindows1252) {
+  EXPECT_EQ(Ini_Display_Text("Plain"), "Plain");
+  EXPECT_EQ(Ini_Display_Text("Caf\xC3\xA9"), "Caf\xC3\xA9");
+  EXPECT_EQ(Ini_Display_Text("Caf\xE9"), "Caf\xC3\xA9");
+  EXPECT_EQ(Ini_Display_Text("\x80 \x9F \xFF"), "\xE2\x82\xAC \xC5\xB8 \xC3\xBF");
+  // Overlong forms and encoded surrogates are not UTF-8.
+  EXPECT_EQ(Ini_Display_Text("\xC0\xAF"), "\xC3\x80\xC2\xAF");
+  EXPECT_EQ(Ini_Display_Text("\xED\xA0\x80"), "\xC3\xAD\xC2\xA0\xE2\x82\xAC");
 }

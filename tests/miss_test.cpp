@@ -205,8 +205,14 @@ TEST(GameOver, SequenceTimesHighScoreAndReturnToTheClock) {
   EXPECT_EQ(m.g.game_mode, kModeClock);
   EXPECT_FALSE(m.IsLit(el::im_barrel_04_03));
   EXPECT_FALSE(m.g.Timer_Game_Over->Enabled());
-  EXPECT_TRUE(m.g.Timer_Clock->Enabled());
   EXPECT_EQ(m.store.writes, 1);
+  // The clock takes over: the test picture, then the time.
+  m.screen.SetTime(21, 5);
+  m.clock.Advance(1);
+  EXPECT_EQ(m.Panel(), "18888");
+  m.clock.Advance(1001);
+  EXPECT_EQ(m.Panel(), " 905 ");
+  EXPECT_TRUE(m.IsLit(el::im_panel_time_pm));
 }
 
 TEST(GameOver, HighScoreRule) {

@@ -86,12 +86,17 @@ TEST(Modes, PressesTakeOverFromClockGamesAndGameOver) {
       Handheld h;
       h.g.game_mode = mode;
       h.g.in_play = true;
-      h.g.Timer_Game->SetEnabled(true);
-      h.g.Timer_Game_Over->SetEnabled(true);
+      h.snd.sound_on = true;
+      for (auto *t : {&h.g.Timer_Bonus, &h.g.Timer_Bonus_Chance, &h.g.Timer_Bonus_Complete, &h.g.Timer_Clock,
+                      &h.g.Timer_Game, &h.g.Timer_Game_Over, &h.g.Timer_Hook, &h.g.Timer_Pelko_Move, &h.g.Timer_Miss,
+                      &h.g.Timer_Miss_Jump, &h.g.Timer_Score_Blink, &h.g.Timer_Stage_New, &h.g.Timer_Stage_Start})
+        (*t)->SetEnabled(true);
       Down(h.g, button);
       EXPECT_EQ(h.g.game_mode, held) << "mode " << mode << " button " << button;
       EXPECT_FALSE(h.AnyTimerEnabled()) << "mode " << mode << " button " << button;
       EXPECT_FALSE(h.g.in_play);
+      // Whatever was sounding stops.
+      EXPECT_EQ(h.lib.calls, std::vector<std::string>{"stop"}) << "mode " << mode << " button " << button;
     }
   }
 }

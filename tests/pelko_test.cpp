@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -98,6 +99,36 @@ TEST(PelkoMove, PressOutOfPlayIsRememberedUntilPelkoIsBackInPlay) {
   Gam_Pelko_Jumps_In(u.g);
   EXPECT_FALSE(u.g.Timer_Pelko_Move->Enabled());
   EXPECT_EQ(u.g.lives, 2);  // the callers take the life
+}
+
+TEST(PelkoMove, ButtonFacesFollowEveryPressAndRelease) {
+  struct Face {
+    void (*down)(Game &);
+    void (*up)(Game &);
+    el::Id top, pressed, released;
+  } faces[] = {
+      {Inp_move_up_down, Inp_move_up_up, el::btn_move_up_top, el::btn_move_up_pressed, el::btn_move_up_released},
+      {Inp_move_left_down, Inp_move_left_up, el::btn_move_left_top, el::btn_move_left_pressed,
+       el::btn_move_left_released},
+      {Inp_move_right_down, Inp_move_right_up, el::btn_move_right_top, el::btn_move_right_pressed,
+       el::btn_move_right_released},
+      {Inp_move_down_down, Inp_move_down_up, el::btn_move_down_top, el::btn_move_down_pressed,
+       el::btn_move_down_released},
+      {Inp_jump_down, Inp_jump_up, el::btn_jump_top, el::btn_jump_pressed, el::btn_jump_released},
+  };
+  for (bool in_play : {true, false}) {
+    PelkoPlay t;
+    t.g.in_play = in_play;
+    for (const Face &f : faces)
+      for (el::Id id : {f.pressed, f.released}) t.g.lcd.e[id].pic = std::make_shared<Picture>();
+    for (const Face &f : faces) {
+      f.down(t.g);
+      f.down(t.g);  // a repeat too
+      EXPECT_EQ(t.g.lcd.e[f.top].pic, t.g.lcd.e[f.pressed].pic) << Lcd_Name(f.top);
+      f.up(t.g);
+      EXPECT_EQ(t.g.lcd.e[f.top].pic, t.g.lcd.e[f.released].pic) << Lcd_Name(f.top);
+    }
+  }
 }
 
 // One step in direction press from (c,r); returns the lit Pelko segments after 90 ms.
@@ -329,19 +360,23 @@ TEST(PelkoJump, OneJumpPerPressAndOnlyFromTheFourTakeOffPlaces) {
 }
 
 TEST(PelkoJump, JumpingUpIntoAnIronIsAHit) {
-  PelkoPlay t;
-  t.Iron(el::im_iron_03_04);
-  t.Place(3, 3);
-  Inp_jump_down(t.g);
-  EXPECT_TRUE(t.MissStarted());
-  EXPECT_SOUNDS(t, {5});
   // From the bottom girder the jump stays below the iron row.
-  PelkoPlay u;
-  u.Iron(el::im_iron_04_04);
-  u.Place(4, 1);
-  Inp_jump_down(u.g);
-  EXPECT_FALSE(u.MissStarted());
-  EXPECT_TRUE(u.IsLit(el::im_pelko_04_02));
+  struct Case {
+    int32_t c, r;
+    el::Id iron;
+    bool hit;
+  } cases[] = {{3, 3, el::im_iron_03_04, true}, {4, 3, el::im_iron_04_04, true},
+               {3, 3, el::im_iron_04_04, false}, {4, 1, el::im_iron_04_04, false}};
+  for (const Case &k : cases) {
+    SCOPED_TRACE(testing::Message() << k.c << "," << k.r << " " << Lcd_Name(k.iron));
+    PelkoPlay t;
+    t.Iron(k.iron);
+    t.Place(k.c, k.r);
+    Inp_jump_down(t.g);
+    EXPECT_EQ(t.MissStarted(), k.hit);
+    EXPECT_TRUE(t.IsLit(t.g.lcd.pelko_img[k.c][k.r + 1]));
+    EXPECT_SOUNDS(t, {5});
+  }
 }
 
 TEST(PelkoJump, HeldDirectionWaitsInTheAirAndSteps90MsAfterLanding) {

@@ -16,7 +16,7 @@
 #include <thread>
 #include <vector>
 
-#include "app/config.h"
+#include "config/config.h"
 #include "platform/soundlib.h"
 #include "sound/snd.h"
 #include "test_support.h"

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "app/config.h"
+#include "config/config.h"
 #include "game/game.h"
 #include "platform/random.h"
 #include "platform/screen.h"

@@ -6,7 +6,7 @@
 #include <algorithm>
 #include <set>
 
-#include "app/config.h"
+#include "config/config.h"
 #include "display/gfxinit.h"
 #include "display/vid.h"
 #include "test_support.h"

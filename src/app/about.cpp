@@ -13,13 +13,11 @@
 
 namespace {
 
-// The team's own details.
-const char *const kName = "The Kellup team";
-const char *const kBirthplace = "Kellup Harbour";
+// The studio's own details.
+const char *const kBirthplace = "Zandrel Harbour";
 const char *const kBirthdate = "1st April, 2009";
 const char *const kJob = "Handheld game makers";
 const char *const kHobby = "Old LCD games";
-const char *const kWebsiteText = "www.kellup.example";
 
 QFont LabelFont(int pixels, bool bold, bool italic = false, bool underline = false) {
   QFont f(QStringList{"Arial", "Liberation Sans"});
@@ -41,6 +39,9 @@ QLabel *MakeLabel(QWidget *parent, const char *name, const QString &text, int l,
   la->setPalette(pal);
   la->setAutoFillBackground(false);
   la->setTextFormat(Qt::PlainText);
+  // The place is kept; a label whose text is wider in the fonts at hand grows to the right so that
+  // nothing is cut off ("Email:" would lose its colon).
+  if (la->sizeHint().width() > w) la->resize(la->sizeHint().width(), h);
   return la;
 }
 
@@ -81,15 +82,15 @@ TAboutForm::TAboutForm()
   la_email_1 = MakeLabel(this, "la_email_1", "Email:", 132, 152, 27, 14, plain, white);
 
   const QFont bold = LabelFont(11, true);
-  la_name_2 = MakeLabel(this, "la_name_2", kName, 212, 8, 147, 14, bold, white);
+  la_name_2 = MakeLabel(this, "la_name_2", kStudioName, 212, 8, 147, 14, bold, white);
   la_birthplace_2 = MakeLabel(this, "la_birthplace_2", kBirthplace, 212, 32, 101, 14, bold, white);
   la_birthdate_2 = MakeLabel(this, "la_birthdate_2", kBirthdate, 212, 56, 101, 14, bold, white);
   la_job_2 = MakeLabel(this, "la_job_2", kJob, 212, 80, 149, 14, bold, white);
   la_hobby_2 = MakeLabel(this, "la_hobby_2", kHobby, 212, 104, 93, 14, LabelFont(11, true, true), white);
 
   const QFont link = LabelFont(12, true, false, true);
-  la_website_2 = MakeLabel(this, "la_website_2", kWebsiteText, 212, 128, 168, 15, link, yellow);
-  la_email_2 = MakeLabel(this, "la_email_2", kAuthorEmail, 212, 152, 168, 15, link, yellow);
+  la_website_2 = MakeLabel(this, "la_website_2", kStudioWebsiteText, 212, 128, 168, 15, link, yellow);
+  la_email_2 = MakeLabel(this, "la_email_2", kStudioEmail, 212, 152, 168, 15, link, yellow);
   for (QLabel *la : {la_website_2, la_email_2}) {
     la->setCursor(Qt::PointingHandCursor);
     la->installEventFilter(this);
@@ -115,13 +116,23 @@ void TAboutForm::keyPressEvent(QKeyEvent *e) {
   if (!FormKeyDown(e->key())) QWidget::keyPressEvent(e);
 }
 
+void TAboutForm::changeEvent(QEvent *e) {
+  // Nothing brings a minimised about window back but the menu, which only shows it: a minimise
+  // closes it instead, and the menu shows it again as usual.
+  if (e->type() == QEvent::WindowStateChange && (windowState() & Qt::WindowMinimized)) {
+    setWindowState(windowState() & ~Qt::WindowMinimized);
+    close();
+  }
+  QWidget::changeEvent(e);
+}
+
 void TAboutForm::la_website_2Click() {
-  shell_open(kMakerWebsite);
+  shell_open(kStudioWebsite);
   close();
 }
 
 void TAboutForm::la_email_2Click() {
-  shell_open(std::string("mailto:") + kAuthorEmail);
+  shell_open(std::string("mailto:") + kStudioEmail);
   close();
 }
 

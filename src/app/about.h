@@ -1,16 +1,15 @@
-// TAboutForm, "About the author...": the team's portrait, five facts about the team and two links
-// (the studio's web site and its e-mail address). Created hidden at start-up; the context menu's
+// TAboutForm, "About the author...": the studio's portrait, five facts about the studio and two
+// links (its web site and its e-mail address). Created hidden at start-up; the context menu's
 // "About..." shows it, and closing only hides it again.
 #pragma once
 #include <QWidget>
 #include <functional>
 #include <string>
 
+#include "app/studio.h"
+
 class QLabel;
 
-// The studio's web site and e-mail address (the logo, the about window and the splash window lead there).
-inline constexpr const char *kMakerWebsite = "http://www.kellup.example/";
-inline constexpr const char *kAuthorEmail = "team@kellup.example";
 
 class TAboutForm : public QWidget {
   Q_OBJECT
@@ -36,5 +35,6 @@ class TAboutForm : public QWidget {
 
  protected:
   void keyPressEvent(QKeyEvent *e) override;
+  void changeEvent(QEvent *e) override;
   bool eventFilter(QObject *watched, QEvent *e) override;
 };

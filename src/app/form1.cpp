@@ -20,6 +20,9 @@
 
 namespace {
 
+// Controls 4 .. 8 are the four directions and Jump.
+constexpr int kFirstMoveControl = 4;
+
 const el::Id kFaceIds[kControls + 1] = {el::NONE, el::btn_game_a_top, el::btn_game_b_top, el::btn_time_top,
                                         el::btn_move_up_top, el::btn_move_left_top, el::btn_move_right_top,
                                         el::btn_move_down_top, el::btn_jump_top};
@@ -59,9 +62,9 @@ TForm1::TForm1() : QWidget(nullptr, Qt::FramelessWindowHint) {
 TForm1::~TForm1() { Shutdown(); }
 
 void TForm1::ReportSkinProblem(const char *what) {
-  std::fprintf(stderr, "ktusko: skin: %s\n", what);
+  std::fprintf(stderr, "ktusko: %s\n", what);
   // Each problem is shown once per run, gathered into one box that does not stop the game (a
-  // skin is reloaded at every game start, behind the intro screen).
+  // skin is reloaded at every game start, behind the intro screen). Each says what it is about.
   const QString text = QString::fromUtf8(what);
   if (skin_problems_seen_.contains(text)) return;
   skin_problems_seen_.insert(text);
@@ -75,11 +78,16 @@ void TForm1::ShowSkinProblems() {
   if (skin_problems_pending_.size() > 12) shown << QString("... and %1 more").arg(skin_problems_pending_.size() - 12);
   skin_problems_pending_.clear();
   auto *box = new QMessageBox(QMessageBox::Warning, windowTitle(),
-                              "Parts of the skin could not be used (a picture that cannot be read shows as a red square):\n\n" +
+                              "Some pictures or settings of the game could not be used. The game goes on without "
+                              "them; a picture that cannot be read shows as a red square.\n\n" +
                                   shown.join("\n"),
                               QMessageBox::Ok, this);
   box->setAttribute(Qt::WA_DeleteOnClose);
   box->setModal(false);
+  // The box may come up at a game start or a stage change, with play going on seconds later: it
+  // never takes the keyboard from the game window. Its OK button works with the mouse.
+  box->setAttribute(Qt::WA_ShowWithoutActivating);
+  box->setWindowFlag(Qt::WindowDoesNotAcceptFocus);
   box->show();
 }
 
@@ -140,23 +148,33 @@ void TForm1::CenterOnScreen() {
   setGeometry(0, 0, screen_.Width(), screen_.Height());
 }
 
+void TForm1::AddSmallWindow(QWidget *w) { small_windows_ << QPointer<QWidget>(w); }
+
 void TForm1::Shutdown() {
   if (shut_down_) return;
   shut_down_ = true;
+  // Nothing of the game may run once its sound and store are gone: the timers stop first, and
+  // the small windows (whose key settings write to the store) close before the release.
+  if (game.Timer_Game) Gam_Stop_All_Timers(game);
+  for (const QPointer<QWidget> &w : small_windows_)
+    if (w) w->close();
   if (snd.lib) Snd_Shutdown(snd);
-  store.reset();
   game.store = nullptr;
   snd.store = nullptr;
+  store.reset();
 }
 
 void TForm1::Invalidate(const Rect &r) {
-  update(ToQ(r) & rect());
+  // The window repaints the union of what it is given: a few disjoint rectangles paint faster
+  // than the many small ones the elements report.
+  const QRect q = ToQ(r) & rect();
+  if (!q.isEmpty()) update(dirty_.Add(q));
 }
 
 void TForm1::paintEvent(QPaintEvent *e) {
+  dirty_.Clear();
   QPainter p(this);
-  // The window system clips the painter to the changed region.
-  App_Paint_Lcd(p, game.lcd, e->rect());
+  App_Paint_Lcd(p, game.lcd, e->region());
   NoteFirstClockPicture(game);
 }
 
@@ -229,20 +247,40 @@ bool TForm1::event(QEvent *e) {
     return true;
   }
   if (e->type() == QEvent::WindowDeactivate) {
-    // Keys held while another window takes the keyboard never send their release here: let them
-    // go now, so that no control stays held (a direction would keep stepping).
-    const QSet<uint16_t> held = keys_down_;
-    keys_down_.clear();
-    for (uint16_t vk : held) Inp_Key_Up(controls, game, vk);
+    // Directions and Jump held while another window takes the keyboard never send their release
+    // here: let them go now, so that Pelko does not keep stepping. Game A, Game B and Time stay
+    // held: their release starts a game or shows the clock, which nobody asked for while away;
+    // it comes when their key goes up here (or is pressed and released again).
+    for (auto it = keys_down_.begin(); it != keys_down_.end();) {
+      if (ControlOfKey(*it) >= kFirstMoveControl) {
+        const uint16_t vk = *it;
+        it = keys_down_.erase(it);
+        Inp_Key_Up(controls, game, vk);
+      } else {
+        ++it;
+      }
+    }
   }
-  if (e->type() == QEvent::WindowActivate && splash_pending) {
-    splash_pending = false;
-    emit FirstActivation();
-  }
+  if (e->type() == QEvent::WindowActivate) FormActivate();
   return QWidget::event(e);
 }
 
+int TForm1::ControlOfKey(uint16_t vk) const {
+  for (int c = 1; c <= kControls; ++c)
+    if (controls.key_binding[c].virtual_key == vk) return c;
+  return 0;
+}
+
+void TForm1::FormActivate() {
+  if (!splash_pending) return;
+  splash_pending = false;
+  emit FirstActivation();
+}
+
 void TForm1::closeEvent(QCloseEvent *e) {
+  // A close request (the window manager's close, Alt+F4) ends the program whatever small window
+  // is open: shut down, then leave the event loop with status 0.
   Shutdown();
   e->accept();
+  QCoreApplication::exit(0);
 }

@@ -2,12 +2,13 @@
 // elements and the platform services, composites the visible elements in stacking order and turns
 // key and mouse events into control presses and releases.
 #pragma once
+#include <QPointer>
 #include <QSet>
 #include <QStringList>
 #include <QWidget>
 #include <memory>
 
-#include "app/config.h"
+#include "config/config.h"
 #include "app/lcd_painter.h"
 #include "game/game.h"
 #include "input/keys.h"
@@ -28,8 +29,13 @@ class TForm1 : public QWidget, public LcdSink {
   bool FormCreate();
   // Centres and sizes the window on the screen (the splash window's play action).
   void CenterOnScreen();
-  // Shutdown: frees the samples, closes the sound library and the settings store.
+  // Shutdown: stops every timer, closes the small windows, then frees the samples and closes the
+  // sound library and the settings store. Runs once; nothing of the game runs afterwards.
   void Shutdown();
+  // The first activation: the splash window comes up (while it is still pending).
+  void FormActivate();
+  // The small windows (splash, about, key settings), closed before anything is released.
+  void AddSmallWindow(QWidget *w);
 
   Config cfg;
   Sound snd;
@@ -56,12 +62,15 @@ class TForm1 : public QWidget, public LcdSink {
   void closeEvent(QCloseEvent *e) override;
 
  private:
+  int ControlOfKey(uint16_t vk) const;  // first control bound to vk, or 0
   int FaceAt(const QPoint &p) const;  // control whose button face lies under p, or 0
   void ReportSkinProblem(const char *what);
   void ShowSkinProblems();
   QSet<QString> skin_problems_seen_;
   QStringList skin_problems_pending_;
   QSet<uint16_t> keys_down_;  // keys whose press this window received, until their release
+  QList<QPointer<QWidget>> small_windows_;
+  App_Dirty dirty_;  // what changed since the last paint, gathered into a few rectangles
 
   QtTimerDriver timer_driver_;
   QtScreen screen_;

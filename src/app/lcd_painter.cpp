@@ -1,6 +1,9 @@
 #include "app/lcd_painter.h"
 
 
+#include <memory>
+#include <unordered_map>
+
 #include "platform/qt/qt_platform.h"
 
 namespace {
@@ -10,6 +13,28 @@ QRect ToQ(const Rect &r) { return QRect(r.left, r.top, r.width, r.height); }
 QImage Wrap(const Picture &p) {
   return QImage(reinterpret_cast<const uchar *>(p.pixels.data()), p.width, p.height, p.width * 4,
                 QImage::Format_ARGB32_Premultiplied);
+}
+
+// An element that is not transparent covers what lies beneath its picture: the picture's own
+// colours with the see-through parts black (the premultiplied pixels as they are, made opaque).
+// Made once per picture and kept while the picture lives.
+QImage Opaque(const PictureRef &pic) {
+  struct Entry {
+    std::weak_ptr<const Picture> pic;
+    QImage image;
+  };
+  static std::unordered_map<const Picture *, Entry> cache;
+  auto it = cache.find(pic.get());
+  if (it != cache.end() && it->second.pic.lock() == pic) return it->second.image;
+  if (cache.size() > 64) std::erase_if(cache, [](const auto &kv) { return kv.second.pic.expired(); });
+  QImage img(pic->width, pic->height, QImage::Format_RGB32);
+  for (int y = 0; y < pic->height; ++y) {
+    const uint32_t *src = pic->pixels.data() + static_cast<size_t>(y) * pic->width;
+    auto *dst = reinterpret_cast<uint32_t *>(img.scanLine(y));
+    for (int x = 0; x < pic->width; ++x) dst[x] = src[x] | 0xFF000000u;
+  }
+  cache[pic.get()] = Entry{pic, img};
+  return img;
 }
 
 QColor Rgb(uint32_t c) { return QColor((c >> 16) & 0xFF, (c >> 8) & 0xFF, c & 0xFF); }
@@ -44,10 +69,57 @@ void App_Paint_Lcd(QPainter &p, const Lcd &lcd, const QRect &dirty) {
         QPoint src(0, 0);
         if (el.draw == DrawMode::Centred)
           src = QPoint(std::max(0, (el.pic->width - area.width()) / 2), std::max(0, (el.pic->height - area.height()) / 2));
-        p.drawImage(area.topLeft(), Wrap(*el.pic), QRect(src, area.size()));
+        p.drawImage(area.topLeft(), el.transparent ? Wrap(*el.pic) : Opaque(el.pic), QRect(src, area.size()));
         break;
       }
     }
   }
   p.restore();
+}
+
+void App_Paint_Lcd(QPainter &p, const Lcd &lcd, const QRegion &dirty) {
+  for (const QRect &r : App_Paint_Rects(dirty)) App_Paint_Lcd(p, lcd, r);
+}
+
+std::vector<QRect> App_Paint_Rects(const QRegion &dirty) {
+  // The region lists its rectangles band by band, top to bottom; a piece joins an earlier one
+  // with the same left and right edges that ends just above it.
+  std::vector<QRect> out;
+  for (const QRect &r : dirty) {
+    bool joined = false;
+    for (QRect &o : out)
+      if (o.left() == r.left() && o.right() == r.right() && o.bottom() + 1 == r.top()) {
+        o.setBottom(r.bottom());
+        joined = true;
+        break;
+      }
+    if (!joined) out.push_back(r);
+  }
+  return out;
+}
+
+QRect App_Dirty::Add(const QRect &r) {
+  if (r.isEmpty()) return r;
+  // Painting a rectangle on its own costs about as much as a few thousand pixels more of a
+  // bigger one (scripts/bench.sh), so rectangles whose bounding rectangle adds fewer pixels
+  // than that are joined; overlapping ones always are, so the gathered rectangles stay disjoint.
+  constexpr int64_t kJoinPixels = 2048;
+  auto area = [](const QRect &a) { return int64_t{a.width()} * a.height(); };
+  QRect cur = r;
+  for (bool again = true; again;) {
+    again = false;
+    for (size_t i = 0; i < rects_.size(); ++i) {
+      const QRect &o = rects_[i];
+      const QRect both = cur | o;
+      const int64_t covered = area(cur) + area(o) - area(cur & o);
+      if (cur.intersects(o) || area(both) - covered <= kJoinPixels) {
+        cur = both;
+        rects_.erase(rects_.begin() + static_cast<std::ptrdiff_t>(i));
+        again = true;
+        break;
+      }
+    }
+  }
+  rects_.push_back(cur);
+  return cur;
 }

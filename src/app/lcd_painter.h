@@ -1,13 +1,36 @@
 // Painting the element model: the window colour, then every visible element in stacking order,
-// limited to one dirty rectangle. Used by the game window and by the painting benchmark.
-// The game window paints the bounding rectangle of what changed, with the painter clipped to the
-// changed region: measured against painting each changed rectangle on its own, this is the
-// cheaper of the two (scripts/bench.sh).
+// limited to the dirty part of the window. Used by the game window and by the painting benchmark.
+// Everything is drawn in window coordinates of the skin; a caller may set a transform on the
+// painter first (the dirty rectangles are then in those same untransformed coordinates).
+//
+// Clipping to a region of many rectangles costs more than painting a few more pixels, so the
+// game window gathers what changes into a few disjoint rectangles (App_Dirty) and paints each of
+// them with a plain rectangular clip.
 #pragma once
 #include <QPainter>
 #include <QRect>
+#include <QRegion>
+#include <vector>
 
 #include "display/lcd.h"
 
 // Paints the part of the LCD window inside dirty (the painter is clipped to it here).
 void App_Paint_Lcd(QPainter &p, const Lcd &lcd, const QRect &dirty);
+// Paints dirty rectangle by rectangle (App_Paint_Rects), each with its own rectangular clip.
+void App_Paint_Lcd(QPainter &p, const Lcd &lcd, const QRegion &dirty);
+// The rectangles of a region with the pieces that the region's bands cut out of one rectangle
+// joined again: a region made of a few disjoint rectangles gives back those rectangles.
+std::vector<QRect> App_Paint_Rects(const QRegion &dirty);
+
+// The changed parts of the window as a few disjoint rectangles: a rectangle joins another when
+// they overlap or when their common bounding rectangle adds only a few pixels.
+class App_Dirty {
+ public:
+  // Adds r; returns the gathered rectangle that now contains it (to be passed to the window).
+  QRect Add(const QRect &r);
+  const std::vector<QRect> &Rects() const { return rects_; }
+  void Clear() { rects_.clear(); }
+
+ private:
+  std::vector<QRect> rects_;
+};

@@ -1,7 +1,10 @@
-// Program entry: creates the windows in their fixed order (game window, then the splash window,
-// whose creation reads what the game window's creation stored), then runs the event loop until the
-// program ends.
+// Program entry: creates the windows in their fixed order (game window, about window, key settings
+// window, then the splash window, whose creation reads what the game window's creation stored),
+// then runs the event loop until the program ends. The small windows are destroyed before the game
+// window whose state they use.
 #include <QApplication>
+#include <QPointer>
+#include <QTimer>
 
 #include "app/about.h"
 #include "app/form1.h"
@@ -21,7 +24,9 @@ int main(int argc, char **argv) {
   TForm1 form1;
   const bool ok = form1.FormCreate();
   TAboutForm about_form;
-  TKeysForm keys_form(form1.controls, form1.game, *form1.store, &form1);
+  TKeysForm keys_form(form1.controls, form1.game, &form1);
+  form1.AddSmallWindow(&about_form);
+  form1.AddSmallWindow(&keys_form);
   if (form1.menus) {
     form1.menus->about_form = &about_form;
     form1.menus->keys_form = &keys_form;
@@ -30,18 +35,19 @@ int main(int argc, char **argv) {
   if (!ok) return app.exec();
 
   TSplashForm splash(form1);
+  form1.AddSmallWindow(&splash);
   if (form1.menus) {
     // The context menu's check mark defaults to the splash window's check box and follows the
     // preference the play action stores.
-    form1.menus->splash_checkbox = [&splash] { return splash.SplashChecked(); };
+    form1.menus->splash_checkbox = [s = QPointer<TSplashForm>(&splash)] { return !s || s->SplashChecked(); };
     QObject::connect(&splash, &TSplashForm::SplashScreenStored, form1.menus->pm_11_splashscreen,
                      &QAction::setChecked);
   }
   splash.FormCreate();
-  // At the game window's first activation the splash window comes up (unless its creation took
-  // the direct path and started the clock already).
+  // The game window stays unmapped until the play action brings it on screen: nothing of it can
+  // be seen or take input before. The program's first activation, as the event loop starts, shows
+  // the splash window (unless its creation took the direct path and started the clock already).
   QObject::connect(&form1, &TForm1::FirstActivation, &splash, &TSplashForm::ShowSplash);
-  form1.show();
-  form1.activateWindow();
+  QTimer::singleShot(0, &form1, &TForm1::FormActivate);
   return app.exec();
 }

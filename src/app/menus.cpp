@@ -14,6 +14,7 @@
 #include "app/about.h"
 #include "app/form1.h"
 #include "app/pictures.h"
+#include "app/studio.h"
 #include "display/lcd.h"
 #include "input/keys_form.h"
 #include "platform/qt/qt_platform.h"
@@ -214,7 +215,7 @@ void GameMenus::pm_11_splashscreenClick() {
 
 void GameMenus::pm_14_exitClick() { end_program(); }
 
-void GameMenus::im_logoClick() { shell_open(kMakerWebsite); }
+void GameMenus::im_logoClick() { shell_open(kStudioWebsite); }
 
 void GameMenus::la_menu_itemMouseEnter(QObject *sender) {
   for (QPointer<QLabel> &la : menu_labels)

@@ -27,8 +27,8 @@ class GameMenus : public QObject {
   ~GameMenus() override;
 
   // The windows the entries open; set once they exist.
-  TAboutForm *about_form = nullptr;
-  TKeysForm *keys_form = nullptr;
+  QPointer<TAboutForm> about_form;
+  QPointer<TKeysForm> keys_form;
   // State of the splash window's "Display this splash screen at startup" check box; ticked while unset.
   std::function<bool()> splash_checkbox;
   // The desktop shell (failures are silent); replaceable so that tests need not start programs.

@@ -8,18 +8,15 @@
 #include <QLabel>
 #include <QMouseEvent>
 #include <QTimer>
+#include <algorithm>
 
 #include "app/form1.h"
 #include "app/pictures.h"
+#include "app/studio.h"
 #include "platform/qt/qt_platform.h"
-
-const char *const kSplashWebsite = "www.zandrel.example";
-const char *const kSplashEmail = "ktusko@zandrel.example";
-const char *const kSplashDonatePage = "http://www.zandrel.example/donate/";
 
 namespace {
 
-const char *const kAuthor = "Zandrel Studio";
 const int kWidth = 460, kHeight = 420;
 
 enum : uint16_t { kVkReturn = 13, kVkEscape = 27, kVkOne = 49 };
@@ -58,6 +55,8 @@ QLabel *Text(QWidget *parent, const char *name, const QRect &r, const QFont &fon
   QPalette p = l->palette();
   p.setColor(QPalette::WindowText, Qt::black);
   l->setPalette(p);
+  // The place is kept; a text wider in the fonts at hand than its box grows the box to the right.
+  if (l->sizeHint().width() > r.width()) l->resize(l->sizeHint().width(), r.height());
   return l;
 }
 
@@ -95,10 +94,10 @@ TSplashForm::TSplashForm(TForm1 &form1) : QWidget(&form1, Qt::Dialog | Qt::Custo
   la_release_date = Text(this, "la_release_date", QRect(0, 236, 460, 15), Arial(12, false), centre);
   la_website_1 = Text(this, "la_website_1", QRect(118, 259, 56, 15), Arial(12, false), Qt::AlignLeft, "website:");
   la_website_2 = Text(this, "la_website_2", QRect(174, 259, 168, 15), Arial(12, true, true), Qt::AlignLeft,
-                      kSplashWebsite);
+                      kStudioWebsiteText);
   Link(la_website_2);
   la_email_1 = Text(this, "la_email_1", QRect(118, 282, 56, 15), Arial(12, false), Qt::AlignLeft, "email:");
-  la_email_2 = Text(this, "la_email_2", QRect(174, 282, 168, 15), Arial(12, true, true), Qt::AlignLeft, kSplashEmail);
+  la_email_2 = Text(this, "la_email_2", QRect(174, 282, 168, 15), Arial(12, true, true), Qt::AlignLeft, kStudioEmail);
   Link(la_email_2);
   la_sound_select = Text(this, "la_sound_select", QRect(98, 308, 116, 15), Arial(12, false), Qt::AlignLeft,
                          "Select sound driver:");
@@ -110,6 +109,10 @@ TSplashForm::TSplashForm(TForm1 &form1) : QWidget(&form1, Qt::Dialog | Qt::Custo
   cb_sound->setMaxVisibleItems(3);
   for (const char *driver : kSoundDrivers) cb_sound->addItem(driver);
   cb_sound->setCurrentIndex(-1);
+  // Every driver name shows whole: the list keeps its place and grows to the right when needed.
+  cb_sound->setFont(Arial(12, false));
+  if (cb_sound->sizeHint().width() > cb_sound->width())
+    cb_sound->resize(std::min(cb_sound->sizeHint().width(), kWidth - cb_sound->x() - 4), cb_sound->height());
   connect(cb_sound, &QComboBox::currentIndexChanged, this, [this] { cb_soundChange(); });
 
   btn_play = PictureLabel(this, "btn_play", QRect(116, 340, 107, 30));
@@ -141,7 +144,7 @@ TSplashForm::TSplashForm(TForm1 &form1) : QWidget(&form1, Qt::Dialog | Qt::Custo
 void TSplashForm::FormCreate() {
   la_game_title->setText("Kellup Tusko Lumo Special Edition");
   la_version->setText("Version 5.00 * Final *");
-  la_release_date->setText(QString("Released by ") + kAuthor + " on 24th December, 2017");
+  la_release_date->setText(QString("Released by ") + kStudioName + " on 24th December, 2017");
 
   Store &store = *form1_.store;
   const int32_t mode = store.ReadInteger("SoundMode", -1);
@@ -197,15 +200,14 @@ void TSplashForm::btn_playClick() {
   const bool splash_on = chb_splashscreen->isChecked();
   store.WriteBool("SplashScreen", splash_on);
   emit SplashScreenStored(splash_on);
+  // The game window comes on screen only now: before, nothing of it is mapped.
   form1_.CenterOnScreen();
+  form1_.show();
   form1_.game.game_mode = kModeClock;
   Gam_Set_Mode(form1_.game);
   hide();
-  // The game window takes the keyboard again (it may still be hidden in the direct path).
-  if (form1_.isVisible()) {
-    form1_.raise();
-    form1_.activateWindow();
-  }
+  form1_.raise();
+  form1_.activateWindow();
 }
 
 bool TSplashForm::FormKeyDown(uint16_t vk) {
@@ -221,9 +223,9 @@ bool TSplashForm::FormKeyDown(uint16_t vk) {
   return false;
 }
 
-void TSplashForm::btn_paypalClick() { shell_open(kSplashDonatePage); }
-void TSplashForm::la_website_2Click() { shell_open(std::string("http://") + kSplashWebsite + "/"); }
-void TSplashForm::la_email_2Click() { shell_open(std::string("mailto:") + kSplashEmail); }
+void TSplashForm::btn_paypalClick() { shell_open(kStudioDonatePage); }
+void TSplashForm::la_website_2Click() { shell_open(kStudioWebsite); }
+void TSplashForm::la_email_2Click() { shell_open(std::string("mailto:") + kStudioEmail); }
 
 bool TSplashForm::event(QEvent *e) {
   if (e->type() == QEvent::WindowActivate) cb_sound->setFocus();

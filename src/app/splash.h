@@ -13,11 +13,6 @@ class QComboBox;
 class QLabel;
 class TForm1;
 
-// The studio's addresses behind the three links.
-extern const char *const kSplashWebsite;   // shown as the web link's text
-extern const char *const kSplashEmail;     // shown as the mail link's text
-extern const char *const kSplashDonatePage;
-
 class TSplashForm : public QWidget {
   Q_OBJECT
  public:

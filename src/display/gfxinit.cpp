@@ -9,7 +9,7 @@
 #include <map>
 #include <thread>
 
-#include "app/config.h"
+#include "config/config.h"
 #include "platform/files.h"
 #include "platform/image.h"
 #include "platform/ini.h"

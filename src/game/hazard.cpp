@@ -57,7 +57,8 @@ bool IronHitsPelko(const Game &g) {
 
 // Phase 3: Tusko holds a barrel when the draw says so, and always while few barrels are out.
 void DecideThrow(Game &g) {
-  if (g.tick_count == 3 && g.score == 0) {
+  // The opening's third tick; also any tick that finds Tusko without a place (see DropBarrel).
+  if ((g.tick_count == 3 && g.score == 0) || g.tusko_pos == 0) {
     g.tusko_pos = 4;
     g.tusko_pose = 3;
     Vid_Show_Tusko(g.lcd, g.tusko_pos, g.tusko_pose);
@@ -104,7 +105,10 @@ void RollBarrels(Game &g) {
 }
 
 void DropBarrel(Game &g) {
-  if (g.tick_count == 2 && g.score == 0) {
+  // The opening's second tick. It also brings back a Tusko whose place the first tick forgot when
+  // the turn ended before this tick ran: the next turn then starts in another phase, misses the
+  // opening ticks, and would be played without him.
+  if ((g.tick_count == 2 && g.score == 0) || g.tusko_pos == 0) {
     g.tusko_pos = 4;
     g.tusko_pose = 3;
     Vid_Show_Tusko(g.lcd, g.tusko_pos, g.tusko_pose);

@@ -40,7 +40,7 @@ void EndOfMiss(Game &g) {
 void SaveHiscore(Game &g, int32_t &hiscore, const char *value_name) {
   if (g.score > hiscore && g.score < 1000) hiscore = g.score;
   if (g.score > 999) hiscore = 998;
-  g.store->WriteInteger(value_name, hiscore);
+  if (g.store) g.store->WriteInteger(value_name, hiscore);  // none once the program has shut down
 }
 
 }  // namespace

@@ -1,7 +1,8 @@
 // Stages: the intro screen, entering a stage, the game-start and new-stage sequences.
+#include <string>
 #include <vector>
 
-#include "app/config.h"
+#include "config/config.h"
 #include "display/gfxinit.h"
 #include "display/vid.h"
 #include "game/game.h"
@@ -17,7 +18,8 @@ void Gam_Load_Stage(Game &g) {
   Gfx_Place_Background_Logo(g.lcd, *g.cfg, layout);
   Gfx_Place_Buttons(g.lcd, *g.cfg, layout);
   if (g.report)
-    for (const std::string &p : problems) g.report(g.report_ctx, p.c_str());
+    for (const std::string &p : problems)
+      g.report(g.report_ctx, ("skin of stage " + std::to_string(g.stage_number) + ": " + p).c_str());
   Snd_Load_Bank(*g.snd, g.stage_number);
 }
 
@@ -40,7 +42,8 @@ PictureRef IntroPicture(const Game &g, const std::string &image) {
   std::string error;
   PictureRef pic = Img_Load(file, &error);
   if (pic && pic->width > 0 && pic->height > 0) return pic;
-  if (g.report) g.report(g.report_ctx, (file + ": " + error).c_str());
+  if (g.report)
+    g.report(g.report_ctx, ("intro picture of stage " + std::to_string(g.stage_number) + ": " + file + ": " + error).c_str());
   return Img_Placeholder();
 }
 

@@ -1,5 +1,6 @@
 #include "input/keys_form.h"
 
+#include <QCloseEvent>
 #include <QComboBox>
 #include <QKeyEvent>
 #include <QLabel>
@@ -29,11 +30,10 @@ void SetTextColor(QWidget *w, const QColor &c) {
 
 }  // namespace
 
-TKeysForm::TKeysForm(Controls &controls, Game &game, Store &store, QWidget *game_window)
+TKeysForm::TKeysForm(Controls &controls, Game &game, QWidget *game_window)
     : QWidget(nullptr, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint),
       controls_(controls),
       game_(game),
-      store_(store),
       game_window_(game_window) {
   setObjectName("KeysForm");
   setWindowTitle("Key settings");
@@ -137,7 +137,7 @@ void TKeysForm::btn_acceptClick() {
   for (int i = 1; i <= kControls; ++i) {
     KeyBinding &b = controls_.key_binding[i];
     b.key_index = cb[i]->currentIndex() + 1;
-    store_.WriteInteger("Key" + std::to_string(i), b.key_index);
+    if (game_.store) game_.store->WriteInteger("Key" + std::to_string(i), b.key_index);
     AssignWord(i, b);
   }
   Inp_Build_Hints(controls_, game_);
@@ -147,7 +147,35 @@ void TKeysForm::btn_acceptClick() {
 void TKeysForm::CloseWindow() {
   if (game_window_) game_window_->setEnabled(true);
   hide();
-  if (game_window_ && game_window_->isVisible()) game_window_->activateWindow();
+  // A game window minimised together with this one (some window managers minimise a dialog with
+  // the window it belongs to) stays minimised: activating it would bring it back.
+  if (!game_window_ || !game_window_->isVisible() || (game_window_->windowState() & Qt::WindowMinimized)) return;
+  game_window_->raise();
+  game_window_->activateWindow();
+}
+
+void TKeysForm::Cancel() {
+  if (isVisible()) CloseWindow();
+}
+
+void TKeysForm::closeEvent(QCloseEvent *e) {
+  // The window asks for no title-bar buttons, but a window manager may still offer a close button
+  // or Alt+F4: the window closes as Esc closes it.
+  Cancel();
+  QWidget::closeEvent(e);
+}
+
+void TKeysForm::changeEvent(QEvent *e) {
+  // Minimised, the window would leave a disabled game window with nothing to enable it on the
+  // screen: a minimise (of this window alone, or of the game window with it) puts the window away
+  // as Esc does; its choices stay in the lists for the next time it opens.
+  if (e->type() == QEvent::WindowStateChange && (windowState() & Qt::WindowMinimized)) {
+    // Back to normal first: on X11 leaving the minimised state maps the window, so the hiding
+    // must come after it.
+    setWindowState(windowState() & ~Qt::WindowMinimized);
+    Cancel();
+  }
+  QWidget::changeEvent(e);
 }
 
 bool TKeysForm::FormKeyDown(int key) {

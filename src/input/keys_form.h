@@ -10,14 +10,13 @@ class QComboBox;
 class QLabel;
 class QPushButton;
 struct Game;
-class Store;
 
 class TKeysForm : public QWidget {
   Q_OBJECT
  public:
-  // Shows the bindings of controls; on accept writes them to store, rebuilds the hints in game and
-  // enables game_window again.
-  TKeysForm(Controls &controls, Game &game, Store &store, QWidget *game_window);
+  // Shows the bindings of controls; on accept writes them to game's store (none once the program
+  // has shut down), rebuilds the hints in game and enables game_window again.
+  TKeysForm(Controls &controls, Game &game, QWidget *game_window);
 
   // Fills the lists and selects the current bindings (at creation only).
   void FormCreate();
@@ -29,6 +28,9 @@ class TKeysForm : public QWidget {
   void btn_acceptClick();
   // Enter accepts (when allowed), Esc closes without storing; true when the key was taken.
   bool FormKeyDown(int key);
+  // The window manager's close, Alt+F4 or minimise of the shown window: as Esc, the game window
+  // enabled and active again, nothing stored; the lists keep the choices shown.
+  void Cancel();
 
   QLabel *la_main = nullptr, *la_controls = nullptr;
   QLabel *la[kControls + 1] = {};      // la_1 .. la_8, the control names
@@ -38,6 +40,8 @@ class TKeysForm : public QWidget {
  protected:
   bool event(QEvent *e) override;
   bool eventFilter(QObject *watched, QEvent *e) override;
+  void closeEvent(QCloseEvent *e) override;
+  void changeEvent(QEvent *e) override;
 
  private:
   // The controls whose choice clashes with another one or is missing (index 1 .. 8).
@@ -46,6 +50,5 @@ class TKeysForm : public QWidget {
 
   Controls &controls_;
   Game &game_;
-  Store &store_;
   QWidget *game_window_;
 };

@@ -1,6 +1,6 @@
 #include "platform/ini.h"
 
-#include <cctype>
+#include <cstdint>
 
 #include "platform/files.h"
 
@@ -18,10 +18,78 @@ std::string_view Trim(std::string_view s) {
   return s;
 }
 
+// Names compare without regard to ASCII letter case only, whatever the user's language: the C
+// library's lower-casing follows the locale (under a Turkish one "I" does not become "i").
 std::string Lower(std::string_view s) {
   std::string out(s);
-  for (char &c : out) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  for (char &c : out)
+    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
   return out;
+}
+
+void AppendUtf8(std::string &out, uint32_t cp) {
+  if (cp < 0x80) {
+    out += static_cast<char>(cp);
+  } else if (cp < 0x800) {
+    out += static_cast<char>(0xC0 | (cp >> 6));
+    out += static_cast<char>(0x80 | (cp & 0x3F));
+  } else if (cp < 0x10000) {
+    out += static_cast<char>(0xE0 | (cp >> 12));
+    out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+    out += static_cast<char>(0x80 | (cp & 0x3F));
+  } else {
+    out += static_cast<char>(0xF0 | (cp >> 18));
+    out += static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
+    out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+    out += static_cast<char>(0x80 | (cp & 0x3F));
+  }
+}
+
+// UTF-16 text after its byte order mark, as UTF-8; a lone surrogate becomes U+FFFD and an odd
+// last byte is dropped.
+std::string Utf16ToUtf8(std::string_view bytes, bool big_endian) {
+  std::string out;
+  out.reserve(bytes.size());
+  auto unit = [&](size_t i) {
+    const auto a = static_cast<uint8_t>(bytes[i]), b = static_cast<uint8_t>(bytes[i + 1]);
+    return static_cast<uint32_t>(big_endian ? (a << 8 | b) : (b << 8 | a));
+  };
+  const size_t n = bytes.size() & ~size_t{1};
+  for (size_t i = 0; i < n; i += 2) {
+    uint32_t u = unit(i);
+    if (u >= 0xD800 && u <= 0xDBFF && i + 2 < n) {
+      const uint32_t low = unit(i + 2);
+      if (low >= 0xDC00 && low <= 0xDFFF) {
+        AppendUtf8(out, 0x10000 + ((u - 0xD800) << 10) + (low - 0xDC00));
+        i += 2;
+        continue;
+      }
+    }
+    if (u >= 0xD800 && u <= 0xDFFF) u = 0xFFFD;
+    AppendUtf8(out, u);
+  }
+  return out;
+}
+
+// Length of the valid UTF-8 sequence at s[i], or 0.
+size_t Utf8SequenceAt(std::string_view s, size_t i) {
+  const auto c = static_cast<uint8_t>(s[i]);
+  if (c < 0x80) return 1;
+  size_t len;
+  uint32_t cp;
+  if (c >= 0xC2 && c <= 0xDF) len = 2, cp = c & 0x1F;
+  else if (c >= 0xE0 && c <= 0xEF) len = 3, cp = c & 0x0F;
+  else if (c >= 0xF0 && c <= 0xF4) len = 4, cp = c & 0x07;
+  else return 0;
+  if (i + len > s.size()) return 0;
+  for (size_t k = 1; k < len; ++k) {
+    const auto t = static_cast<uint8_t>(s[i + k]);
+    if ((t & 0xC0) != 0x80) return 0;
+    cp = cp << 6 | (t & 0x3F);
+  }
+  if ((len == 3 && (cp < 0x800 || (cp >= 0xD800 && cp <= 0xDFFF))) || (len == 4 && (cp < 0x10000 || cp > 0x10FFFF)))
+    return 0;
+  return len;
 }
 
 std::string MakeKey(std::string_view section, std::string_view key) {
@@ -47,14 +115,23 @@ void IniFile::Parse(std::string_view text) {
   values_.clear();
   sections_.clear();
   loaded_ = true;
-  // Skip a UTF-8 byte order mark written by some editors.
-  if (text.substr(0, 3) == "\xEF\xBB\xBF") text.remove_prefix(3);
+  // Editors that save "Unicode" write UTF-16 after a byte order mark; it is read as UTF-8 text.
+  // A UTF-8 byte order mark is skipped. Without a mark the bytes are taken as they are.
+  std::string decoded;
+  if (text.substr(0, 2) == "\xFF\xFE" || text.substr(0, 2) == "\xFE\xFF") {
+    decoded = Utf16ToUtf8(text.substr(2), text[0] == '\xFE');
+    text = decoded;
+  } else if (text.substr(0, 3) == "\xEF\xBB\xBF") {
+    text.remove_prefix(3);
+  }
   std::string section;
   bool in_section = false;
   bool section_seen_before = false;
   while (!text.empty()) {
-    size_t eol = text.find('\n');
+    // A line ends at CR, LF or CR LF.
+    size_t eol = text.find_first_of("\r\n");
     std::string_view line = text.substr(0, eol);
+    if (eol != std::string_view::npos && text[eol] == '\r' && eol + 1 < text.size() && text[eol + 1] == '\n') ++eol;
     text.remove_prefix(eol == std::string_view::npos ? text.size() : eol + 1);
     line = Trim(line);
     if (line.empty() || line.front() == ';') continue;
@@ -74,7 +151,11 @@ void IniFile::Parse(std::string_view text) {
     std::string_view key = Trim(line.substr(0, eq));
     if (key.empty()) continue;
     std::string_view value = Trim(line.substr(eq + 1));
-    if (value.size() > kMaxValue) value = Trim(value.substr(0, kMaxValue));
+    // One pair of matching double or single quotes around the value is removed; what is inside
+    // them is kept as written. An unmatched quote stays.
+    const bool quoted = value.size() >= 2 && (value.front() == '"' || value.front() == '\'') && value.back() == value.front();
+    if (quoted) value = value.substr(1, value.size() - 2);
+    if (value.size() > kMaxValue) value = quoted ? value.substr(0, kMaxValue) : Trim(value.substr(0, kMaxValue));
     std::string k = section + '\n' + Lower(key);
     values_.try_emplace(std::move(k), value);
   }
@@ -135,4 +216,27 @@ std::optional<int32_t> Ini_Parse_Int(std::string_view s) {
   }
   if (v > 2147483647ull) return std::nullopt;
   return static_cast<int32_t>(v);
+}
+
+std::string Ini_Display_Text(std::string_view text) {
+  size_t i = 0;
+  while (i < text.size()) {
+    const size_t len = Utf8SequenceAt(text, i);
+    if (len == 0) break;
+    i += len;
+  }
+  if (i == text.size()) return std::string(text);
+  // Windows-1252: Latin-1 with printable characters in 0x80..0x9F; the five unassigned codes
+  // keep their C1 values, as Windows converts them.
+  static const uint16_t k80[32] = {0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021,
+                                   0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0x008D, 0x017D, 0x008F,
+                                   0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,
+                                   0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
+  std::string out;
+  out.reserve(text.size() * 2);
+  for (char ch : text) {
+    const auto c = static_cast<uint8_t>(ch);
+    AppendUtf8(out, c >= 0x80 && c < 0xA0 ? k80[c - 0x80] : c);
+  }
+  return out;
 }

@@ -1,6 +1,8 @@
 // Read-only INI files with the profile-file rules the Config.ini files are written for:
-// case-insensitive section and key names, the first occurrence wins, values trimmed of
-// blanks and cut at 2047 characters, integers in decimal or "$"/"0x" hexadecimal.
+// section and key names compared without regard to ASCII case, the first occurrence wins, lines
+// ended by CR, LF or CR LF, values trimmed of blanks, freed of one pair of matching quotes and cut
+// at 2047 characters, integers in decimal or "$"/"0x" hexadecimal; UTF-16 files with a byte order
+// mark are read as UTF-8.
 #pragma once
 #include <cstdint>
 #include <optional>
@@ -36,3 +38,7 @@ class IniFile {
 // hexadecimal after "$", "0x" or "0X"; nothing after the digits; decimal must fit 32 bits, hexadecimal
 // may use all 32 bits and wraps to the signed value.
 std::optional<int32_t> Ini_Parse_Int(std::string_view text);
+
+// A value as UTF-8 text for the screen: valid UTF-8 as it is, anything else read as Windows-1252
+// (the code page Windows editors save in).
+std::string Ini_Display_Text(std::string_view text);

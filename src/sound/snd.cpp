@@ -4,7 +4,7 @@
 
 #include <algorithm>
 
-#include "app/config.h"
+#include "config/config.h"
 #include "platform/files.h"
 #include "platform/ini.h"
 #include "platform/store.h"

@@ -45,7 +45,7 @@ TEST_F(AboutTest, EscClosesWhateverModifiersAreHeld) {
 TEST_F(AboutTest, LinksGoToTheShellAndClose) {
   Mouse(about.la_website_2, QEvent::MouseButtonPress, QPoint(5, 5));
   Mouse(about.la_website_2, QEvent::MouseButtonRelease, QPoint(5, 5));
-  EXPECT_EQ(opened, std::vector<std::string>{kMakerWebsite});
+  EXPECT_EQ(opened, std::vector<std::string>{kStudioWebsite});
   EXPECT_FALSE(about.isVisible());
 
   // Shown again unchanged; the mail link builds a mailto: address.
@@ -53,7 +53,7 @@ TEST_F(AboutTest, LinksGoToTheShellAndClose) {
   Mouse(about.la_email_2, QEvent::MouseButtonPress, QPoint(5, 5));
   Mouse(about.la_email_2, QEvent::MouseButtonRelease, QPoint(5, 5));
   ASSERT_EQ(opened.size(), 2u);
-  EXPECT_EQ(opened[1], std::string("mailto:") + kAuthorEmail);
+  EXPECT_EQ(opened[1], std::string("mailto:") + kStudioEmail);
   EXPECT_FALSE(about.isVisible());
 
   // Pressed on a link and released off it: no click.
@@ -69,6 +69,20 @@ TEST_F(AboutTest, ShowsThePortrait) {
   ASSERT_FALSE(portrait.isNull());
   EXPECT_EQ(portrait.size(), QSize(116, 160));
   EXPECT_EQ(about.im_picture->geometry(), QRect(8, 8, 116, 160));
+}
+
+TEST_F(AboutTest, EveryLabelShowsItsWholeTextAtItsPlace) {
+  // The places of the fact names; a text wider in the fonts at hand widens its label only.
+  const std::pair<QLabel *, QPoint> places[] = {
+      {about.la_name_1, {132, 8}},       {about.la_birthplace_1, {132, 32}}, {about.la_birthdate_1, {132, 56}},
+      {about.la_job_1, {132, 80}},       {about.la_hobby_1, {132, 104}},     {about.la_website_1, {132, 128}},
+      {about.la_email_1, {132, 152}},    {about.la_name_2, {212, 8}},        {about.la_website_2, {212, 128}},
+      {about.la_email_2, {212, 152}}};
+  for (const auto &[la, at] : places) {
+    EXPECT_EQ(la->pos(), at) << la->objectName().toStdString();
+    EXPECT_LE(la->fontMetrics().horizontalAdvance(la->text()), la->contentsRect().width())
+        << la->objectName().toStdString() << " cuts off \"" << la->text().toStdString() << "\"";
+  }
 }
 
 }  // namespace

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QCloseEvent>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <memory>
@@ -80,13 +81,19 @@ TEST(GameWindowKeys, KeysHeldFromAnotherWindowDoNotActHere) {
   }
   w.Key(QEvent::KeyRelease, Qt::Key_1, Qt::NoModifier, false, "1");
   EXPECT_EQ(w.Mode(), kModeClock);
-  // A key held when another window takes the keyboard is let go.
+  // Another window takes the keyboard: a held direction is let go; a held Game B stays held (its
+  // release would start a game nobody watches) until its key comes up here.
   w.Key(QEvent::KeyPress, Qt::Key_2, Qt::NoModifier, false, "2");
+  w.Key(QEvent::KeyPress, Qt::Key_Up);
   EXPECT_EQ(w.Mode(), kModeGameBHeld);
+  ASSERT_TRUE(w.Pressed(el::btn_move_up_top, el::btn_move_up_pressed));
   QEvent deactivate(QEvent::WindowDeactivate);
   QApplication::sendEvent(&w.form1, &deactivate);
+  EXPECT_TRUE(w.Pressed(el::btn_move_up_top, el::btn_move_up_released));
+  EXPECT_EQ(w.Mode(), kModeGameBHeld);
+  EXPECT_TRUE(w.Pressed(el::btn_game_b_top, el::btn_game_b_pressed));
+  w.Key(QEvent::KeyRelease, Qt::Key_2, Qt::NoModifier, false, "2");
   EXPECT_EQ(w.Mode(), kModeGameB);
-  EXPECT_TRUE(w.Pressed(el::btn_game_b_top, el::btn_game_b_released));
 }
 
 TEST(GameWindowKeys, OnlyTheMainKeyboardDigitsAndLettersInAnyCase) {
@@ -162,4 +169,46 @@ TEST(GameWindowMouse, LeftPressCapturesUntilReleaseOtherButtonsDoNothing) {
   EXPECT_EQ(w.Mode(), kModeTimeHeld);
   w.Mouse(QEvent::MouseButtonRelease, QPoint(900, 700), Qt::LeftButton);
   EXPECT_EQ(w.Mode(), kModeClock);
+}
+
+namespace {
+
+// A small window that notes whether the settings store was still there when it was closed.
+class SmallWindow : public QWidget {
+ public:
+  explicit SmallWindow(const TForm1 &form1) : form1_(form1) {}
+  bool closed_with_store = false;
+
+ protected:
+  void closeEvent(QCloseEvent *e) override {
+    closed_with_store = form1_.game.store != nullptr;
+    QWidget::closeEvent(e);
+  }
+
+ private:
+  const TForm1 &form1_;
+};
+
+}  // namespace
+
+TEST(GameWindowClose, StopsEveryTimerAndClosesTheSmallWindowsBeforeTheRelease) {
+  GameWindow w;
+  w.Bindings();
+  w.form1.show();
+  SmallWindow about(w.form1);
+  about.show();
+  w.form1.AddSmallWindow(&about);
+  w.Key(QEvent::KeyPress, Qt::Key_1, Qt::NoModifier, false, "1");
+  w.Key(QEvent::KeyRelease, Qt::Key_1, Qt::NoModifier, false, "1");
+  w.clock.Advance(3000);
+  ASSERT_EQ(w.Mode(), kModeGameA);
+  ASSERT_NE(w.clock.NextDue(), -1);
+
+  w.form1.close();
+  EXPECT_EQ(w.clock.NextDue(), -1) << "a game timer is still running after the close";
+  EXPECT_FALSE(about.isVisible());
+  EXPECT_TRUE(about.closed_with_store);
+  EXPECT_EQ(w.form1.game.store, nullptr);
+  EXPECT_EQ(w.form1.store, nullptr);
+  w.clock.Advance(600000);  // a game left running would reach its game over and write its score
 }

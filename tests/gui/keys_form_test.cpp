@@ -30,6 +30,7 @@ bool IsWhite(const QLabel *la) { return la->palette().color(QPalette::WindowText
 class KeysFormTest : public ::testing::Test {
  protected:
   void SetUp() override {
+    game.store = &store;
     Lcd_Init(game.lcd);
     Inp_Load_Bindings(controls, store);  // defaults, written back
     Inp_Build_Hints(controls, game);
@@ -37,7 +38,7 @@ class KeysFormTest : public ::testing::Test {
   }
   // The form is made after the test has set up the bindings it wants.
   TKeysForm &Form() {
-    if (!form) form = std::make_unique<TKeysForm>(controls, game, store, &game_window);
+    if (!form) form = std::make_unique<TKeysForm>(controls, game, &game_window);
     return *form;
   }
   // As the menu opens it: the game window disabled under the shown form.

@@ -53,7 +53,7 @@ class MenusTest : public ::testing::Test {
     m = form.menus.get();
     m->shell_open = [this](const std::string &what) { opened.push_back(what); };
     m->end_program = [this] { ++exits; };
-    keys = std::make_unique<TKeysForm>(form.controls, form.game, *store, &form);
+    keys = std::make_unique<TKeysForm>(form.controls, form.game, &form);
     m->about_form = &about;
     m->keys_form = keys.get();
     form.show();
@@ -270,7 +270,7 @@ TEST_F(MenusTest, TheLogoOpensTheWebSite) {
   Lcd_Set_Rect(form.game.lcd, el::im_logo, Rect{900, 32, 92, 40});
   EXPECT_EQ(form.game.lcd.e[el::im_logo].hint, "Click to open website");
   Click(&form, QPoint(950, 50));
-  EXPECT_EQ(opened, std::vector<std::string>{kMakerWebsite});
+  EXPECT_EQ(opened, std::vector<std::string>{kStudioWebsite});
   // Pressed on the logo and released elsewhere: no click.
   Mouse(&form, QEvent::MouseButtonPress, QPoint(950, 50));
   Mouse(&form, QEvent::MouseButtonRelease, QPoint(500, 500));

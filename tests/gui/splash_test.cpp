@@ -8,12 +8,15 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QMouseEvent>
+#include <QStyle>
+#include <QStyleOptionComboBox>
 #include <memory>
 #include <string>
 #include <vector>
 
 #include "app/form1.h"
 #include "app/splash.h"
+#include "app/studio.h"
 
 namespace {
 
@@ -264,9 +267,9 @@ TEST(Splash, LinksOpenTheStudiosAddresses) {
   ASSERT_EQ(r.opened.size(), 3u);
   EXPECT_EQ(r.opened[0], "http://www.zandrel.example/");
   EXPECT_EQ(r.opened[1], "mailto:ktusko@zandrel.example");
-  EXPECT_EQ(r.opened[2], kSplashDonatePage);
-  EXPECT_EQ(s.la_website_2->text().toStdString(), kSplashWebsite);
-  EXPECT_EQ(s.la_email_2->text().toStdString(), kSplashEmail);
+  EXPECT_EQ(r.opened[2], kStudioDonatePage);
+  EXPECT_EQ(s.la_website_2->text().toStdString(), kStudioWebsiteText);
+  EXPECT_EQ(s.la_email_2->text().toStdString(), kStudioEmail);
   // A right click is no click.
   QMouseEvent press(QEvent::MouseButtonPress, QPointF(5, 5), QPointF(5, 5), Qt::RightButton, Qt::RightButton,
                     Qt::NoModifier);
@@ -275,4 +278,24 @@ TEST(Splash, LinksOpenTheStudiosAddresses) {
                       Qt::NoModifier);
   QApplication::sendEvent(s.la_website_2, &release);
   EXPECT_EQ(r.opened.size(), 3u);
+}
+
+TEST(Splash, DriverNamesAndLabelsShowWhole) {
+  Rig r;
+  TSplashForm &s = r.Create();
+  s.show();
+  // The driver list keeps its place; its text field holds the longest driver name.
+  EXPECT_EQ(s.cb_sound->pos(), QPoint(217, 308));
+  QStyleOptionComboBox opt;
+  opt.initFrom(s.cb_sound);
+  opt.rect = s.cb_sound->rect();
+  const QRect field = s.cb_sound->style()->subControlRect(QStyle::CC_ComboBox, &opt, QStyle::SC_ComboBoxEditField,
+                                                          s.cb_sound);
+  for (int i = 0; i < s.cb_sound->count(); ++i)
+    EXPECT_LE(s.cb_sound->fontMetrics().horizontalAdvance(s.cb_sound->itemText(i)), field.width())
+        << s.cb_sound->itemText(i).toStdString();
+  EXPECT_LE(s.cb_sound->geometry().right(), 459);
+  for (QLabel *la : {s.la_website_1, s.la_email_1, s.la_sound_select, s.la_website_2, s.la_email_2})
+    EXPECT_LE(la->fontMetrics().horizontalAdvance(la->text()), la->contentsRect().width())
+        << la->objectName().toStdString();
 }

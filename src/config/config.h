@@ -7,7 +7,7 @@ constexpr int32_t kMaxStages = 99;
 
 struct StageEntry {
   std::string path;   // stage folder with a trailing "\"
-  std::string name;   // shown on the intro screen
+  std::string name;   // shown on the intro screen, as UTF-8
   std::string image;  // intro picture in the resources folder, or "nil"
 };
 

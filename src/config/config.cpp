@@ -1,4 +1,4 @@
-#include "app/config.h"
+#include "config/config.h"
 
 #include "platform/files.h"
 #include "platform/ini.h"
@@ -38,7 +38,7 @@ ConfigStatus Cfg_Read(Config &cfg) {
     const std::string section = "Stage" + std::to_string(n);
     StageEntry &s = cfg.stage_table[n];
     s.path = Cfg_With_Delimiter(ini.ReadString(section, "Path", "Resources\\Level" + std::to_string(n) + "\\"));
-    s.name = ini.ReadString(section, "Name", "Nameless Stage");
+    s.name = Ini_Display_Text(ini.ReadString(section, "Name", "Nameless Stage"));
     s.image = ini.ReadString(section, "Image", "im_stage" + std::to_string(n) + ".png");
     if (!Sys_File_Exists(cfg.InProgramFolder(s.path) + "Config.ini")) failed = true;
   }

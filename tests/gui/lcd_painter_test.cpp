@@ -1,0 +1,125 @@
+// Painted pixels of the LCD window on a small skin made in memory: the stacking order, opaque and
+// transparent elements, and painting only what changed giving the same picture as a full repaint.
+#include <gtest/gtest.h>
+
+#include <QPaintEngine>
+#include <QPainter>
+#include <memory>
+
+#include "app/lcd_painter.h"
+
+namespace {
+
+constexpr QRgb kWindow = 0xFF203040;
+
+// A w x h picture: colour c (0xAARRGGBB, not premultiplied) on the left `solid` columns, fully
+// see-through on the rest.
+PictureRef Pic(int w, int h, uint32_t c, int solid = 1 << 20) {
+  auto p = std::make_shared<Picture>();
+  p->width = w;
+  p->height = h;
+  const uint32_t a = c >> 24;
+  auto pm = [a](uint32_t v) { return (v * a + 127) / 255; };
+  const uint32_t premul = a << 24 | pm((c >> 16) & 0xFF) << 16 | pm((c >> 8) & 0xFF) << 8 | pm(c & 0xFF);
+  p->pixels.resize(static_cast<size_t>(w) * h);
+  for (int y = 0; y < h; ++y)
+    for (int x = 0; x < w; ++x) p->pixels[static_cast<size_t>(y) * w + x] = x < solid ? premul : 0;
+  return p;
+}
+
+void Put(Lcd &lcd, el::Id id, PictureRef pic, Rect r, bool visible = true) {
+  Lcd_Set_Picture(lcd, id, std::move(pic));
+  Lcd_Set_Rect(lcd, id, r);
+  Lcd_Set_Visible(lcd, id, visible);
+}
+
+// 200 x 150 window: a grey background picture, elements placed by each test.
+struct SmallSkin {
+  Lcd lcd;
+  SmallSkin() {
+    Lcd_Init(lcd);
+    lcd.window_color = kWindow & 0xFFFFFF;
+    Put(lcd, el::im_background, Pic(180, 130, 0xFF808080), Rect{10, 10, 180, 130});
+    for (int i = 0; i < el::COUNT; ++i)
+      if (i != el::im_background) lcd.e[i].visible = false;
+  }
+  QImage Paint(const QRect &dirty = QRect(0, 0, 200, 150)) const {
+    QImage img(200, 150, QImage::Format_RGB32);
+    img.fill(Qt::magenta);
+    QPainter p(&img);
+    App_Paint_Lcd(p, lcd, dirty);
+    return img;
+  }
+};
+
+}  // namespace
+
+TEST(LcdPainter, StackingOrderAndOpaqueElements) {
+  SmallSkin s;
+  Lcd &lcd = s.lcd;
+  // Each element: solid on its left half, see-through on its right half.
+  Put(lcd, el::btn_jump_top, Pic(40, 20, 0xFF00FF00, 20), Rect{20, 20, 40, 20});             // green button
+  Put(lcd, el::im_barrel_01_01, Pic(40, 20, 0xFFFF0000, 20), Rect{30, 20, 40, 20});          // red segment
+  Put(lcd, el::im_panel_number_3, Pic(40, 20, 0xFFFFFF00, 20), Rect{20, 60, 40, 20});        // yellow glyph
+  Put(lcd, el::im_logo, Pic(40, 20, 0xFF0000FF, 20), Rect{50, 20, 40, 20});                  // blue logo
+  Put(lcd, el::im_stage_start, Pic(20, 20, 0xFFFFFFFF), Rect{85, 20, 20, 20});               // white intro
+  Put(lcd, el::im_pelko_01_01, Pic(40, 20, 0x80FF0000), Rect{120, 60, 40, 20});              // half-clear red
+  const QImage img = s.Paint();
+  const struct {
+    int x, y;
+    QRgb want;
+    const char *what;
+  } cases[] = {
+      {5, 5, kWindow, "window colour around the background"},
+      {25, 25, 0xFF00FF00, "button's solid half"},
+      {35, 25, 0xFFFF0000, "segment above the button"},
+      {45, 25, 0xFFFF0000, "segment's solid half over the button's clear half"},
+      {55, 25, 0xFF0000FF, "logo above the segment"},
+      {65, 25, 0xFF0000FF, "logo's solid half"},
+      {75, 25, 0xFF808080, "logo's and segment's clear halves show the background"},
+      {88, 25, 0xFFFFFFFF, "intro picture above the logo"},
+      {45, 65, 0xFF000000, "an opaque element's clear half is black, not the background"},
+      {125, 65, 0xFFC04040, "a half-clear segment blends with the background"},
+  };
+  for (const auto &c : cases) {
+    const QRgb got = img.pixel(c.x, c.y);
+    EXPECT_LE(std::abs(qRed(got) - qRed(c.want)) + std::abs(qGreen(got) - qGreen(c.want)) +
+                  std::abs(qBlue(got) - qBlue(c.want)),
+              3)
+        << c.what << ": got " << std::hex << got;
+  }
+}
+
+TEST(LcdPainter, PaintingTheGatheredChangesGivesTheFullPicture) {
+  SmallSkin s;
+  Lcd &lcd = s.lcd;
+  const el::Id ids[] = {el::im_barrel_01_01, el::im_barrel_02_01, el::im_barrel_03_01, el::im_pelko_01_01,
+                        el::im_pelko_02_01, el::im_iron_01_04, el::im_hook_1};
+  for (size_t i = 0; i < std::size(ids); ++i)
+    Put(lcd, ids[i], Pic(30, 25, 0xFF000000 | (0x30 * static_cast<uint32_t>(i)), 22),
+        Rect{15 + 23 * static_cast<int>(i), 15 + 14 * static_cast<int>(i % 4), 30, 25}, i % 2 == 0);
+  QImage screen = s.Paint();
+
+  struct Sink : LcdSink {
+    App_Dirty dirty;
+    QRegion region;
+    void Invalidate(const Rect &r) override { region += dirty.Add(QRect(r.left, r.top, r.width, r.height)); }
+  } sink;
+  lcd.sink = &sink;
+  for (el::Id id : ids) Lcd_Set_Visible(lcd, id, !lcd.e[id].visible);
+  Lcd_Set_Rect(lcd, el::im_hook_1, Rect{150, 100, 30, 25});
+  lcd.sink = nullptr;
+  // Disjoint rectangles, as the window's clip needs them.
+  const std::vector<QRect> &rects = sink.dirty.Rects();
+  for (size_t i = 0; i < rects.size(); ++i)
+    for (size_t j = i + 1; j < rects.size(); ++j) EXPECT_FALSE(rects[i].intersects(rects[j]));
+
+  // Painted as the window paints: the window system clips to what was handed to it.
+  screen.paintEngine()->setSystemClip(sink.region);
+  {
+    QPainter p(&screen);
+    App_Paint_Lcd(p, lcd, sink.region);
+  }
+  screen.paintEngine()->setSystemClip(QRegion());
+  EXPECT_EQ(screen, s.Paint());
+}
