@@ -53,7 +53,9 @@ std::string Img_Size_Error(uint64_t width, uint64_t height) {
 
 size_t Img_Grow_Capacity(size_t have, size_t need, size_t total) {
   if (need <= have) return have;
-  return std::min(total, std::max({need, have * 2, size_t{1} << 16}));
+  // Up to 16 MB at once (any picture of a screen's size), so that ordinary pictures are allocated
+  // once; beyond that the memory doubles as the rows arrive.
+  return std::min(total, std::max({need, have * 2, size_t{1} << 22}));
 }
 
 void Img_Set_Fallback(ImageFallback fallback) { g_fallback = std::move(fallback); }
