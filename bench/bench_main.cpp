@@ -64,13 +64,18 @@ int main(int argc, char **argv) {
     std::printf("  %-44s %10.2f\n", "ratio Gfx / QImageReader", l["ratio"]);
     Line("  CPU time of the load, all threads", l["gfx_cpu_ms"] * 1000.0);
     Line("  CPU time of QImageReader", l["qt_cpu_ms"] * 1000.0);
+    Line("skin load with the LCD effect layers", l["gfx_fx_ms"] * 1000.0);
+    std::printf("  %-44s %10.2f\n", "ratio with effect layers / without", l["fx_ratio"]);
+    Line("  CPU time of the effect layers alone", l["fx_cpu_ms"] * 1000.0);
   }
   auto &c = reporter.median_cpu_us;
   const struct {
     const char *name, *what;
   } paints[] = {{"BM_Paint_TickAsWindowPaints", "paint one tick, as the game window paints"},
                 {"BM_Paint_TickOneRegionClip", "paint one tick, one clip to the whole region"},
-                {"BM_Paint_FullWindow", "paint the full 1024 x 768 window"}};
+                {"BM_Paint_FullWindow", "paint the full 1024 x 768 window"},
+                {"BM_Paint_TickEffects1080", "paint one fading tick, effects, 1920 x 1080"},
+                {"BM_Paint_FullWindowEffects1080", "paint the full window, effects, 1920 x 1080"}};
   for (const auto &p : paints)
     if (has(p.name)) Line2(p.what, m[p.name], c[p.name]);
   if (has("BM_Paint_TickAsWindowPaints") && has("BM_Paint_FullWindow"))

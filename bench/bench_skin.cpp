@@ -141,8 +141,8 @@ const BenchSkin &Bench_Skin() {
   return skin;
 }
 
-void Bench_Load(Lcd &lcd) {
-  const SkinLayout screen{1024, 768};
+void Bench_Load(Lcd &lcd, int w, int h) {
+  const SkinLayout screen{w, h};
   Gfx_Load_Skin(lcd, Bench_Skin().cfg, screen, 1, nullptr);
   Gfx_Place_Background_Logo(lcd, Bench_Skin().cfg, screen);
   Gfx_Place_Buttons(lcd, Bench_Skin().cfg, screen);

@@ -15,5 +15,5 @@ struct BenchSkin {
 
 // Built on first use. A synthetic skin is written once into the build folder.
 const BenchSkin &Bench_Skin();
-// Loads and lays out the skin into lcd on a 1024 x 768 screen.
-void Bench_Load(Lcd &lcd);
+// Loads and lays out the skin into lcd on a screen of w x h (1024 x 768 unless given).
+void Bench_Load(Lcd &lcd, int w = 1024, int h = 768);

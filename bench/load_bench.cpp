@@ -12,6 +12,7 @@
 
 #include "bench_skin.h"
 #include "display/gfxinit.h"
+#include "display/lcd_effects.h"
 
 namespace {
 
@@ -40,7 +41,8 @@ void BM_SkinLoad(benchmark::State &state) {
   Lcd lcd;
   Lcd_Init(lcd);
   std::vector<std::string> problems;
-  std::vector<double> gfx, qt, gfx_cpu, qt_cpu;
+  std::vector<double> gfx, qt, gfx_cpu, qt_cpu, with_fx, fx_cpu;
+  LcdEffects fx;
   int qt_failed = 0;
   for (auto _ : state) {
     for (int round = 0; round < kRounds; ++round) {
@@ -51,6 +53,14 @@ void BM_SkinLoad(benchmark::State &state) {
       Clock t1 = Clock::Now();
       gfx.push_back(t1.wall - t0.wall);
       gfx_cpu.push_back(t1.cpu - t0.cpu);
+      // The effect layers (ghosts, shadows, LCD screens) made from the freshly loaded pictures.
+      Gfx_Place_Background_Logo(lcd, skin.cfg, SkinLayout{1024, 768});
+      Gfx_Place_Buttons(lcd, skin.cfg, SkinLayout{1024, 768});
+      const Clock t2 = Clock::Now();
+      fx.Sync(lcd, 0);
+      const Clock t3 = Clock::Now();
+      with_fx.push_back(t1.wall - t0.wall + t3.wall - t2.wall);
+      fx_cpu.push_back(t3.cpu - t2.cpu);
 
       t0 = Clock::Now();
       for (const QString &name : names) {
@@ -70,6 +80,9 @@ void BM_SkinLoad(benchmark::State &state) {
   state.counters["qt_ms"] = Median(qt);
   state.counters["ratio"] = Median(gfx) / Median(qt);
   state.counters["gfx_cpu_ms"] = Median(gfx_cpu);
+  state.counters["gfx_fx_ms"] = Median(with_fx);
+  state.counters["fx_ratio"] = Median(with_fx) / Median(gfx);
+  state.counters["fx_cpu_ms"] = Median(fx_cpu);
   state.counters["qt_cpu_ms"] = Median(qt_cpu);
   state.counters["pictures"] = static_cast<double>(names.size());
 }

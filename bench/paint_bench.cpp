@@ -21,22 +21,27 @@ struct RegionSink : LcdSink {
   QRegion region, reported;
   App_Dirty gathered;
   std::vector<QRect> rects;
+  const LcdEffects *fx = nullptr;
   void Invalidate(const Rect &r) override {
-    region += gathered.Add(ToQ(r));
+    region += gathered.Add(ToQ(fx->Reach(r)));
     reported += ToQ(r);
     rects.push_back(ToQ(r));
   }
 };
 
-// The skin loaded, half the LCD lit, then one tick: 60 segments change visibility.
+// The skin loaded, half the LCD lit, then one tick: 60 segments change visibility. With the
+// effects, the tick's fades are under way.
 struct Tick {
   Lcd lcd;
+  LcdEffects fx;
+  int w, h;
   QRegion dirty;               // what the window system hands the paint handler
   QRegion reported;            // the union of the reported rectangles themselves
   std::vector<QRect> changed;  // the rectangles as the display model reported them
-  Tick() {
+  explicit Tick(int w = 1024, int h = 768, bool effects = false) : w(w), h(h) {
+    fx.Set(LcdEffectSettings{effects, LcdEffectSettings{}.ghost, true, true});
     Lcd_Init(lcd);
-    Bench_Load(lcd);
+    Bench_Load(lcd, w, h);
     std::vector<el::Id> segments;
     for (int i = 0; i < el::kSkinElements; ++i) {
       const auto id = static_cast<el::Id>(i);
@@ -45,19 +50,28 @@ struct Tick {
     std::mt19937 rng(3);
     for (el::Id id : segments) lcd.e[id].visible = rng() % 2 == 0;
     std::shuffle(segments.begin(), segments.end(), rng);
+    fx.Sync(lcd, 0);
     RegionSink sink;
+    sink.fx = &fx;
     lcd.sink = &sink;
     for (size_t i = 0; i < segments.size() && i < 60; ++i)
       Lcd_Set_Visible(lcd, segments[i], !lcd.e[segments[i]].visible);
     lcd.sink = nullptr;
     dirty = sink.region;
     reported = sink.reported;
+    fx.Sync(lcd, 1000);
     changed = sink.rects;
   }
 };
 
 const Tick &TheTick() {
   static const Tick tick;
+  return tick;
+}
+
+// At 1920 x 1080 with every effect on.
+const Tick &TheEffectsTick() {
+  static const Tick tick(1920, 1080, true);
   return tick;
 }
 
@@ -109,8 +123,35 @@ void BM_Paint_FullWindow(benchmark::State &state) {
   state.counters["window_pixels"] = static_cast<double>(screen.width()) * screen.height();
 }
 
+// With the effects at 1920 x 1080: the tick's changes 40 ms into their fades (the change itself
+// and every frame of its fades repaint the same rectangles), against a full repaint.
+void BM_Paint_TickEffects1080(benchmark::State &state) {
+  const Tick &t = TheEffectsTick();
+  QImage screen(t.w, t.h, QImage::Format_RGB32);
+  for (auto _ : state) {
+    QPainter p;
+    BeginLikeWindow(p, screen, t.dirty);
+    App_Paint_Lcd(p, t.lcd, t.dirty, &t.fx, 1040);
+  }
+  double pixels = 0;
+  for (const QRect &r : t.dirty) pixels += static_cast<double>(r.width()) * r.height();
+  state.counters["tick_pixels_1080"] = pixels;
+}
+
+void BM_Paint_FullWindowEffects1080(benchmark::State &state) {
+  const Tick &t = TheEffectsTick();
+  QImage screen(t.w, t.h, QImage::Format_RGB32);
+  for (auto _ : state) {
+    QPainter p;
+    BeginLikeWindow(p, screen, QRegion(screen.rect()));
+    App_Paint_Lcd(p, t.lcd, screen.rect(), &t.fx, 1040);
+  }
+}
+
 }  // namespace
 
 BENCHMARK(BM_Paint_TickAsWindowPaints)->Repetitions(9)->Unit(benchmark::kMicrosecond)->UseRealTime();
 BENCHMARK(BM_Paint_TickOneRegionClip)->Repetitions(9)->Unit(benchmark::kMicrosecond)->UseRealTime();
 BENCHMARK(BM_Paint_FullWindow)->Repetitions(9)->Unit(benchmark::kMicrosecond)->UseRealTime();
+BENCHMARK(BM_Paint_TickEffects1080)->Repetitions(9)->Unit(benchmark::kMicrosecond)->UseRealTime();
+BENCHMARK(BM_Paint_FullWindowEffects1080)->Repetitions(9)->Unit(benchmark::kMicrosecond)->UseRealTime();

@@ -13,6 +13,7 @@
 # one a line) are kept in <build>/bench/timer_game_lateness_us.txt.
 # The splash is skipped (private settings with SplashScreen=0, SoundMode=2) and the sound goes to
 # SDL's dummy driver. Figures go to stdout and, as name=value lines, to <build>/bench/live.env.
+# KT_BENCH_SCREEN (default 1024x768) sets the screen size.
 # KT_BENCH_PROBE=1 also runs the stand-alone timer probe (a bare 100 ms Qt timer).
 # Uses the build in $KT_BUILD_DIR (default build/); run scripts/build.sh first.
 set -euo pipefail
@@ -53,13 +54,14 @@ fi
 export XDG_CONFIG_HOME=$tmp/config
 mkdir -p "$XDG_CONFIG_HOME/Zandrel"
 settings=$XDG_CONFIG_HOME/Zandrel/KTuskoSE50.conf
-skip_splash() { printf '[General]\nSoundMode=2\nSplashScreen=0\n' >"$settings"; }
+# KT_BENCH_LCD_EFFECTS=0 measures the classic flat LCD; by default the LCD effects are on.
+skip_splash() { printf '[General]\nSoundMode=2\nSplashScreen=0\nLcdEffects=%s\n' "${KT_BENCH_LCD_EFFECTS:-1}" >"$settings"; }
 
 display=$(( 500 + ($$ % 300) ))
 while [ -e /tmp/.X11-unix/X$display ] || [ -e /tmp/.X$display-lock ]; do display=$((display + 1)); done
 export DISPLAY=:$display QT_QPA_PLATFORM=xcb SDL_AUDIODRIVER=dummy
 unset WAYLAND_DISPLAY
-Xvfb "$DISPLAY" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
+Xvfb "$DISPLAY" -screen 0 "${KT_BENCH_SCREEN:-1024x768}x24" -nolisten tcp >/dev/null 2>&1 &
 pids+=($!)
 for _ in $(seq 50); do xdpyinfo >/dev/null 2>&1 && break; sleep 0.1; done
 openbox >/dev/null 2>&1 &   # window activation, so that the keys reach the game window
@@ -136,7 +138,7 @@ sleep "$secs"
 t1=$(ticks $app); n1=$(cpu_ns $app)
 clock_cpu=$(cpu_percent $((t1 - t0)) "$secs")
 clock_cpu_ns=$(ns_percent $((n1 - n0)) "$secs")
-echo "CPU in clock mode ($skin, 1024x768): $((t1 - t0)) ticks of 1/$hz s in $secs s = $clock_cpu % of one core" \
+echo "CPU in clock mode ($skin, ${KT_BENCH_SCREEN:-1024x768}, LCD effects ${KT_BENCH_LCD_EFFECTS:-1}): $((t1 - t0)) ticks of 1/$hz s in $secs s = $clock_cpu % of one core" \
   "(scheduler: $clock_cpu_ns %)"
 echo "clock_cpu=$clock_cpu" >>"$out"
 echo "clock_cpu_ns=$clock_cpu_ns" >>"$out"

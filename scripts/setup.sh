@@ -3,7 +3,7 @@
 set -euo pipefail
 packages=(
   build-essential cmake pkg-config
-  qt6-base-dev qt6-svg-dev
+  qt6-base-dev qt6-svg-dev libxcb1-dev
   libpng-dev zlib1g-dev libjpeg62-turbo-dev libsdl2-mixer-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   fonts-liberation locales

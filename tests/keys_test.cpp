@@ -193,3 +193,32 @@ TEST(Dispatch, AStoredIndexOutsideTheTableBindsNoKey) {
   AssignWord(1, b);
   EXPECT_EQ(b.virtual_key, 66);
 }
+
+// Physical keys under several layouts: X key code and the symbol on the key's unshifted level.
+TEST(NativeKeys, TheKeyNotTheTypedSymbolDecides) {
+  struct Case {
+    const char *what;
+    uint32_t keycode, keysym;
+    uint16_t vk;
+  } cases[] = {
+      {"us 1", 10, '1', '1'},                     {"us 0", 19, '0', '0'},
+      {"fr 1 (types &)", 10, '&', '1'},           {"fr 2 (types eacute)", 11, 0xe9, '2'},
+      {"fr 0 (types agrave)", 19, 0xe0, '0'},     {"fr A where us has Q", 24, 'a', 'A'},
+      {"fr Q where us has A", 38, 'q', 'Q'},      {"fr M where us has ;", 47, 'm', 'M'},
+      {"fr comma where us has M", 58, ',', 0},    {"de Z where us has Y", 29, 'z', 'Z'},
+      {"de Y where us has Z", 52, 'y', 'Y'},      {"de odiaeresis", 47, 0xf6, 0},
+      {"caps lock or shift", 38, 'A', 'A'},       {"ru ef where us has A", 38, 0x6c6, 'A'},
+      {"ru shorti where us has Q", 24, 0x6ca, 'Q'}, {"ru zhe where us has ;", 47, 0x6d6, 0},
+      {"gr alpha", 38, 0x7e1, 'A'},               {"armenian by code point", 57, 0x1000576, 'N'},
+      {"keypad 1", 87, 0xffb1, 0},                {"keypad End", 87, 0xff9c, 0},
+      {"up", 111, 0xff52, 38},                    {"down", 116, 0xff54, 40},
+      {"left", 113, 0xff51, 37},                  {"right", 114, 0xff53, 39},
+      {"alt", 64, 0xffe9, 18},                    {"alt gr", 108, 0xfe03, 18},
+      {"right ctrl", 105, 0xffe4, 17},            {"right shift", 62, 0xffe2, 16},
+      {"space", 65, ' ', 32},                     {"enter", 36, 0xff0d, 13},
+      {"keypad enter", 104, 0xff8d, 13},          {"esc", 9, 0xff1b, 27},
+      {"F1", 67, 0xffbe, 0},                      {"tab", 23, 0xff09, 0},
+      {"unknown key", 200, 0, 0},
+  };
+  for (const Case &c : cases) EXPECT_EQ(Inp_Native_Key_Code(c.keycode, c.keysym), c.vk) << c.what;
+}

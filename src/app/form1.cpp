@@ -8,9 +8,12 @@
 #include <QMessageBox>
 #include <QPainter>
 #include <QPaintEvent>
+#include <QScreen>
 #include <QTimer>
 #include <QToolTip>
+#include <algorithm>
 #include <chrono>
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 
@@ -53,10 +56,14 @@ void App_Error_Box(QWidget *parent, const QString &text) {
 
 TForm1::TForm1() : QWidget(nullptr, Qt::FramelessWindowHint) {
   setObjectName("Form1");
+  fade_clock_.start();
+  fade_timer_.setTimerType(Qt::PreciseTimer);
+  connect(&fade_timer_, &QTimer::timeout, this, [this] { FadeStep(); });
   setAttribute(Qt::WA_OpaquePaintEvent);
   setMouseTracking(true);
   setFocusPolicy(Qt::StrongFocus);
   game.lcd.sink = this;
+  end_program = [] { QCoreApplication::exit(0); };
 }
 
 TForm1::~TForm1() { Shutdown(); }
@@ -132,6 +139,7 @@ bool TForm1::FormCreate() {
   game.menu_open = false;
   Inp_Load_Bindings(controls, *store);
   Inp_Build_Hints(controls, game);
+  lcd_fx_.Set(Lcd_Read_Effects(*store));
   menus = std::make_unique<GameMenus>(*this);
   game.hiscore_a = store->ReadInteger("HiScore1", 0);
   game.hiscore_b = store->ReadInteger("HiScore2", 0);
@@ -156,6 +164,7 @@ void TForm1::Shutdown() {
   // Nothing of the game may run once its sound and store are gone: the timers stop first, and
   // the small windows (whose key settings write to the store) close before the release.
   if (game.Timer_Game) Gam_Stop_All_Timers(game);
+  fade_timer_.stop();
   for (const QPointer<QWidget> &w : small_windows_)
     if (w) w->close();
   if (snd.lib) Snd_Shutdown(snd);
@@ -166,15 +175,40 @@ void TForm1::Shutdown() {
 
 void TForm1::Invalidate(const Rect &r) {
   // The window repaints the union of what it is given: a few disjoint rectangles paint faster
-  // than the many small ones the elements report.
-  const QRect q = ToQ(r) & rect();
+  // than the many small ones the elements report. A segment's shadow changes with it.
+  const QRect q = ToQ(lcd_fx_.Reach(r)) & rect();
   if (!q.isEmpty()) update(dirty_.Add(q));
+}
+
+int64_t TForm1::Now() const { return fade_clock_.isValid() ? fade_clock_.elapsed() : 0; }
+
+void TForm1::Set_Lcd_Effects(const LcdEffectSettings &s) {
+  lcd_fx_.Set(s);
+  if (store) Lcd_Write_Effects(*store, s);
+  update();
+}
+
+void TForm1::FadeStep() {
+  // Repaints only what is fading, at most once per frame of the display, and only while
+  // something fades.
+  for (const Rect &r : lcd_fx_.Step(Now())) {
+    const QRect q = ToQ(r) & rect();
+    if (!q.isEmpty()) update(dirty_.Add(q));
+  }
+  if (!lcd_fx_.Fading()) fade_timer_.stop();
 }
 
 void TForm1::paintEvent(QPaintEvent *e) {
   dirty_.Clear();
+  const int64_t now = Now();
+  lcd_fx_.Sync(game.lcd, now);
   QPainter p(this);
-  App_Paint_Lcd(p, game.lcd, e->region());
+  App_Paint_Lcd(p, game.lcd, e->region(), &lcd_fx_, now);
+  if (lcd_fx_.Fading() && !fade_timer_.isActive()) {
+    const QScreen *s = screen();
+    const double hz = s && s->refreshRate() > 1 ? s->refreshRate() : 60.0;
+    fade_timer_.start(std::max(8, static_cast<int>(std::lround(1000.0 / hz))));
+  }
   NoteFirstClockPicture(game);
 }
 
@@ -282,5 +316,5 @@ void TForm1::closeEvent(QCloseEvent *e) {
   // is open: shut down, then leave the event loop with status 0.
   Shutdown();
   e->accept();
-  QCoreApplication::exit(0);
+  if (end_program) end_program();
 }

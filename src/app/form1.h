@@ -2,10 +2,13 @@
 // elements and the platform services, composites the visible elements in stacking order and turns
 // key and mouse events into control presses and releases.
 #pragma once
+#include <QElapsedTimer>
 #include <QPointer>
 #include <QSet>
+#include <QTimer>
 #include <QStringList>
 #include <QWidget>
+#include <functional>
 #include <memory>
 
 #include "config/config.h"
@@ -36,6 +39,9 @@ class TForm1 : public QWidget, public LcdSink {
   void FormActivate();
   // The small windows (splash, about, key settings), closed before anything is released.
   void AddSmallWindow(QWidget *w);
+  // Leaves the event loop with status 0 after a close request; replaceable so that tests keep
+  // their own loop.
+  std::function<void()> end_program;
 
   Config cfg;
   Sound snd;
@@ -47,6 +53,10 @@ class TForm1 : public QWidget, public LcdSink {
 
   // LcdSink
   void Invalidate(const Rect &r) override;
+
+  // The LCD effects as set; changing them stores them and repaints.
+  const LcdEffectSettings &Lcd_Effects() const { return lcd_fx_.Settings(); }
+  void Set_Lcd_Effects(const LcdEffectSettings &s);
 
  signals:
   void FirstActivation();
@@ -71,6 +81,11 @@ class TForm1 : public QWidget, public LcdSink {
   QSet<uint16_t> keys_down_;  // keys whose press this window received, until their release
   QList<QPointer<QWidget>> small_windows_;
   App_Dirty dirty_;  // what changed since the last paint, gathered into a few rectangles
+  int64_t Now() const;  // milliseconds of the fade clock
+  void FadeStep();
+  LcdEffects lcd_fx_;
+  QElapsedTimer fade_clock_;
+  QTimer fade_timer_;  // runs only while a segment fades
 
   QtTimerDriver timer_driver_;
   QtScreen screen_;

@@ -39,9 +39,41 @@ QImage Opaque(const PictureRef &pic) {
 
 QColor Rgb(uint32_t c) { return QColor((c >> 16) & 0xFF, (c >> 8) & 0xFF, c & 0xFF); }
 
+// A picture drawn from its top-left corner at `at`, clipped to size, at a level of 0 .. 1.
+void DrawAt(QPainter &p, const QRect &at, const QImage &img, float level) {
+  if (level <= 0) return;
+  if (level < 1) p.setOpacity(level);
+  p.drawImage(at.topLeft(), img, QRect(QPoint(0, 0), at.size()));
+  if (level < 1) p.setOpacity(1);
+}
+
+// What lies under the segments on a real LCD: the shadows of the lit segments on the reflector,
+// then the faint ghosts of all segments.
+void PaintUnderlay(QPainter &p, const Lcd &lcd, const QRect &dirty, const LcdEffects &fx, int64_t now) {
+  LcdEffects::Shown shown[2];
+  if (fx.Settings().shadow) {
+    for (int i = 0; i < el::kSkinElements; ++i) {
+      const auto id = static_cast<el::Id>(i);
+      if (!Lcd_Is_Segment(id) || !ToQ(fx.Reach(lcd.e[i].rect)).intersects(dirty)) continue;
+      const int n = fx.Segment_Pictures(lcd, id, now, shown);
+      for (int k = 0; k < n; ++k)
+        if (const LcdLayer *sh = fx.Shadow_Of(id, shown[k].pic)) {
+          const QRect at = ToQ(sh->at);
+          if (at.intersects(dirty)) DrawAt(p, at, Wrap(*sh->pic), shown[k].level);
+        }
+    }
+  }
+  for (const LcdLayer &g : fx.Ghosts()) {
+    const QRect at = ToQ(g.at);
+    const QRect part = at & dirty;
+    if (!part.isEmpty()) p.drawImage(part.topLeft(), Wrap(*g.pic), part.translated(-at.topLeft()));
+  }
+}
+
 }  // namespace
 
-void App_Paint_Lcd(QPainter &p, const Lcd &lcd, const QRect &dirty) {
+void App_Paint_Lcd(QPainter &p, const Lcd &lcd, const QRect &dirty, const LcdEffects *fx, int64_t now_ms) {
+  if (fx && !fx->Active()) fx = nullptr;
   p.save();
   p.setClipRect(dirty, p.hasClipping() ? Qt::IntersectClip : Qt::ReplaceClip);
   p.fillRect(dirty, Rgb(lcd.window_color));
@@ -50,6 +82,15 @@ void App_Paint_Lcd(QPainter &p, const Lcd &lcd, const QRect &dirty) {
   for (int i = 0; i < count; ++i) {
     const el::Id id = order[i];
     const Element &el = lcd.e[id];
+    if (fx && Lcd_Is_Segment(id)) {
+      // A segment shows at its level while it fades, also once hidden.
+      LcdEffects::Shown shown[2];
+      const QRect area = ToQ(el.rect);
+      if (!area.intersects(dirty)) continue;
+      const int n = fx->Segment_Pictures(lcd, id, now_ms, shown);
+      for (int k = 0; k < n; ++k) DrawAt(p, area, Wrap(*shown[k].pic), shown[k].level);
+      continue;
+    }
     if (!el.visible) continue;
     const QRect area = ToQ(Lcd_Area(lcd, id));
     if (!area.intersects(dirty)) continue;
@@ -73,12 +114,13 @@ void App_Paint_Lcd(QPainter &p, const Lcd &lcd, const QRect &dirty) {
         break;
       }
     }
+    if (fx && id == el::im_background) PaintUnderlay(p, lcd, dirty, *fx, now_ms);
   }
   p.restore();
 }
 
-void App_Paint_Lcd(QPainter &p, const Lcd &lcd, const QRegion &dirty) {
-  for (const QRect &r : App_Paint_Rects(dirty)) App_Paint_Lcd(p, lcd, r);
+void App_Paint_Lcd(QPainter &p, const Lcd &lcd, const QRegion &dirty, const LcdEffects *fx, int64_t now_ms) {
+  for (const QRect &r : App_Paint_Rects(dirty)) App_Paint_Lcd(p, lcd, r, fx, now_ms);
 }
 
 std::vector<QRect> App_Paint_Rects(const QRegion &dirty) {

@@ -13,11 +13,16 @@
 #include <vector>
 
 #include "display/lcd.h"
+#include "display/lcd_effects.h"
 
-// Paints the part of the LCD window inside dirty (the painter is clipped to it here).
-void App_Paint_Lcd(QPainter &p, const Lcd &lcd, const QRect &dirty);
+// Paints the part of the LCD window inside dirty (the painter is clipped to it here). With fx
+// (synchronised with the model first) the LCD shows its effects as they are at now_ms; without,
+// or with the effects switched off, the classic flat picture.
+void App_Paint_Lcd(QPainter &p, const Lcd &lcd, const QRect &dirty, const LcdEffects *fx = nullptr,
+                   int64_t now_ms = 0);
 // Paints dirty rectangle by rectangle (App_Paint_Rects), each with its own rectangular clip.
-void App_Paint_Lcd(QPainter &p, const Lcd &lcd, const QRegion &dirty);
+void App_Paint_Lcd(QPainter &p, const Lcd &lcd, const QRegion &dirty, const LcdEffects *fx = nullptr,
+                   int64_t now_ms = 0);
 // The rectangles of a region with the pieces that the region's bands cut out of one rectangle
 // joined again: a region made of a few disjoint rectangles gives back those rectangles.
 std::vector<QRect> App_Paint_Rects(const QRegion &dirty);

@@ -1,6 +1,7 @@
 #include "app/menus.h"
 
 #include <QAction>
+#include <QActionGroup>
 #include <QApplication>
 #include <QContextMenuEvent>
 #include <QEnterEvent>
@@ -62,6 +63,8 @@ GameMenus::GameMenus(TForm1 &form) : form_(form) {
   pm_11_splashscreen->setCheckable(true);
   pm_11_splashscreen->setChecked(true);
 
+  BuildLcdMenu();
+
   connect(pm_0_menu, &QMenu::aboutToShow, this, [this] { pm_0_menuPopup(); });
   connect(pm_1_about, &QAction::triggered, this, [this] { pm_1_aboutClick(); });
   connect(pm_2_readme, &QAction::triggered, this, [this] { pm_2_readmeClick(); });
@@ -100,6 +103,61 @@ QAction *GameMenus::AddEntry(const char *name, const char *caption, const char *
       break;
     }
   return a;
+}
+
+void GameMenus::BuildLcdMenu() {
+  pm_lcd_menu = new QMenu("LCD effects", pm_0_menu);
+  pm_lcd_menu->setObjectName("pm_lcd_menu");
+  pm_lcd_menu->menuAction()->setObjectName("pm_lcd");
+  pm_lcd_classic = pm_lcd_menu->addAction("Classic (no effects)");
+  pm_lcd_classic->setObjectName("pm_lcd_classic");
+  pm_lcd_menu->addSeparator();
+  pm_lcd_ghost_menu = pm_lcd_menu->addMenu("Ghost segments");
+  pm_lcd_ghost_menu->setObjectName("pm_lcd_ghost_menu");
+  auto *steps = new QActionGroup(pm_lcd_ghost_menu);
+  for (int g : {0, 3, 5, 8, 12, 20, 30}) {
+    QAction *a = pm_lcd_ghost_menu->addAction(g == 0 ? QString("Off") : QString("%1 %").arg(g));
+    a->setData(g);
+    a->setCheckable(true);
+    steps->addAction(a);
+    pm_lcd_ghost.push_back(a);
+    connect(a, &QAction::triggered, this, [this, g] { LcdEffectsChosen(g); });
+  }
+  pm_lcd_shadow = pm_lcd_menu->addAction("Segment shadows");
+  pm_lcd_shadow->setObjectName("pm_lcd_shadow");
+  pm_lcd_fade = pm_lcd_menu->addAction("Response fade");
+  pm_lcd_fade->setObjectName("pm_lcd_fade");
+  for (QAction *a : {pm_lcd_classic, pm_lcd_shadow, pm_lcd_fade}) {
+    a->setCheckable(true);
+    connect(a, &QAction::triggered, this, [this] { LcdEffectsChosen(); });
+  }
+  pm_0_menu->insertMenu(pm_13_n3, pm_lcd_menu);
+  connect(pm_lcd_menu, &QMenu::aboutToShow, this, [this] { ShowLcdEffects(); });
+  ShowLcdEffects();
+}
+
+void GameMenus::ShowLcdEffects() {
+  const LcdEffectSettings &s = form_.Lcd_Effects();
+  pm_lcd_classic->setChecked(!s.enabled);
+  pm_lcd_shadow->setChecked(s.shadow);
+  pm_lcd_fade->setChecked(s.fade);
+  // A strength set by hand between two steps shows at the nearest step.
+  QAction *nearest = nullptr;
+  for (QAction *a : pm_lcd_ghost)
+    if (!nearest || std::abs(a->data().toInt() - s.ghost) < std::abs(nearest->data().toInt() - s.ghost)) nearest = a;
+  if (nearest) nearest->setChecked(true);
+  // Classic keeps the effects' settings for later but offers none of them.
+  for (QAction *a : {pm_lcd_shadow, pm_lcd_fade, pm_lcd_ghost_menu->menuAction()}) a->setEnabled(s.enabled);
+}
+
+void GameMenus::LcdEffectsChosen(int ghost) {
+  LcdEffectSettings s = form_.Lcd_Effects();
+  s.enabled = !pm_lcd_classic->isChecked();
+  s.shadow = pm_lcd_shadow->isChecked();
+  s.fade = pm_lcd_fade->isChecked();
+  if (ghost >= 0) s.ghost = ghost;  // a strength set by hand stays until a step is chosen
+  form_.Set_Lcd_Effects(s);
+  ShowLcdEffects();
 }
 
 bool GameMenus::Inside(int element_id, const QPoint &p) const {

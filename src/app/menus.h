@@ -41,6 +41,11 @@ class GameMenus : public QObject {
   QAction *pm_6_config = nullptr, *pm_7_keys = nullptr, *pm_8_hiscore = nullptr, *pm_9_n2 = nullptr;
   QAction *pm_11_splashscreen = nullptr, *pm_13_n3 = nullptr, *pm_14_exit = nullptr;
   QAction *menu_items[kMenuItems + 1] = {};  // 1 .. 11 in menu order
+  // "LCD effects": a submenu of the context menu only, after the splash entry.
+  QMenu *pm_lcd_menu = nullptr;
+  QAction *pm_lcd_classic = nullptr, *pm_lcd_shadow = nullptr, *pm_lcd_fade = nullptr;
+  QMenu *pm_lcd_ghost_menu = nullptr;
+  std::vector<QAction *> pm_lcd_ghost;  // one per strength step, the step in data()
   std::vector<QPointer<QLabel>> menu_labels;  // the game menu's rows while it is open
 
   // Makes the screen agree with menu_open: creates or removes the labels, sizes the background.
@@ -81,6 +86,9 @@ class GameMenus : public QObject {
  private:
   QAction *AddEntry(const char *name, const char *caption, const char *shortcut);
   void CloseGameMenu();
+  void BuildLcdMenu();
+  void ShowLcdEffects();  // check marks from the window's settings
+  void LcdEffectsChosen(int ghost = -1);  // ghost: the strength step chosen, or -1
   bool Inside(int element_id, const QPoint &p) const;
 
   TForm1 &form_;

@@ -24,6 +24,11 @@ const char *Inp_Key_List_Text(int32_t key_index);
 const char *Inp_Key_Name(int32_t key_index);
 // Virtual-key code of key index i; 0 outside 1..44.
 uint16_t Inp_Key_Code(int32_t key_index);
+// Virtual-key code of a physical key from its X key code (evdev numbering) and the keysym it carries
+// on the unshifted level of the active layout: the digit row gives '0'..'9' on every layout, a key
+// carrying a Latin letter that letter, a letter of another script the letter at its position on
+// the common desktop layout, the named keys their codes (also Enter 13, Esc 27); otherwise 0.
+uint16_t Inp_Native_Key_Code(uint32_t x_keycode, uint32_t keysym);
 // Default key index of control c (1..8): 2, 3, 4, 37, 39, 40, 38, 42.
 int32_t Inp_Default_Key(int c);
 

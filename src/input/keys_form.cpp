@@ -8,6 +8,7 @@
 #include <string>
 
 #include "game/game.h"
+#include "platform/qt/qt_platform.h"
 #include "platform/store.h"
 
 namespace {
@@ -199,5 +200,18 @@ bool TKeysForm::event(QEvent *e) {
 bool TKeysForm::eventFilter(QObject *watched, QEvent *e) {
   // The window sees Enter and Esc before the focused list or button does.
   if (e->type() == QEvent::KeyPress && FormKeyDown(static_cast<QKeyEvent *>(e)->key())) return true;
+  // A digit or letter key picks its own entry in a focused list, by the same key code the game
+  // window reads (not by the typed character, which depends on the layout and on Shift).
+  if (e->type() == QEvent::KeyPress) {
+    const uint16_t vk = Plat_Virtual_Key(static_cast<QKeyEvent *>(e));
+    for (int i = 1; i <= kControls; ++i) {
+      if (watched != cb[i]) continue;
+      for (int k = 1; k <= 36; ++k)
+        if (vk != 0 && Inp_Key_Code(k) == vk) {
+          cb[i]->setCurrentIndex(k - 1);
+          return true;
+        }
+    }
+  }
   return QWidget::eventFilter(watched, e);
 }

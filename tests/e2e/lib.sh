@@ -29,7 +29,21 @@ e2e_cleanup() {
 }
 trap e2e_cleanup EXIT
 
-Xvfb "$DISPLAY" -screen 0 "${E2E_SIZE}x24" -nolisten tcp >/dev/null 2>&1 &
+# E2E_XKB_LAYOUT=fr (de, gb, ...): the X server starts with that keyboard layout. (The test
+# server does not take a keymap loaded while it runs, so the layout is made its default: a private
+# copy of the keyboard data whose "us" symbols are the wanted layout's.)
+E2E_XKB_ARGS=()
+if [ -n "${E2E_XKB_LAYOUT:-}" ] && [ "$E2E_XKB_LAYOUT" != us ]; then
+  xkb=$E2E_TMP/xkb
+  mkdir -p "$xkb/symbols"
+  for f in /usr/share/X11/xkb/*; do [ "${f##*/}" = symbols ] || ln -s "$f" "$xkb/"; done
+  for f in /usr/share/X11/xkb/symbols/*; do [ "${f##*/}" = us ] || ln -s "$f" "$xkb/symbols/"; done
+  printf 'default partial alphanumeric_keys modifier_keys\nxkb_symbols "basic" { include "%s" };\n' \
+    "$E2E_XKB_LAYOUT" >"$xkb/symbols/us"
+  E2E_XKB_ARGS=(-xkbdir "$xkb")
+fi
+
+Xvfb "$DISPLAY" "${E2E_XKB_ARGS[@]}" -screen 0 "${E2E_SIZE}x24" -nolisten tcp >/dev/null 2>&1 &
 E2E_PIDS+=($!)
 for _ in $(seq 50); do xdpyinfo >/dev/null 2>&1 && break; sleep 0.1; done
 openbox >/dev/null 2>&1 &

@@ -123,3 +123,116 @@ TEST(LcdPainter, PaintingTheGatheredChangesGivesTheFullPicture) {
   screen.paintEngine()->setSystemClip(QRegion());
   EXPECT_EQ(screen, s.Paint());
 }
+
+namespace {
+
+// An LCD of plain grey (128) on the left of the background and red casing from x = 120 on.
+struct LcdSkin : SmallSkin {
+  LcdEffects fx;
+  LcdSkin() {
+    auto bg = std::make_shared<Picture>(*Pic(180, 130, 0xFF808080));
+    for (int y = 0; y < 130; ++y)
+      for (int x = 110; x < 180; ++x) bg->pixels[static_cast<size_t>(y) * 180 + x] = 0xFFFF0000;
+    Put(lcd, el::im_background, bg, Rect{10, 10, 180, 130});
+  }
+  void Effects(int ghost, bool shadow, bool fade, bool enabled = true) {
+    fx.Set(LcdEffectSettings{enabled, ghost, shadow, fade});
+  }
+  QImage Paint(int64_t now) {
+    fx.Sync(lcd, now);
+    QImage img(200, 150, QImage::Format_RGB32);
+    QPainter p(&img);
+    App_Paint_Lcd(p, lcd, QRect(0, 0, 200, 150), &fx, now);
+    return img;
+  }
+};
+
+int Grey(const QImage &img, int x, int y) { return qGreen(img.pixel(x, y)); }
+
+}  // namespace
+
+TEST(LcdEffectsPainting, GhostAtTheSetStrengthOnlyWhereASegmentIsUnlit) {
+  for (int ghost : {0, 10, 30}) {
+    LcdSkin s;
+    Put(s.lcd, el::im_barrel_01_01, Pic(20, 20, 0xFF000000), Rect{30, 30, 20, 20}, false);
+    // A digit place's ghost is every glyph at once: glyph 1 on its left half, glyph 7 on its right.
+    Put(s.lcd, el::im_panel_number_1, Pic(10, 20, 0xFF000000, 5), Rect{0, 0, 10, 20}, false);
+    Put(s.lcd, el::im_panel_number_7, std::make_shared<Picture>(), Rect{0, 0, 10, 20}, false);
+    auto seven = std::make_shared<Picture>(*Pic(10, 20, 0xFF000000));
+    for (int y = 0; y < 20; ++y)
+      for (int x = 0; x < 5; ++x) seven->pixels[static_cast<size_t>(y) * 10 + x] = 0;
+    Lcd_Set_Picture(s.lcd, el::im_panel_number_7, seven);
+    Put(s.lcd, el::im_panel_digit_pos_1, nullptr, Rect{70, 30, 10, 20});
+    s.Effects(ghost, false, false);
+    const QImage img = s.Paint(0);
+    const int want = 128 - (128 * ghost + 50) / 100;
+    EXPECT_NEAR(Grey(img, 40, 40), want, 1) << "unlit segment, ghost " << ghost;
+    EXPECT_NEAR(Grey(img, 72, 40), want, 1) << "digit place, first glyph, ghost " << ghost;
+    EXPECT_NEAR(Grey(img, 77, 40), want, 1) << "digit place, second glyph, ghost " << ghost;
+    EXPECT_EQ(Grey(img, 60, 40), 128) << "no segment there, ghost " << ghost;
+    Lcd_Set_Visible(s.lcd, el::im_barrel_01_01, true);
+    EXPECT_EQ(Grey(s.Paint(0), 40, 40), 0) << "lit segment, ghost " << ghost;
+  }
+}
+
+TEST(LcdEffectsPainting, ShadowFallsDownRightInsideTheLcdAndNeverOnALitSegment) {
+  LcdSkin s;
+  // A lit square with its right edge 4 pixels from the casing, a lit bar below it where its
+  // shadow falls, and an unlit one.
+  Put(s.lcd, el::im_barrel_01_01, Pic(20, 20, 0xFF000000), Rect{96, 30, 20, 20});
+  Put(s.lcd, el::im_barrel_02_01, Pic(20, 4, 0xFF404040), Rect{100, 50, 20, 4});
+  Put(s.lcd, el::im_barrel_03_01, Pic(20, 20, 0xFF000000), Rect{30, 80, 20, 20}, false);
+  s.Effects(0, true, false);
+  const QImage img = s.Paint(0);
+  const int o = LcdEffects::kShadowOffset;
+  EXPECT_LT(Grey(img, 117, 40), 128) << "right of the square, inside the LCD";
+  EXPECT_EQ(Grey(img, 95, 40), 128) << "left of the square";
+  EXPECT_EQ(Grey(img, 105, 29), 128) << "above the square";
+  EXPECT_LT(Grey(img, 105, 54 + o - 1), 128) << "below the bar, offset down";
+  EXPECT_EQ(Grey(img, 105, 54 + o + LcdEffects::kShadowBlur), 128) << "below the bar, beyond its shadow";
+  for (int x = 120; x < 126; ++x) EXPECT_EQ(img.pixel(x, 40), 0xFFFF0000u) << "casing at x " << x;
+  for (int x = 100; x < 120; ++x) EXPECT_EQ(Grey(img, x, 51), 0x40) << "lit bar at x " << x;
+  for (int y = 78; y < 106; ++y) EXPECT_EQ(Grey(img, 52, y), 128) << "no shadow of an unlit segment, y " << y;
+}
+
+TEST(LcdEffectsPainting, FadeDarkensAndClearsMonotonicallyAndSettlesOnTheClassicPicture) {
+  LcdSkin s;
+  Put(s.lcd, el::im_barrel_01_01, Pic(20, 20, 0xFF000000), Rect{30, 30, 20, 20}, false);
+  s.Effects(0, false, true);
+  s.Paint(1000);
+  struct Step {
+    bool show;
+    int length;
+  };
+  for (Step step : {Step{true, LcdEffects::kOnMs}, Step{false, LcdEffects::kOffMs}}) {
+    Lcd_Set_Visible(s.lcd, el::im_barrel_01_01, step.show);
+    const int64_t t0 = 2000 + (step.show ? 0 : 1000);
+    int last = step.show ? 129 : -1;
+    bool between = false;
+    for (int64_t t = t0; t <= t0 + step.length; t += 10) {
+      const int g = Grey(s.Paint(t), 40, 40);
+      EXPECT_TRUE(step.show ? g <= last : g >= last) << "at " << t - t0 << " ms: " << g << " after " << last;
+      between |= g > 0 && g < 128;
+      last = g;
+    }
+    EXPECT_TRUE(between) << "no frame between clear and lit";
+    EXPECT_EQ(s.Paint(t0 + step.length), s.SmallSkin::Paint()) << (step.show ? "lit" : "cleared");
+  }
+}
+
+TEST(LcdEffectsPainting, ClassicAndEffectsAtZeroPaintTheFlatPicture) {
+  LcdSkin s;
+  Put(s.lcd, el::im_barrel_01_01, Pic(20, 20, 0x80000000, 12), Rect{30, 30, 20, 20});
+  Put(s.lcd, el::im_barrel_02_01, Pic(20, 20, 0xFF000000), Rect{60, 30, 20, 20}, false);
+  Put(s.lcd, el::btn_jump_top, Pic(20, 20, 0xFF00FF00, 12), Rect{150, 30, 20, 20});
+  const QImage flat = s.SmallSkin::Paint();
+  s.Effects(30, true, true);
+  s.Paint(0);
+  Lcd_Set_Visible(s.lcd, el::im_barrel_02_01, true);
+  EXPECT_NE(s.Paint(10), flat);
+  Lcd_Set_Visible(s.lcd, el::im_barrel_02_01, false);
+  s.Effects(30, true, true, false);  // classic, in the middle of a fade
+  EXPECT_EQ(s.Paint(20), flat);
+  s.Effects(0, false, false);
+  EXPECT_EQ(s.Paint(30), flat);
+}

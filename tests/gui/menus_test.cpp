@@ -77,8 +77,12 @@ class MenusTest : public ::testing::Test {
 };
 
 TEST_F(MenusTest, ContextMenuHoldsTheElevenEntriesInOrder) {
-  const QList<QAction *> actions = m->pm_0_menu->actions();
-  ASSERT_EQ(actions.size(), kMenuItems);
+  QList<QAction *> actions = m->pm_0_menu->actions();
+  // Besides the eleven: the LCD effects submenu after the splash entry.
+  ASSERT_EQ(actions.size(), kMenuItems + 1);
+  EXPECT_EQ(actions[9], m->pm_lcd_menu->menuAction());
+  EXPECT_EQ(actions[9]->text().toStdString(), "LCD effects");
+  actions.removeAt(9);
   const char *texts[] = {"About...\tF1", "View 'Readme.txt'\tF2", "View 'Whatsnew.txt'\tF3", "",
                          "Edit configuration file", "Key settings", "Reset Hiscores", "",
                          "Display splash screen at startup", "", "Exit\tEsc"};
@@ -92,6 +96,35 @@ TEST_F(MenusTest, ContextMenuHoldsTheElevenEntriesInOrder) {
   EXPECT_EQ(m->pm_0_menu->defaultAction(), m->pm_1_about);
   EXPECT_FALSE(m->pm_3_whatsnew->isEnabled());
   EXPECT_TRUE(m->pm_11_splashscreen->isCheckable());
+}
+
+TEST_F(MenusTest, LcdEffectsSubmenuStoresEachChoiceAndClassicOffersNoEffect) {
+  m->pm_lcd_menu->popup(QPoint(10, 10));  // check marks from the window's settings (the defaults)
+  EXPECT_FALSE(m->pm_lcd_classic->isChecked());
+  EXPECT_TRUE(m->pm_lcd_shadow->isChecked() && m->pm_lcd_fade->isChecked());
+  m->pm_lcd_menu->hide();
+
+  m->pm_lcd_shadow->trigger();
+  EXPECT_EQ(store->values["LcdShadow"], "0");
+  m->pm_lcd_ghost.front()->trigger();  // "Off"
+  EXPECT_EQ(m->pm_lcd_ghost.front()->text().toStdString(), "Off");
+  EXPECT_EQ(store->values["LcdGhost"], "0");
+  m->pm_lcd_ghost.back()->trigger();
+  EXPECT_EQ(store->values["LcdGhost"], "30");
+  EXPECT_EQ(form.Lcd_Effects().ghost, 30);
+
+  m->pm_lcd_classic->trigger();
+  EXPECT_EQ(store->values["LcdEffects"], "0");
+  EXPECT_FALSE(form.Lcd_Effects().enabled);
+  EXPECT_FALSE(m->pm_lcd_shadow->isEnabled());
+  EXPECT_FALSE(m->pm_lcd_fade->isEnabled());
+  EXPECT_FALSE(m->pm_lcd_ghost_menu->menuAction()->isEnabled());
+  // Back from classic: the effects as they were set.
+  m->pm_lcd_classic->trigger();
+  EXPECT_EQ(store->values["LcdEffects"], "1");
+  EXPECT_EQ(store->values["LcdGhost"], "30");
+  EXPECT_EQ(store->values["LcdShadow"], "0");
+  EXPECT_TRUE(m->pm_lcd_fade->isEnabled());
 }
 
 TEST_F(MenusTest, OpeningTheContextMenuTakesTheCheckMarkFromTheStoreAndClosesTheGameMenu) {

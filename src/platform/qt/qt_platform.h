@@ -40,7 +40,8 @@ class QtScreen : public Screen {
 // The label fonts of the stage intro screen: Arial (or its metric twin) at a character height.
 class QFont;
 QFont Plat_Font(Font font);
-// The Windows virtual-key code of a key event (the bindable keys, Enter 13 and Esc 27), or 0.
+// The Windows virtual-key code of a key event's physical key under the active layout (the bindable
+// keys, Enter 13 and Esc 27), or 0; the typed text and Shift play no part.
 uint16_t Plat_Virtual_Key(const QKeyEvent *e);
 // Opens a file or an address with the desktop's default program; failures are silent.
 void Plat_Shell_Open(const std::string &what);

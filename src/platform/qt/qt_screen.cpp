@@ -3,7 +3,6 @@
 #include <QFontMetrics>
 #include <QGuiApplication>
 #include <QImageReader>
-#include <QKeyEvent>
 #include <QScreen>
 #include <QTime>
 #include <QUrl>
@@ -39,38 +38,6 @@ void QtScreen::LocalTime(int32_t *hour, int32_t *minute) {
   const QTime t = QTime::currentTime();
   *hour = t.hour();
   *minute = t.minute();
-}
-
-uint16_t Plat_Virtual_Key(const QKeyEvent *e) {
-  const int k = e->key();
-  // Digits count only from the main keyboard; the keypad's keys carry other codes.
-  if (k >= Qt::Key_0 && k <= Qt::Key_9) return (e->modifiers() & Qt::KeypadModifier) ? 0 : static_cast<uint16_t>(k);
-  if (k >= Qt::Key_A && k <= Qt::Key_Z) return static_cast<uint16_t>(k);
-  switch (k) {
-    case Qt::Key_Up: return 38;
-    case Qt::Key_Down: return 40;
-    case Qt::Key_Left: return 37;
-    case Qt::Key_Right: return 39;
-    case Qt::Key_Alt:
-    case Qt::Key_AltGr: return 18;
-    case Qt::Key_Control: return 17;
-    case Qt::Key_Shift: return 16;
-    case Qt::Key_Space: return 32;
-    // Enter (main keyboard or keypad) and Esc are not bindable; the splash window reads them.
-    case Qt::Key_Return:
-    case Qt::Key_Enter: return 13;
-    case Qt::Key_Escape: return 27;
-    default: break;
-  }
-  // With shift held a digit key reports its shifted symbol; the key is still the digit key
-  // (the common desktop layout's symbols).
-  if (e->modifiers() & Qt::KeypadModifier) return 0;
-  static const int shifted[10] = {Qt::Key_ParenRight, Qt::Key_Exclam,     Qt::Key_At,       Qt::Key_NumberSign,
-                                  Qt::Key_Dollar,     Qt::Key_Percent,    Qt::Key_AsciiCircum, Qt::Key_Ampersand,
-                                  Qt::Key_Asterisk,   Qt::Key_ParenLeft};
-  for (int d = 0; d < 10; ++d)
-    if (k == shifted[d]) return static_cast<uint16_t>('0' + d);
-  return 0;
 }
 
 void Plat_Shell_Open(const std::string &what) {
