@@ -53,6 +53,10 @@ int64_t WaveMs(const std::string &d) {
   return -1;
 }
 
+std::string LengthProblem(int64_t ms, int32_t max_ms) {
+  return std::to_string(ms / 1000) + " s long, at most " + std::to_string(max_ms / 1000) + " s";
+}
+
 bool HasDriver(const char *name) {
   for (int i = 0; i < SDL_GetNumAudioDrivers(); ++i)
     if (std::strcmp(SDL_GetAudioDriver(i), name) == 0) return true;
@@ -80,11 +84,21 @@ class SdlSoundLib : public SoundLib {
   }
 
   SampleHandle SampleLoad(const std::string &file, int32_t max_ms) override {
+    too_large_.clear();
     ReleaseFinished();
     if (!Open()) return nullptr;
     std::string data;
-    if (!Sys_Read_File(file, data, kMaxWaveBytes) || !IsWave(data)) return nullptr;
-    if (WaveMs(data) > max_ms) return nullptr;
+    FileProblem problem;
+    if (!Sys_Read_File(file, data, kMaxWaveBytes, &problem)) {
+      if (problem.kind == FileProblem::TooLarge)
+        too_large_ = std::to_string(problem.size) + " bytes, at most " + std::to_string(problem.limit);
+      return nullptr;
+    }
+    if (!IsWave(data)) return nullptr;
+    if (const int64_t ms = WaveMs(data); ms > max_ms) {
+      too_large_ = LengthProblem(ms, max_ms);
+      return nullptr;
+    }
     Mix_Chunk *chunk = Mix_LoadWAV_RW(SDL_RWFromConstMem(data.data(), static_cast<int>(data.size())), 1);
     if (!chunk) return nullptr;
     // The decoded length is what counts (a header may not tell, or tell wrongly).
@@ -93,12 +107,15 @@ class SdlSoundLib : public SoundLib {
     if (Mix_QuerySpec(&freq, &format, &channels) == 0 || freq <= 0 || channels <= 0) channels = 0;
     const uint64_t bytes_per_ms = static_cast<uint64_t>(freq) * channels * (SDL_AUDIO_BITSIZE(format) / 8) / 1000;
     if (bytes_per_ms == 0 || chunk->alen / bytes_per_ms > static_cast<uint64_t>(max_ms)) {
+      if (bytes_per_ms != 0) too_large_ = LengthProblem(static_cast<int64_t>(chunk->alen / bytes_per_ms), max_ms);
       Mix_FreeChunk(chunk);
       return nullptr;
     }
     chunks_.push_back(chunk);
     return chunk;
   }
+
+  std::string LastLoadTooLarge() const override { return too_large_; }
 
   void Play(SampleHandle sample) override {
     if (!open_ || !Owned(sample)) return;
@@ -198,6 +215,7 @@ class SdlSoundLib : public SoundLib {
   int output_ = 2;
   std::vector<Mix_Chunk *> chunks_;   // loaded and not freed
   std::vector<Mix_Chunk *> retired_;  // freed while sounding, released when finished
+  std::string too_large_;             // see LastLoadTooLarge
 };
 
 }  // namespace

@@ -17,6 +17,9 @@ class SoundLib {
   // loaded, is longer, or the library is not started. The length is checked from the file's
   // header before decoding, so a long file costs neither the time nor the memory.
   virtual SampleHandle SampleLoad(const std::string &file, int32_t max_ms) = 0;
+  // When the last SampleLoad refused its file only for its size or its length: how large or long
+  // it is against the limit (for example "70000000 bytes, at most 67108864"); empty otherwise.
+  virtual std::string LastLoadTooLarge() const { return {}; }
   // Starts sample on a free channel; sounds already playing go on.
   virtual void Play(SampleHandle sample) = 0;
   // Stops every channel.
