@@ -66,6 +66,7 @@ int main(int argc, char **argv) {
     Line("  CPU time of QImageReader", l["qt_cpu_ms"] * 1000.0);
     Line("skin load with the LCD effect layers", l["gfx_fx_ms"] * 1000.0);
     std::printf("  %-44s %10.2f\n", "ratio with effect layers / without", l["fx_ratio"]);
+    Line("  CPU time of the effect layers alone", l["fx_cpu_ms"] * 1000.0);
   }
   auto &c = reporter.median_cpu_us;
   const struct {

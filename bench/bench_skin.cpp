@@ -124,11 +124,11 @@ BenchSkin Build() {
   s.cfg.stage_count = 1;
   s.cfg.stage_table[1].path = program + stage_rel;
   IniFile ini;
-  ini.Load(Sys_Find_File(s.cfg.stage_table[1].path + "Config.ini"));
+  ini.Load(Sys_Find_Value_File(s.cfg.stage_table[1].path + "Config.ini"));
   for (int n = 1; n <= el::kSkinElements; ++n) {
     const std::string name = ini.ReadString("Image" + std::to_string(n), "Filename", "");
     if (name.empty() || name == "nil") continue;
-    const std::string file = Sys_Find_File(s.cfg.stage_table[1].path + name);
+    const std::string file = Sys_Find_Value_File(s.cfg.stage_table[1].path + name);
     if (!file.empty()) s.files.push_back(file);
   }
   return s;

@@ -142,6 +142,45 @@ TEST(ConfigRead, StagesWrittenOnWindows) {
   EXPECT_EQ(f.cfg.stage_table[2].name, "Caf\xC3\xA9");
 }
 
+TEST(ConfigRead, AProgramFolderWithABackslashInItsName) {
+  ProgramFolder f;
+  f.cfg.program_folder = f.dir.path + "Games\\Tusko/";
+  f.dir.Write("Games\\Tusko/Config.ini", "[Common]\nStages=1\n[Stage1]\nPath=Levels\\One\n");
+  f.dir.Write("Games\\Tusko/Levels/One/Config.ini", "");
+  EXPECT_EQ(Cfg_Read(f.cfg), ConfigStatus::Ok);
+  EXPECT_EQ(f.cfg.InProgramFolder("Levels\\One\\"), f.dir.path + "Games\\Tusko/Levels/One/");
+}
+
+TEST(ConfigRead, StartUpMessagesSayWhatIsWrong) {
+  const std::string not_found = "Configuration file (Config.ini) not found. Please reinstall the game.";
+  const std::string huge = "[Common]\nStages=0\n" + std::string(5u << 20, ';');
+  struct Case {
+    std::string main;      // empty: no main Config.ini
+    ConfigStatus status;
+    std::string message;   // the whole message, or words it must hold
+  } const cases[] = {
+      {"", ConfigStatus::MainMissing, not_found},
+      {"[Common]\nStages=1\n", ConfigStatus::StageMissing, not_found},
+      {"[Common]\nStages=150\n", ConfigStatus::BadStageCount, "Stages=150"},
+      {"[Common]\nStages=$FFFFFFFF\n", ConfigStatus::BadStageCount, "Stages=$FFFFFFFF"},
+      {huge, ConfigStatus::MainUnreadable, "too large: " + std::to_string(huge.size()) + " bytes"},
+  };
+  for (const Case &c : cases) {
+    ProgramFolder f;
+    if (!c.main.empty()) f.Main(c.main);
+    std::string message;
+    EXPECT_EQ(Cfg_Read(f.cfg, &message), c.status) << c.message;
+    if (c.message == not_found) {
+      EXPECT_EQ(message, not_found);
+    } else {
+      EXPECT_NE(message.find(c.message), std::string::npos) << message;
+      EXPECT_EQ(message.find("not found"), std::string::npos) << message;
+      EXPECT_TRUE(message.starts_with("Configuration file (Config.ini) ")) << message;
+      EXPECT_TRUE(message.ends_with(". Please reinstall the game.")) << message;
+    }
+  }
+}
+
 TEST(ConfigRead, MissingMainFile) {
   ProgramFolder f;
   f.cfg.stage_count = 3;

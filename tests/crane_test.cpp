@@ -159,6 +159,26 @@ TEST(CraneHook, AMissedLeapOrAFallPausesTheSwingUntilTheNextTurn) {
   }
 }
 
+// A hit in the millisecond between the lever pull and the hook's first step: the swing still
+// begins when the next turn starts.
+TEST(CraneHook, APullJustBeforeAHitSwingsAfterTheMiss) {
+  CranePlay t;
+  t.Place(1, 7);
+  t.g.barrel_grid[2][8] = 1;  // drops onto Pelko at the next barrel tick
+  t.g.tick_phase = 2;
+  t.g.Timer_Game->SetInterval(91);
+  t.g.Timer_Game->SetEnabled(true);
+  Inp_move_left_down(t.g);  // the pull at 90; the tick at 91 comes before the hook's first step
+  t.To(91);
+  Inp_move_left_up(t.g);
+  ASSERT_TRUE(t.g.Timer_Miss->Enabled());
+  EXPECT_TRUE(t.IsLit(el::im_lever_1));
+  while (!t.g.in_play) ASSERT_TRUE(t.clock.Step(5000));
+  t.clock.Advance(1);
+  EXPECT_TRUE(t.IsLit(el::im_lever_2));
+  EXPECT_EQ(t.HookPlace(), 1);
+}
+
 // A leap at the given tick of the turn, run until the bonus has ended; returns the points.
 int32_t LeapPoints(int32_t tick_count, int32_t multiplier = 1) {
   CranePlay t;

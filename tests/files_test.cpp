@@ -16,8 +16,8 @@ TEST(FilesPath, BackslashesAreFolderSeparators) {
 
   TempDir dir;
   dir.Write("Resources/Level1/Config.ini", "x");
-  EXPECT_EQ(Sys_Find_File(dir.path + "Resources\\Level1\\Config.ini"), dir.path + "Resources/Level1/Config.ini");
-  EXPECT_TRUE(Sys_File_Exists(dir.path + "Resources\\Level1\\\\Config.ini"));
+  EXPECT_EQ(Sys_Find_Value_File(dir.path + "Resources\\Level1\\Config.ini"), dir.path + "Resources/Level1/Config.ini");
+  EXPECT_TRUE(Sys_File_Exists(dir.path + Sys_Native_Path("Resources\\Level1\\\\Config.ini")));
 }
 
 TEST(FilesFind, FallsBackToAnotherLetterCase) {
@@ -26,7 +26,7 @@ TEST(FilesFind, FallsBackToAnotherLetterCase) {
   dir.Write("Resources/Level1/exact.png", "e");
   dir.Write("Resources/Level1/EXACT.png", "E");
   // Every part of the path may differ in case.
-  EXPECT_EQ(Sys_Find_File(dir.path + "resources\\LEVEL1\\IM_PELKO.png"), dir.path + "Resources/Level1/im_Pelko.PNG");
+  EXPECT_EQ(Sys_Find_Value_File(dir.path + "resources\\LEVEL1\\IM_PELKO.png"), dir.path + "Resources/Level1/im_Pelko.PNG");
   EXPECT_TRUE(Sys_File_Exists(dir.path + "RESOURCES/level1/im_pelko.png"));
   // An exact match is taken before any other spelling.
   std::string content;
@@ -50,7 +50,7 @@ TEST(FilesFind, RelativeNamesResolveAgainstTheCurrentFolder) {
   char old[PATH_MAX];
   ASSERT_TRUE(getcwd(old, sizeof old));
   ASSERT_EQ(chdir(dir.path.c_str()), 0);
-  const std::string found = Sys_Find_File("resources\\common\\SND_STAGE.wav");
+  const std::string found = Sys_Find_Value_File("resources\\common\\SND_STAGE.wav");
   const bool up = Sys_File_Exists("Resources/../Resources/Common/snd_stage.wav");
   ASSERT_EQ(chdir(old), 0);
   EXPECT_EQ(found, "Resources/Common/snd_stage.wav");

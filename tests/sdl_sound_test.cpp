@@ -5,8 +5,11 @@
 #include <SDL_mixer.h>
 #include <gtest/gtest.h>
 
+#include <unistd.h>
+
 #include <chrono>
 #include <cstdint>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <fstream>
@@ -223,6 +226,39 @@ TEST_F(SdlSoundTest, WithoutAnOutputTheGameGoesOnSilentlyAndFilesAreStillChecked
   size_t loud = 0;
   for (int16_t v : Output()) loud += (v != 0);
   EXPECT_GT(loud, kSamplesPerSecond / 10);
+}
+
+// A stage jingle that is a good wave file but larger than a sound may be is reported as too
+// large, not as a badly installed sound folder.
+TEST_F(SdlSoundTest, AStageJingleOverTheSizeLimitIsReportedAsTooLarge) {
+  Config cfg;
+  cfg.program_folder = dir.path;
+  cfg.resources_path = dir.path + "Resources\\Common\\";
+  // 70 MB of silence after a proper header, written as a sparse file.
+  const uint32_t pcm_bytes = 70u << 20;
+  std::string header = Square_Wave(0);
+  std::string size_le;
+  Put32(size_le, 36 + pcm_bytes);
+  header.replace(4, 4, size_le);
+  size_le.clear();
+  Put32(size_le, pcm_bytes);
+  header.replace(40, 4, size_le);
+  const std::string jingle = File("Resources/Common/snd_stage.wav", header);
+  ASSERT_EQ(truncate(jingle.c_str(), static_cast<off_t>(header.size() + pcm_bytes)), 0);
+  MemStore store;
+  Sound snd;
+  snd.lib = lib.get();
+  snd.store = &store;
+  snd.cfg = &cfg;
+  std::string message;
+  EXPECT_FALSE(Snd_Init(snd, "Microsoft DirectSound", &message));
+  EXPECT_EQ(message, "Sound file " + cfg.resources_path + "snd_stage.wav is too large (" +
+                         std::to_string(header.size() + pcm_bytes) + " bytes, at most 67108864). Please reinstall the game.");
+  // A missing one keeps the usual message.
+  std::remove(jingle.c_str());
+  EXPECT_FALSE(Snd_Init(snd, "Microsoft DirectSound", &message));
+  EXPECT_EQ(message, "Sound folder unproperly installed. Please reinstall the game.");
+  Snd_Shutdown(snd);
 }
 
 // The sound layer and this library together, on a program folder written by the test.

@@ -111,7 +111,8 @@ bool TForm1::FormCreate() {
   cfg.program_folder = QDir::toNativeSeparators(QCoreApplication::applicationDirPath()).toStdString() + "/";
   QDir::setCurrent(QCoreApplication::applicationDirPath());
 
-  const ConfigStatus status = Cfg_Read(cfg);
+  std::string config_message;
+  const ConfigStatus status = Cfg_Read(cfg, &config_message);
   sound_lib_ = Plat_Create_SoundLib();
   store = std::make_unique<QtStore>();
   snd.lib = sound_lib_.get();
@@ -129,7 +130,7 @@ bool TForm1::FormCreate() {
   game.lcd.sink = this;
 
   if (status != ConfigStatus::Ok) {
-    App_Error_Box(nullptr, "Configuration file (Config.ini) not found. Please reinstall the game.");
+    App_Error_Box(nullptr, QString::fromStdString(config_message));
     QTimer::singleShot(0, qApp, &QCoreApplication::quit);
     // Without a usable stage table no skin can be loaded; the program is ending anyway.
     if (cfg.stage_count < 1) return false;

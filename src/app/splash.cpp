@@ -183,8 +183,9 @@ void TSplashForm::btn_playClick() {
   if (played_) return;
   played_ = true;
   Store &store = *form1_.store;
-  if (!Snd_Init(form1_.snd, cb_sound->currentText().toStdString())) {
-    error_box("Sound folder unproperly installed. Please reinstall the game.");
+  std::string sound_message;
+  if (!Snd_Init(form1_.snd, cb_sound->currentText().toStdString(), &sound_message)) {
+    error_box(QString::fromStdString(sound_message));
     store.WriteInteger("SoundMode", -1);
     store.WriteBool("SplashScreen", true);
     end_program();

@@ -1,5 +1,7 @@
 #include "config/config.h"
 
+#include <cstring>
+
 #include "platform/files.h"
 #include "platform/ini.h"
 
@@ -13,9 +15,10 @@ int32_t Config::StageIndex(int32_t n) const {
 std::string Config::MainIni() const { return program_folder + "Config.ini"; }
 
 std::string Config::InProgramFolder(const std::string &name) const {
+  // Only the value's "\" are separators; the program folder is taken as the system gave it.
   const std::string native = Sys_Native_Path(name);
-  if (!native.empty() && (native[0] == '/' || (native.size() > 1 && native[1] == ':'))) return name;
-  return program_folder + name;
+  if (!native.empty() && (native[0] == '/' || (native.size() > 1 && native[1] == ':'))) return native;
+  return program_folder + native;
 }
 
 std::string Cfg_With_Delimiter(const std::string &folder) {
@@ -23,15 +26,53 @@ std::string Cfg_With_Delimiter(const std::string &folder) {
   return folder + "\\";
 }
 
-ConfigStatus Cfg_Read(Config &cfg) {
+namespace {
+
+constexpr const char *kNotFound = "Configuration file (Config.ini) not found. Please reinstall the game.";
+constexpr const char *kEnding = " Please reinstall the game.";
+
+// A value quoted in a message, shortened when it is long.
+std::string Shown(const std::string &value) {
+  return value.size() <= 24 ? value : value.substr(0, 24) + "...";
+}
+
+ConfigStatus Fail(ConfigStatus status, std::string *message, const std::string &text) {
+  if (message) *message = text;
+  return status;
+}
+
+std::string Describe(const FileProblem &p) {
+  switch (p.kind) {
+    case FileProblem::TooLarge:
+      return "Configuration file (Config.ini) is too large: " + std::to_string(p.size) + " bytes, at most " +
+             std::to_string(p.limit) + " are read.";
+    case FileProblem::NotAFile:
+      return "Configuration file (Config.ini) is not a regular file.";
+    default:
+      return "Configuration file (Config.ini) cannot be read: " + std::string(std::strerror(p.error)) + ".";
+  }
+}
+
+}  // namespace
+
+ConfigStatus Cfg_Read(Config &cfg, std::string *message) {
   cfg.stage_count = 0;
+  if (message) message->clear();
   IniFile ini;
   const std::string main = Sys_Find_File(cfg.MainIni());
-  if (main.empty() || !ini.Load(main)) return ConfigStatus::MainMissing;
+  if (main.empty()) return Fail(ConfigStatus::MainMissing, message, kNotFound);
+  FileProblem problem;
+  if (!ini.Load(main, &problem)) {
+    if (problem.kind == FileProblem::Missing) return Fail(ConfigStatus::MainMissing, message, kNotFound);
+    return Fail(ConfigStatus::MainUnreadable, message, Describe(problem) + kEnding);
+  }
   cfg.resources_path = Cfg_With_Delimiter(ini.ReadString("Common", "ResourcesPath", "Resources\\Common\\"));
   const int32_t stages = ini.ReadInteger("Common", "Stages", 4);
   // The table holds 99 stages and stage arithmetic needs at least one.
-  if (stages < 1 || stages > kMaxStages) return ConfigStatus::BadStageCount;
+  if (stages < 1 || stages > kMaxStages)
+    return Fail(ConfigStatus::BadStageCount, message,
+                "Configuration file (Config.ini) gives Stages=" + Shown(ini.ReadString("Common", "Stages", "")) +
+                    ", but the game has room for 1 to " + std::to_string(kMaxStages) + " stages." + kEnding);
   cfg.stage_count = stages;
   bool failed = false;
   for (int32_t n = 1; n <= stages; ++n) {
@@ -42,5 +83,5 @@ ConfigStatus Cfg_Read(Config &cfg) {
     s.image = ini.ReadString(section, "Image", "im_stage" + std::to_string(n) + ".png");
     if (!Sys_File_Exists(cfg.InProgramFolder(s.path) + "Config.ini")) failed = true;
   }
-  return failed ? ConfigStatus::StageMissing : ConfigStatus::Ok;
+  return failed ? Fail(ConfigStatus::StageMissing, message, kNotFound) : ConfigStatus::Ok;
 }

@@ -22,19 +22,23 @@ struct Config {
   const StageEntry &Stage(int32_t n) const { return stage_table[StageIndex(n)]; }
   // program folder + "Config.ini"
   std::string MainIni() const;
-  // program folder + name, or name itself when it is an absolute path.
+  // program folder + name, or name itself when it is an absolute path; name is a configuration
+  // value and comes back with its "\" made folder separators.
   std::string InProgramFolder(const std::string &name) const;
 };
 
 enum class ConfigStatus {
   Ok,
-  MainMissing,    // no main Config.ini beside the program
-  BadStageCount,  // Stages below 1 or above 99
-  StageMissing,   // at least one stage folder has no Config.ini
+  MainMissing,     // no main Config.ini beside the program
+  MainUnreadable,  // the main Config.ini is too large, not a regular file or cannot be read
+  BadStageCount,   // Stages below 1 or above 99
+  StageMissing,    // at least one stage folder has no Config.ini
 };
 
 // Start-up step 3: fills resources_path, stage_count and stage_table from the main Config.ini.
-// Every stage is read even when one fails the folder check.
-ConfigStatus Cfg_Read(Config &cfg);
+// Every stage is read even when one fails the folder check. For a failure, message (when given)
+// receives the text of the start-up message: "not found" for a missing file, otherwise what is
+// wrong (the Stages value found, the file's size).
+ConfigStatus Cfg_Read(Config &cfg, std::string *message = nullptr);
 // A folder value with the trailing "\" added when missing.
 std::string Cfg_With_Delimiter(const std::string &folder);

@@ -104,7 +104,7 @@ void Gfx_Load_Skin(Lcd &lcd, const Config &cfg, const SkinLayout &screen, int32_
 
   IniFile ini;
   const std::string ini_path = stage.path + "Config.ini";
-  ini.Load(Sys_Find_File(ini_path));
+  ini.Load(Sys_Find_Value_File(ini_path));
 
   const std::string bg = ini.ReadString("Common", "BgColor", "$00000000");
   uint32_t rgb = 0;
@@ -119,7 +119,7 @@ void Gfx_Load_Skin(Lcd &lcd, const Config &cfg, const SkinLayout &screen, int32_
     wanted_index[n] = -2;  // keep the current picture
     const std::string filename = ini.ReadString("Image" + std::to_string(n), "Filename", "");
     if (filename.empty() || filename == "nil") continue;
-    const std::string file = Sys_Find_File(stage.path + filename);
+    const std::string file = Sys_Find_Value_File(stage.path + filename);
     if (file.empty()) {
       wanted_index[n] = -1;  // missing: the placeholder
       continue;

@@ -1,9 +1,11 @@
 #include "platform/files.h"
 
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
+#include <cerrno>
 #include <cstdint>
-#include <cstdio>
 #include <filesystem>
 #include <system_error>
 
@@ -35,7 +37,7 @@ std::string Sys_Native_Path(const std::string &path) {
 std::string Sys_Find_File(const std::string &path) {
   if (path.empty()) return {};
   std::error_code ec;
-  const fs::path p(Sys_Native_Path(path));
+  const fs::path p(path);
   if (fs::exists(p, ec)) return p.string();
   // Walk the path one part at a time, taking the first entry that matches without regard to case.
   fs::path cur = p.is_absolute() ? p.root_path() : fs::path(".");
@@ -64,22 +66,66 @@ std::string Sys_Find_File(const std::string &path) {
   return fs::exists(cur, ec) ? built.string() : std::string();
 }
 
+std::string Sys_Find_Value_File(const std::string &value) { return Sys_Find_File(Sys_Native_Path(value)); }
+
 bool Sys_File_Exists(const std::string &path) {
   const std::string found = Sys_Find_File(path);
   std::error_code ec;
   return !found.empty() && fs::is_regular_file(found, ec);
 }
 
-bool Sys_Read_File(const std::string &path, std::string &out, size_t max_bytes) {
-  std::FILE *f = std::fopen(path.c_str(), "rb");
-  if (!f) return false;
+bool Sys_Read_File(const std::string &path, std::string &out, size_t max_bytes, FileProblem *problem) {
+  FileProblem p;
+  out.clear();
+  auto fail = [&](FileProblem::Kind kind, int error = 0) {
+    p.kind = kind;
+    p.error = error;
+    out.clear();
+    if (problem) *problem = p;
+    return false;
+  };
+  // A pipe would wait for a writer in open() and a device could be endless: look before opening,
+  // and open without waiting in case the name was swapped in between.
   struct stat st {};
-  bool ok = ::fstat(fileno(f), &st) == 0 && S_ISREG(st.st_mode) && static_cast<uint64_t>(st.st_size) <= max_bytes;
+  if (::stat(path.c_str(), &st) != 0)
+    return fail(errno == ENOENT || errno == ENOTDIR ? FileProblem::Missing : FileProblem::Unreadable, errno);
+  if (!S_ISREG(st.st_mode)) return fail(FileProblem::NotAFile);
+  const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+  if (fd < 0) return fail(errno == ENOENT ? FileProblem::Missing : FileProblem::Unreadable, errno);
+  bool ok = ::fstat(fd, &st) == 0;
+  if (ok && !S_ISREG(st.st_mode)) {
+    ::close(fd);
+    return fail(FileProblem::NotAFile);
+  }
+  if (ok && static_cast<uint64_t>(st.st_size) > max_bytes) {
+    ::close(fd);
+    p.size = static_cast<uint64_t>(st.st_size);
+    p.limit = max_bytes;
+    return fail(FileProblem::TooLarge);
+  }
+  int error = 0;
   if (ok) {
     out.resize(static_cast<size_t>(st.st_size));
-    ok = std::fread(out.data(), 1, out.size(), f) == out.size() && std::fgetc(f) == EOF;
+    size_t got = 0;
+    // The whole file and nothing more: one byte past the size must find its end.
+    char extra;
+    while (ok) {
+      const bool tail = got == out.size();
+      const ssize_t n = tail ? ::read(fd, &extra, 1) : ::read(fd, out.data() + got, out.size() - got);
+      if (n < 0 && errno == EINTR) continue;
+      if (n < 0) error = errno;
+      if (tail) {
+        ok = n == 0;
+        break;
+      }
+      if (n <= 0) ok = false;
+      else got += static_cast<size_t>(n);
+    }
+  } else {
+    error = errno;
   }
-  std::fclose(f);
-  if (!ok) out.clear();
-  return ok;
+  ::close(fd);
+  if (!ok) return fail(FileProblem::Unreadable, error);
+  if (problem) *problem = p;
+  return true;
 }

@@ -1,14 +1,29 @@
 // File names as the configuration files build them, made usable on every platform.
 #pragma once
+#include <cstdint>
 #include <string>
 
-// Turns the "\" folder separators of configuration values into the platform's separator.
+// Why a file was not read.
+struct FileProblem {
+  enum Kind { None, Missing, NotAFile, TooLarge, Unreadable } kind = None;
+  uint64_t size = 0;   // TooLarge: the file's size
+  uint64_t limit = 0;  // TooLarge: the most that is read
+  int error = 0;       // Unreadable: the system's error number
+};
+
+// Turns the "\" folder separators of a configuration value into the platform's separator. Only
+// values get this: a folder of the program's own may have "\" in its name.
 std::string Sys_Native_Path(const std::string &path);
-// The name of an existing file for path: the path itself, or, when a folder or file of that
-// name exists with other letter case (a skin made on a case-insensitive file system), that one.
-// Empty when there is none.
+// The name of an existing file for path (used as it is): the path itself, or, when a folder or
+// file of that name exists with other letter case (a skin made on a case-insensitive file
+// system), that one. Empty when there is none.
 std::string Sys_Find_File(const std::string &path);
+// Sys_Find_File for a name built from configuration values alone (its "\" are separators).
+std::string Sys_Find_Value_File(const std::string &value);
 // True when Sys_Find_File finds a regular file.
 bool Sys_File_Exists(const std::string &path);
-// The whole file, or false when it cannot be read or is larger than max_bytes.
-bool Sys_Read_File(const std::string &path, std::string &out, size_t max_bytes = 64u << 20);
+// The whole file, or false when it is missing, is not a regular file (a pipe or a device is
+// refused without waiting on it), cannot be read or is larger than max_bytes; problem (when
+// given) says which.
+bool Sys_Read_File(const std::string &path, std::string &out, size_t max_bytes = 64u << 20,
+                   FileProblem *problem = nullptr);

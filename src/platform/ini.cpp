@@ -101,12 +101,12 @@ std::string MakeKey(std::string_view section, std::string_view key) {
 
 }  // namespace
 
-bool IniFile::Load(const std::string &path) {
+bool IniFile::Load(const std::string &path, FileProblem *problem) {
   values_.clear();
   sections_.clear();
   loaded_ = false;
   std::string text;
-  if (!Sys_Read_File(path, text, kMaxFileBytes)) return false;
+  if (!Sys_Read_File(path, text, kMaxFileBytes, problem)) return false;
   Parse(text);
   return true;
 }

@@ -10,11 +10,13 @@
 #include <string_view>
 #include <unordered_map>
 
+#include "platform/files.h"
+
 class IniFile {
  public:
-  // Reads and parses the whole file; a missing, unreadable or oversized (above 4 MB) file gives an
-  // empty one and false.
-  bool Load(const std::string &path);
+  // Reads and parses the whole file; a missing, unreadable or oversized (above 4 MB) file, or one
+  // that is not a regular file, gives an empty one and false, and problem (when given) says why.
+  bool Load(const std::string &path, FileProblem *problem = nullptr);
   // Parses text already in memory.
   void Parse(std::string_view text);
   bool Loaded() const { return loaded_; }

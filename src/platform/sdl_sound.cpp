@@ -49,14 +49,23 @@ class SdlSoundLib : public SoundLib {
   }
 
   SampleHandle SampleLoad(const std::string &file) override {
+    too_large_.clear();
     ReleaseFinished();
     if (!Open()) return nullptr;
     std::string data;
-    if (!Sys_Read_File(file, data, kMaxWaveBytes) || !IsWave(data)) return nullptr;
+    FileProblem problem;
+    if (!Sys_Read_File(file, data, kMaxWaveBytes, &problem)) {
+      if (problem.kind == FileProblem::TooLarge)
+        too_large_ = std::to_string(problem.size) + " bytes, at most " + std::to_string(problem.limit);
+      return nullptr;
+    }
+    if (!IsWave(data)) return nullptr;
     Mix_Chunk *chunk = Mix_LoadWAV_RW(SDL_RWFromConstMem(data.data(), static_cast<int>(data.size())), 1);
     if (chunk) chunks_.push_back(chunk);
     return chunk;
   }
+
+  std::string LastLoadTooLarge() const override { return too_large_; }
 
   void Play(SampleHandle sample) override {
     if (!open_ || !Owned(sample)) return;
@@ -156,6 +165,7 @@ class SdlSoundLib : public SoundLib {
   int output_ = 2;
   std::vector<Mix_Chunk *> chunks_;   // loaded and not freed
   std::vector<Mix_Chunk *> retired_;  // freed while sounding, released when finished
+  std::string too_large_;             // see LastLoadTooLarge
 };
 
 }  // namespace

@@ -15,6 +15,9 @@ class SoundLib {
   // Loads and decodes a whole wave file; null when it cannot be loaded or the library is not
   // started.
   virtual SampleHandle SampleLoad(const std::string &file) = 0;
+  // When the last SampleLoad refused its file only for its size: how large it is against the
+  // limit (for example "70000000 bytes, at most 67108864"); empty otherwise.
+  virtual std::string LastLoadTooLarge() const { return {}; }
   // Starts sample on a free channel; sounds already playing go on.
   virtual void Play(SampleHandle sample) = 0;
   // Stops every channel.

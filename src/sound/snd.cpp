@@ -21,7 +21,7 @@ constexpr int32_t kMaxJingleMs = 3600 * 1000;
 // A configuration-built file name made usable here: "\" separators and letter case resolved
 // against what is on disk. A name that matches nothing is passed on, and its load fails.
 std::string DiskName(const std::string &name) {
-  const std::string found = Sys_Find_File(name);
+  const std::string found = Sys_Find_Value_File(name);
   return found.empty() ? Sys_Native_Path(name) : found;
 }
 
@@ -40,7 +40,7 @@ void LoadJingle(Sound &s, Sample &jingle, const std::string &file, int32_t lengt
 
 }  // namespace
 
-bool Snd_Init(Sound &s, const std::string &driver) {
+bool Snd_Init(Sound &s, const std::string &driver, std::string *message) {
   int output_type = 0;
   if (driver == kSoundDrivers[2]) {
     s.sound_on = false;
@@ -66,8 +66,15 @@ bool Snd_Init(Sound &s, const std::string &driver) {
   const std::string stage_file = ini.ReadString("Sound", res + "StageFileName", res + "snd_stage.wav");
   const std::string start_file = ini.ReadString("Sound", res + "StartFileName", res + "snd_start.wav");
   LoadJingle(s, s.stage_new_sound, stage_file, ini.ReadInteger("Sound", "StageDuration", 1000));
+  const std::string too_large = s.lib->LastLoadTooLarge();
   LoadJingle(s, s.game_start_sound, start_file, ini.ReadInteger("Sound", "StartDuration", 1000));
-  return s.stage_new_sound.handle != nullptr;
+  if (s.stage_new_sound.handle) return true;
+  if (message) {
+    *message = too_large.empty() ? "Sound folder unproperly installed. Please reinstall the game."
+                                 : "Sound file " + stage_file + " is too large (" + too_large +
+                                       "). Please reinstall the game.";
+  }
+  return false;
 }
 
 void Snd_Load_Bank(Sound &s, int32_t stage_number) {

@@ -28,8 +28,9 @@ struct Sound {
 extern const char *const kSoundDrivers[3];
 
 // Starts output with the chosen driver text and loads the jingles; false exactly when a driver
-// was chosen and the stage jingle could not be loaded.
-bool Snd_Init(Sound &s, const std::string &driver);
+// was chosen and the stage jingle could not be loaded. Then message (when given) receives the
+// start-up message: the jingle is too large, or the sound folder is not properly installed.
+bool Snd_Init(Sound &s, const std::string &driver, std::string *message = nullptr);
 // Loads the eight sounds of stage n (whether or not sound is on) and frees the replaced ones.
 void Snd_Load_Bank(Sound &s, int32_t stage_number);
 // Plays sample once on a free channel when sound is on; a null sample plays nothing.

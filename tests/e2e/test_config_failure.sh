@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
-# Start-up without a usable configuration: a missing main Config.ini, and a stage folder without
-# its Config.ini. Each shows one error box; after OK the program ends. In the second case the rest
-# of the start-up still ran, so the key bindings were written back.
+# Start-up without a usable configuration: a missing main Config.ini, a stage folder without
+# its Config.ini, and a named pipe in place of Config.ini. Each shows one error box; after OK the
+# program ends. In the second case the rest of the start-up still ran, so the key bindings were
+# written back.
 source "$(dirname "$0")/lib.sh" "$1" 1024x768
 
 # wait_box: the id of a small visible window titled with the program's name (the error box).
@@ -42,4 +43,10 @@ box=$(wait_box) || { e2e_shot "$E2E_TMP/shot.png"; e2e_fail "no error box for th
 ok_and_end "$box"
 grep -q '^Key8=42' "$E2E_SETTINGS" || e2e_fail "start-up did not go on to write the key bindings"
 [ "$(xdotool search --onlyvisible --name 'Kellup' 2>/dev/null | wc -l)" = 0 ] || e2e_fail "a window is left"
+# 3. A named pipe where Config.ini should be: refused at once, not waited on.
+rm -rf "$E2E_PROG/Config.ini" "$E2E_PROG/Resources"
+mkfifo "$E2E_PROG/Config.ini"
+e2e_start
+box=$(wait_box) || { e2e_shot "$E2E_TMP/shot.png"; e2e_fail "no error box for a pipe named Config.ini"; }
+ok_and_end "$box"
 echo "configuration failures: one message each, then the end"

@@ -1,4 +1,6 @@
+#include <QBuffer>
 #include <QDesktopServices>
+#include <QFileInfo>
 #include <QFont>
 #include <QFontMetrics>
 #include <QGuiApplication>
@@ -8,6 +10,7 @@
 #include <QUrl>
 #include <cstring>
 
+#include "platform/files.h"
 #include "platform/image.h"
 #include "platform/qt/qt_platform.h"
 
@@ -48,7 +51,17 @@ void Plat_Shell_Open(const std::string &what) {
 
 void Plat_Register_Image_Fallback() {
   Img_Set_Fallback([](const std::string &path, std::string *error) -> PictureRef {
-    QImageReader reader(QString::fromStdString(path));
+    // The bytes are read by the program's own file reader, which refuses pipes and devices
+    // without waiting on them; the extension is only a hint, the content decides.
+    std::string bytes;
+    if (!Sys_Read_File(path, bytes)) {
+      *error = "cannot read the file";
+      return nullptr;
+    }
+    QByteArray data = QByteArray::fromRawData(bytes.data(), static_cast<qsizetype>(bytes.size()));
+    QBuffer buffer(&data);
+    buffer.open(QIODevice::ReadOnly);
+    QImageReader reader(&buffer, QFileInfo(QString::fromStdString(path)).suffix().toLatin1());
     const QSize size = reader.size();
     if (size.width() > kMaxPictureSide || size.height() > kMaxPictureSide) {
       *error = "picture too large";
