@@ -99,6 +99,30 @@ void TForm1::ShowSkinProblems() {
   box->show();
 }
 
+void TForm1::ReportStoreFailure(const std::string &why) {
+  std::fprintf(stderr, "ktusko: settings not saved: %s\n", why.c_str());
+  // Told once per run, at the first write that fails, in a box that neither stops the game nor
+  // takes the keyboard from it; the game goes on with the values it holds.
+  if (store_failure_told_) return;
+  store_failure_told_ = true;
+  auto *box = new QMessageBox(
+      QMessageBox::Warning, windowTitle(),
+      "Your settings and high scores cannot be saved:\n\n" + QString::fromStdString(why) +
+          "\n\nThe game goes on. Changes are kept while it runs and saved as soon as the file can be "
+          "written again.",
+      QMessageBox::Ok, this);
+  box->setAttribute(Qt::WA_DeleteOnClose);
+  box->setAttribute(Qt::WA_ShowWithoutActivating);
+  box->setModal(false);
+  QTimer::singleShot(0, box, [box] {
+    // Centred on the screen: the game window may still be waiting off the screen.
+    box->adjustSize();
+    const QRect screen = QApplication::primaryScreen() ? QApplication::primaryScreen()->geometry() : QRect();
+    box->move(screen.center() - QPoint(box->width() / 2, box->height() / 2));
+    box->show();
+  });
+}
+
 bool TForm1::FormCreate() {
   // The title shown in the task bar. (Not the application's display name, which the desktop would
   // append to the captions of the small windows.)
@@ -115,6 +139,7 @@ bool TForm1::FormCreate() {
   const ConfigStatus status = Cfg_Read(cfg, &config_message);
   sound_lib_ = Plat_Create_SoundLib();
   store = std::make_unique<QtStore>();
+  store->write_failed = [this](const std::string &why) { ReportStoreFailure(why); };
   snd.lib = sound_lib_.get();
   snd.store = store.get();
   snd.cfg = &cfg;

@@ -79,6 +79,8 @@ class TForm1 : public QWidget, public LcdSink {
   int FaceAt(const QPoint &p) const;  // control whose button face lies under p, or 0
   void ReportSkinProblem(const char *what);
   void ShowSkinProblems();
+  void ReportStoreFailure(const std::string &why);
+  bool store_failure_told_ = false;
   QSet<QString> skin_problems_seen_;
   QStringList skin_problems_pending_;
   QSet<uint16_t> keys_down_;  // keys whose press this window received, until their release

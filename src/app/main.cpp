@@ -3,8 +3,10 @@
 // then runs the event loop until the program ends. The small windows are destroyed before the game
 // window whose state they use.
 #include <QApplication>
+#include <QMessageBox>
 #include <QPointer>
 #include <QTimer>
+#include <cstdio>
 
 #include "app/about.h"
 #include "app/form1.h"
@@ -12,6 +14,7 @@
 #include "app/splash.h"
 #include "display/vid.h"
 #include "input/keys_form.h"
+#include "platform/qt/qt_instance.h"
 
 int main(int argc, char **argv) {
   // The skin is drawn pixel for pixel: no scaling on high-density screens.
@@ -20,6 +23,20 @@ int main(int argc, char **argv) {
   QApplication::setApplicationName("KTuskoSE50");
   QApplication::setOrganizationName("Zandrel");
   Plat_Register_Image_Fallback();
+
+  // A second copy for the same settings would write its older values over the running one's:
+  // it says so, brings the running copy to the front and ends before it reads or writes anything.
+  InstanceLock instance;
+  if (!instance.Acquire(QtStore::FilePath())) {
+    std::fprintf(stderr, "ktusko: already running for this user; this copy ends\n");
+    QMessageBox box(QMessageBox::Information, "Kellup Tusko Lumo Special Edition",
+                    "Kellup Tusko Lumo Special Edition is already running.\n\nThis copy ends now, so that "
+                    "the two cannot write over each other's high scores and settings.",
+                    QMessageBox::Ok);
+    box.exec();
+    instance.AskRunningToFront();
+    return 0;
+  }
 
   TForm1 form1;
   const bool ok = form1.FormCreate();
@@ -44,6 +61,14 @@ int main(int argc, char **argv) {
                      &QAction::setChecked);
   }
   splash.FormCreate();
+  // A later copy was started: the one that runs comes to the front (the splash window while it is
+  // still up).
+  QObject::connect(&instance, &InstanceLock::FrontRequested, &form1, [&form1, &splash] {
+    QWidget *w = splash.isVisible() ? static_cast<QWidget *>(&splash) : &form1;
+    if (w->isMinimized()) w->showNormal();
+    w->raise();
+    w->activateWindow();
+  });
   // The game window stays unmapped until the play action brings it on screen: nothing of it can
   // be seen or take input before. The program's first activation, as the event loop starts, shows
   // the splash window (unless its creation took the direct path and started the clock already).

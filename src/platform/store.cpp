@@ -12,9 +12,9 @@ int32_t Store::ReadInteger(const std::string &name, int32_t def) {
 
 bool Store::ReadBool(const std::string &name, bool def) { return ReadInteger(name, def ? 1 : 0) != 0; }
 
-void Store::WriteInteger(const std::string &name, int32_t value) { WriteText(name, std::to_string(value)); }
+bool Store::WriteInteger(const std::string &name, int32_t value) { return WriteText(name, std::to_string(value)); }
 
-void Store::WriteBool(const std::string &name, bool value) { WriteText(name, value ? "1" : "0"); }
+bool Store::WriteBool(const std::string &name, bool value) { return WriteText(name, value ? "1" : "0"); }
 
 std::optional<std::string> MemStore::ReadText(const std::string &name) {
   auto it = values.find(name);
@@ -22,7 +22,8 @@ std::optional<std::string> MemStore::ReadText(const std::string &name) {
   return it->second;
 }
 
-void MemStore::WriteText(const std::string &name, const std::string &text) {
+bool MemStore::WriteText(const std::string &name, const std::string &text) {
   values[name] = text;
   ++writes;
+  return true;
 }

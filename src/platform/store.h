@@ -2,6 +2,7 @@
 // Values are text; integers are decimal, booleans "1" or "0". Every write takes effect at once.
 #pragma once
 #include <cstdint>
+#include <functional>
 #include <map>
 #include <optional>
 #include <string>
@@ -11,22 +12,26 @@ class Store {
   virtual ~Store() = default;
   // The stored text of a value, or nothing when it does not exist.
   virtual std::optional<std::string> ReadText(const std::string &name) = 0;
-  // Stores text and makes it durable before returning.
-  virtual void WriteText(const std::string &name, const std::string &text) = 0;
+  // Stores text and makes it durable before returning; false when it could not be made durable
+  // (the value is still kept for the rest of the run and write_failed has been told why).
+  virtual bool WriteText(const std::string &name, const std::string &text) = 0;
+
+  // Called at every write that did not reach the disk, with a text naming the file and the reason.
+  std::function<void(const std::string &why)> write_failed;
 
   // Integer value; missing or not a valid integer gives def.
   int32_t ReadInteger(const std::string &name, int32_t def);
   // Boolean value read as an integer with default 1 or 0; non-zero is true.
   bool ReadBool(const std::string &name, bool def);
-  void WriteInteger(const std::string &name, int32_t value);
-  void WriteBool(const std::string &name, bool value);
+  bool WriteInteger(const std::string &name, int32_t value);
+  bool WriteBool(const std::string &name, bool value);
 };
 
 // A store kept in memory, for tests and for running without a settings file.
 class MemStore : public Store {
  public:
   std::optional<std::string> ReadText(const std::string &name) override;
-  void WriteText(const std::string &name, const std::string &text) override;
+  bool WriteText(const std::string &name, const std::string &text) override;
   std::map<std::string, std::string> values;
   int writes = 0;
 };

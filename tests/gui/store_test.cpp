@@ -5,7 +5,14 @@
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
+#include <sys/mount.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
 #include <fstream>
+#include <functional>
+#include <vector>
 #include <sstream>
 
 #include "platform/qt/qt_platform.h"
@@ -30,9 +37,31 @@ class QtStoreTest : public ::testing::Test {
   static void TearDownTestSuite() { delete dir_; }
   void SetUp() override {
     ASSERT_TRUE(dir_->isValid());
-    file_ = dir_->path() + "/Zandrel/KTuskoSE50.conf";
+    folder_ = dir_->path() + "/Zandrel";
+    file_ = folder_ + "/KTuskoSE50.conf";
     QFile::remove(file_);
   }
+  void TearDown() override {
+    if (mounted_) umount2(folder_.toLocal8Bit().constData(), MNT_DETACH);
+    QFile(folder_).setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    QDir(file_).removeRecursively();
+    QFile::remove(file_);
+  }
+  // A small file system of its own in the settings folder; false (with the reason) when this
+  // process may not mount one.
+  bool MountFolder(const char *options) {
+    QDir(folder_).removeRecursively();
+    QDir().mkpath(folder_);
+    if (mount("tmpfs", folder_.toLocal8Bit().constData(), "tmpfs", 0, options) != 0) {
+      mount_error_ = std::strerror(errno);
+      return false;
+    }
+    mounted_ = true;
+    return true;
+  }
+  QString folder_;
+  std::string mount_error_;
+  bool mounted_ = false;
   static QTemporaryDir *dir_;
   QString file_;
 };
@@ -77,4 +106,76 @@ TEST_F(QtStoreTest, ValuesSurviveANewStore) {
   }
   QtStore again;
   EXPECT_EQ(again.ReadInteger("Key8", 42), 44);
+}
+
+// Writes that cannot reach the disk: each is reported with the file's path and the system's reason,
+// the value stays readable for the rest of the run, and a settings file already there stays whole.
+TEST_F(QtStoreTest, FailedWritesAreReportedAndLeaveTheFileWhole) {
+  const std::string old_text = "[General]\nHiScore1=5\nKey1=2\n";
+  auto write_old_file = [&] {
+    std::ofstream(file_.toStdString()) << old_text;
+  };
+  struct Case {
+    const char *name;
+    std::function<bool(std::string *skip)> make;  // false: cannot be made here, *skip says why
+    const char *reason;
+  };
+  const Case cases[] = {
+      {"a folder in the way of the file",
+       [&](std::string *) { return QDir().mkpath(file_ + "/sub"); }, "folder of that name is in the way"},
+      {"a read-only folder",
+       [&](std::string *skip) {
+         if (geteuid() == 0) {
+           *skip = "root writes into read-only folders";
+           return false;
+         }
+         QDir().mkpath(folder_);
+         write_old_file();
+         return QFile(folder_).setPermissions(QFile::ReadOwner | QFile::ExeOwner);
+       },
+       "Permission denied"},
+      {"a read-only file system",
+       [&](std::string *skip) {
+         if (!MountFolder("size=64k")) return *skip = "cannot mount: " + mount_error_, false;
+         write_old_file();
+         if (mount("tmpfs", folder_.toLocal8Bit().constData(), "tmpfs", MS_REMOUNT | MS_RDONLY, "size=64k") != 0)
+           return *skip = std::string("cannot remount read-only: ") + std::strerror(errno), false;
+         return true;
+       },
+       "Read-only file system"},
+      {"a full file system",
+       [&](std::string *skip) {
+         if (!MountFolder("size=64k")) return *skip = "cannot mount: " + mount_error_, false;
+         write_old_file();
+         std::ofstream filler((folder_ + "/filler").toStdString());
+         const std::string block(4096, 'x');
+         while (filler.write(block.data(), block.size()) && filler.flush()) {}
+         return true;
+       },
+       "No space left on device"},
+  };
+  for (const Case &c : cases) {
+    SCOPED_TRACE(c.name);
+    std::string skip;
+    if (!c.make(&skip)) {
+      std::printf("[  SKIPPED ] %s: %s\n", c.name, skip.c_str());
+      TearDown();
+      continue;
+    }
+    const bool had_file = QFileInfo(file_).isFile();
+    {
+      QtStore store;
+      std::vector<std::string> told;
+      store.write_failed = [&](const std::string &why) { told.push_back(why); };
+      EXPECT_FALSE(store.WriteInteger("HiScore1", 77));
+      ASSERT_EQ(told.size(), 1u);
+      EXPECT_NE(told[0].find(file_.toStdString()), std::string::npos) << told[0];
+      EXPECT_NE(told[0].find(c.reason), std::string::npos) << told[0];
+      EXPECT_EQ(store.ReadInteger("HiScore1", 0), 77);
+    }
+    if (had_file) {
+      EXPECT_EQ(ReadAll(file_), old_text);
+    }
+    TearDown();
+  }
 }

@@ -18,12 +18,15 @@ class QtTimerDriver : public TimerDriver {
 };
 
 // The per-user settings store: organisation "Zandrel", application "KTuskoSE50", native format.
-// Every write is flushed to disk before it returns.
+// Every write is flushed to disk before it returns; a write that fails is reported through
+// write_failed with the file's path and the reason.
 class QtStore : public Store {
  public:
   QtStore();
+  // The settings file of the current user.
+  static QString FilePath();
   std::optional<std::string> ReadText(const std::string &name) override;
-  void WriteText(const std::string &name, const std::string &text) override;
+  bool WriteText(const std::string &name, const std::string &text) override;
 
  private:
   QSettings settings_;

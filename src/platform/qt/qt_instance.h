@@ -1,0 +1,27 @@
+#pragma once
+#include <QObject>
+#include <QString>
+
+// One running copy per user and settings file, so that two copies never write their values over
+// each other's: an exclusive lock on a file beside the settings file, which the system lets go of
+// when the copy holding it ends, however it ends (a killed copy leaves nothing stuck); and a local
+// socket by which a later copy asks the running one to come to the front.
+class QLocalServer;
+class InstanceLock : public QObject {
+  Q_OBJECT
+ public:
+  ~InstanceLock() override;
+  // Takes the lock for settings_file; false when another copy holds it.
+  bool Acquire(const QString &settings_file);
+  // Asks the copy that holds the lock to come to the front; false when it does not answer.
+  bool AskRunningToFront();
+
+ signals:
+  // A later copy asked this one to come to the front.
+  void FrontRequested();
+
+ private:
+  int fd_ = -1;
+  QString settings_file_;
+  QLocalServer *server_ = nullptr;
+};

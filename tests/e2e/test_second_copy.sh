@@ -1,0 +1,58 @@
+#!/usr/bin/env bash
+# Two copies for one user: a second copy started while the first runs says so in a box and ends
+# when it is closed, without touching the settings; the first keeps running, comes back to the front
+# and obeys its keys. A first copy killed outright leaves no lock behind: the next copy starts
+# normally.
+source "$(dirname "$0")/lib.sh" "$1" 1024x768
+source "$(dirname "$0")/startup_lib.sh"
+startup_skin
+printf '[General]\nSoundMode=2\nSplashScreen=0\nHiScore1=5\n' >"$E2E_SETTINGS"
+shot=$E2E_TMP/shot.png
+
+e2e_start
+first=$E2E_APP
+startup_wait_clock 15 || e2e_fail "the first copy shows no clock"
+before=$(cat "$E2E_SETTINGS")
+
+(cd / && exec "$E2E_PROG/ktusko") >"$E2E_TMP/second.log" 2>&1 &
+second=$!
+E2E_PIDS+=($second)
+box=""
+for _ in $(seq 100); do
+  box=$(xdotool search --onlyvisible --pid "$second" 2>/dev/null | head -1 || true)
+  [ -n "$box" ] && break
+  kill -0 "$second" 2>/dev/null || break
+  sleep 0.1
+done
+[ -n "$box" ] || e2e_fail "the second copy showed no box ($(cat "$E2E_TMP/second.log"))"
+grep -q "already running" "$E2E_TMP/second.log" || e2e_fail "the second copy did not say why it ends"
+sleep 0.5
+e2e_shot "$shot"
+cp "$shot" /tmp/ktusko-e2e-second-copy.png 2>/dev/null || true
+xdotool windowactivate --sync "$box" key Return 2>/dev/null || xdotool key Return
+for _ in $(seq 50); do kill -0 "$second" 2>/dev/null || break; sleep 0.1; done
+kill -0 "$second" 2>/dev/null && e2e_fail "the second copy did not end after its box"
+kill -0 "$first" 2>/dev/null || e2e_fail "the first copy ended"
+[ "$(cat "$E2E_SETTINGS")" = "$before" ] || e2e_fail "the settings changed"
+
+# The first copy is in front again and has the keyboard: Game A held shows its high score.
+startup_wait_clock 5 || e2e_fail "the first copy's clock is not in front"
+xdotool keydown 1
+for _ in $(seq 25); do
+  sleep 0.2
+  e2e_shot "$shot"
+  [ "$(startup_digits "$shot")" = ___50 ] && break
+done
+xdotool keyup 1
+[ "$(startup_digits "$shot")" = "___50" ] || e2e_fail "Game A held in the first copy shows $(startup_digits "$shot")"
+
+# Killed outright, the first copy leaves nothing stuck.
+kill -9 "$first"
+wait "$first" 2>/dev/null || true
+sleep 0.3
+e2e_start
+startup_wait_clock 15 || e2e_fail "no clock after the first copy was killed ($(cat "$E2E_TMP/app.log"))"
+[ -z "$(xdotool search --onlyvisible --pid "$E2E_APP" 2>/dev/null | while read -r w; do
+  [ "$(xwininfo -id "$w" | sed -n 's/.*Width: *//p')" -lt 1000 ] && echo "$w"; done || true)" ] ||
+  e2e_fail "a box came up after the first copy was killed"
+echo "second copy: told and ended, the first intact and in front; no stale lock after kill -9"
