@@ -20,7 +20,8 @@ inline bool CheckDecoded(const PictureRef &pic, const std::string &error) {
     Check(!error.empty(), "failure without a reason");
     return false;
   }
-  Check(pic->width > 0 && pic->height > 0 && pic->width <= kMaxPictureSide && pic->height <= kMaxPictureSide,
+  Check(pic->width > 0 && pic->height > 0 && pic->width <= kMaxPictureSide && pic->height <= kMaxPictureSide &&
+            int64_t{pic->width} * pic->height <= kMaxPicturePixels,
         "picture size out of range");
   Check(pic->pixels.size() == static_cast<size_t>(pic->width) * static_cast<size_t>(pic->height),
         "pixel count differs from the size");

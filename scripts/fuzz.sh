@@ -6,7 +6,8 @@
 #   KT_FUZZ_TARGETS="png jpeg"   only these targets (default: ini int_color png jpeg store)
 #   KT_FUZZ_PARALLEL=2           run this many targets at the same time (default 1)
 # The corpus of each target grows in <build>/corpus/<target> from run to run; it starts from seeds
-# written by kt_make_seeds. A crashing input lands in <build>/crashes/<target>/; the exit status is
+# written by kt_make_seeds, the public picture suites in tests/data/corpora and the inputs kept
+# in tests/data/fuzz. A crashing input lands in <build>/crashes/<target>/; the exit status is
 # non-zero when any target crashed.
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -25,6 +26,10 @@ fi
 cmake --build "$build" -j2 --target kt_make_seeds $(printf 'fuzz_%s ' "${targets[@]}") >/dev/null
 rm -rf "$build/seeds"
 "$build/kt_make_seeds" "$build/seeds"
+find tests/data/corpora -name '*.png' -exec cp {} "$build/seeds/png/" \;
+find tests/data/corpora -name '*.jpg' -exec cp {} "$build/seeds/jpeg/" \;
+cp tests/data/fuzz/png/* "$build/seeds/png/"
+cp tests/data/fuzz/jpeg/* "$build/seeds/jpeg/"
 
 run_one() {
   local t="$1"

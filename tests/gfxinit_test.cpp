@@ -4,7 +4,9 @@
 #include <png.h>
 #include <zlib.h>
 
+#include <algorithm>
 #include <climits>
+#include <memory>
 
 #include "config/config.h"
 #include "display/gfxinit.h"
@@ -26,6 +28,27 @@ std::string SolidPng(uint32_t w, uint32_t h, uint32_t argb) {
   std::string out(size, '\0');
   png_image_write_to_memory(&img, out.data(), &size, 0, px.data(), 0, nullptr);
   out.resize(size);
+  return out;
+}
+
+void AppendBytes(png_structp png, png_bytep data, png_size_t n) {
+  static_cast<std::string *>(png_get_io_ptr(png))->append(reinterpret_cast<const char *>(data), n);
+}
+void NoFlush(png_structp) {}
+
+// A white w x h picture of one bit per pixel: a few kilobytes on disk, 4 bytes a pixel decoded.
+std::string WhitePng(uint32_t w, uint32_t h) {
+  std::string out;
+  png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
+  png_infop info = png_create_info_struct(png);
+  png_set_write_fn(png, &out, AppendBytes, NoFlush);
+  png_set_IHDR(png, info, w, h, 1, PNG_COLOR_TYPE_GRAY, PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT,
+               PNG_FILTER_TYPE_DEFAULT);
+  png_write_info(png, info);
+  std::vector<png_byte> row((w + 7) / 8, 0xFF);
+  for (uint32_t y = 0; y < h; ++y) png_write_row(png, row.data());
+  png_write_end(png, nullptr);
+  png_destroy_write_struct(&png, &info);
   return out;
 }
 
@@ -204,6 +227,82 @@ TEST(GfxLoad, AnUndecodablePictureIsReportedAndTheRestStillLoads) {
   EXPECT_NE(s.problems[0].find("truncated"), std::string::npos) << s.problems[0];
   EXPECT_NE(s.problems[1].find("huge.png"), std::string::npos) << s.problems[1];
   EXPECT_NE(s.problems[1].find("100000 x 100000"), std::string::npos) << s.problems[1];
+}
+
+// Sixteen different 4096 x 4096 pictures (64 MB each once decoded, a few KB on disk): the first
+// four in the skin's order fit its memory budget, the others are left out with a report each, and
+// the load stays within an address-space limit that all sixteen would exceed.
+TEST(GfxLoad, ASkinOfHugePicturesStaysWithinItsMemoryBudget) {
+  Skins s;
+  const std::string big = WhitePng(4096, 4096);
+  std::string ini;
+  for (int i = 0; i < 16; ++i) {
+    s.File(1, "big" + std::to_string(i) + ".png", big);
+    ini += Section(kHeart + i, "big" + std::to_string(i) + ".png", 0, 0, 1, 1);
+  }
+  s.Stage(1, ini);
+  const ChildCost c = Run_In_Child(
+      [&s] {
+        s.Load(1);
+        int shown = 0, left_out = 0;
+        for (int i = 0; i < 16; ++i) {
+          const PictureRef &pic = s.lcd.e[static_cast<el::Id>(kHeart - 1 + i)].pic;
+          if (pic == Img_Placeholder()) ++left_out;
+          else if (pic && pic->width == 4096 && pic->pixels.back() == 0xFFFFFFFFu && i < 4) ++shown;
+        }
+        const auto reports = std::count_if(s.problems.begin(), s.problems.end(),
+                                           [](const std::string &p) { return p.find("left out") != std::string::npos; });
+        return shown == 4 && left_out == 12 && reports == 12 && s.problems.size() == 12 ? 0 : 1;
+      },
+      60, Address_Space_Mb() + 900);
+  EXPECT_TRUE(c.exited) << "ended by signal " << c.status;
+  EXPECT_EQ(c.status, 0);
+  EXPECT_LT(c.peak_mb, 600);
+}
+
+// Running out of memory while decoding (an address-space limit too small for one big picture)
+// refuses that picture like a damaged one; the other pictures load and nothing aborts.
+TEST(GfxLoad, RunningOutOfMemoryRefusesOnlyThePictureConcerned) {
+#ifdef __SANITIZE_ADDRESS__
+  GTEST_SKIP() << "the address sanitizer cannot run under an address-space limit";
+#endif
+  Skins s;
+  s.File(1, "big.png", WhitePng(4096, 4096));
+  s.File(1, "small.png", SolidPng(8, 8, 0xFF123456));
+  std::string ini = Section(kHeart, "big.png", 0, 0, 1, 1);
+  for (int i = 1; i < 9; ++i) {
+    s.File(1, "small" + std::to_string(i) + ".png", SolidPng(8, 8, 0xFF123456));
+    ini += Section(kHeart + i, "small" + std::to_string(i) + ".png", 0, 0, 8, 8);
+  }
+  s.Stage(1, ini);
+  const ChildCost c = Run_In_Child(
+      [&s] {
+        s.Load(1);
+        bool ok = s.lcd.e[el::im_heart_1].pic == Img_Placeholder() && s.problems.size() == 1 &&
+                  s.problems[0].find("memory") != std::string::npos;
+        for (int i = 1; i < 9; ++i) ok = ok && s.Pixel(static_cast<el::Id>(kHeart - 1 + i)) == 0xFF123456u;
+        return ok ? 0 : 1;
+      },
+      60, Address_Space_Mb() + 48);
+  EXPECT_TRUE(c.exited) << "ended by signal " << c.status;
+  EXPECT_EQ(c.status, 0);
+}
+
+// Pictures of earlier stages are kept for reloads only up to a bound: after five more stages with
+// 2048 x 2048 backgrounds the first stage's is gone from memory, while the last is reused.
+TEST(GfxLoad, DecodedPicturesOfEarlierStagesAreNotKeptForever) {
+  Skins s(6);
+  for (int n = 1; n <= 6; ++n) {
+    s.File(n, "bg.png", WhitePng(2048, 2048));
+    s.Stage(n, Section(1, "bg.png", 0, 0, 2048, 2048));
+  }
+  s.Load(1);
+  const std::weak_ptr<const Picture> first = s.lcd.e[el::im_background].pic;
+  for (int n = 2; n <= 6; ++n) s.Load(n);
+  const PictureRef last = s.lcd.e[el::im_background].pic;
+  EXPECT_TRUE(first.expired());
+  s.Load(6);
+  EXPECT_EQ(s.lcd.e[el::im_background].pic, last);
 }
 
 TEST(GfxLoad, PictureNamesUseBackslashFoldersAndAnyLetterCase) {

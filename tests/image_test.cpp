@@ -349,6 +349,8 @@ TEST(PngDecode, RefusesBrokenFilesWithAReason) {
   PatchIhdr(huge, 100000, 100000);
   std::string wide = good;
   PatchIhdr(wide, kMaxPictureSide + 1, 1);
+  std::string many = good;
+  PatchIhdr(many, 8193, 8192);
   std::string zero = good;
   PatchIhdr(zero, 0, 4);
   std::string bad_crc = good;
@@ -361,7 +363,8 @@ TEST(PngDecode, RefusesBrokenFilesWithAReason) {
       {"cut inside the header", good.substr(0, 20), "truncated"},
       {"cut inside the image data", good.substr(0, good.size() - 20), "truncated"},
       {"100000 x 100000", huge, "100000 x 100000"},
-      {"one pixel too wide", wide, "8193 x 1"},
+      {"one pixel too wide", wide, "32769 x 1"},
+      {"one row too many pixels", many, "8193 x 8192"},
       {"zero width", zero, ""},
       {"damaged header", bad_crc, ""},
   };
@@ -376,6 +379,20 @@ TEST(PngDecode, RefusesBrokenFilesWithAReason) {
     EXPECT_EQ(error.find('\n'), std::string::npos) << c.what;
     EXPECT_EQ(printed, "") << c.what;
   }
+}
+
+TEST(ImageDecode, LongThinPicturesAreWithinTheLimits) {
+  PngSpec s;
+  s.w = 9000;
+  s.color = PNG_COLOR_TYPE_GRAY;
+  std::vector<std::vector<uint8_t>> row(1, std::vector<uint8_t>(9000, 77));
+  const PictureRef wide = DecodePng(WritePng(s, row));
+  ASSERT_TRUE(wide);
+  EXPECT_EQ(wide->width, 9000);
+  EXPECT_EQ(Px(wide, 8999, 0), Argb(255, 77, 77, 77));
+  const PictureRef tall = DecodeJpeg(GradientJpeg(false, 8, 9000));
+  ASSERT_TRUE(tall);
+  EXPECT_EQ(tall->height, 9000);
 }
 
 TEST(JpegDecode, BaselineAndProgressiveGiveTheSamePicture) {
@@ -456,7 +473,8 @@ TEST(JpegDecode, RefusesBrokenFilesWithAReason) {
       {"cut in the image data", good.substr(0, good.size() * 2 / 3), "truncated"},
       {"progressive cut in the scans", prog.substr(0, prog.size() / 2), "truncated"},
       {"65000 x 65000", with_size(good, 65000, 65000), "65000 x 65000"},
-      {"one pixel too wide", with_size(good, kMaxPictureSide + 1, 8), "8193 x 8"},
+      {"one pixel too wide", with_size(good, kMaxPictureSide + 1, 8), "32769 x 8"},
+      {"one row too many pixels", with_size(good, 8192, 8193), "8192 x 8193"},
       {"zero height", with_size(good, 64, 0), ""},
   };
   for (const Case &c : cases) {

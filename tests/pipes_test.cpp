@@ -60,7 +60,7 @@ TEST(Pipes, ConfigPicturesAndSoundsThatAreNotFilesAreRefusedAtOnce) {
   lib->Init(22050, 64);
   lib->SetOutput(2);
   SampleHandle h = &pic;
-  EXPECT_TRUE(DoneWithoutWaiting(dir.path + "beep.wav", [&] { h = lib->SampleLoad(dir.path + "beep.wav"); }));
+  EXPECT_TRUE(DoneWithoutWaiting(dir.path + "beep.wav", [&] { h = lib->SampleLoad(dir.path + "beep.wav", 60000); }));
   EXPECT_EQ(h, nullptr);
   lib->Close();
   unsetenv("SDL_AUDIODRIVER");

@@ -37,6 +37,24 @@ void Put32(std::string &s, uint32_t v) {
   Put16(s, static_cast<uint16_t>(v >> 16));
 }
 
+// A mono 8-bit wave file at 8000 Hz of seconds seconds, silence: 8 kB a second on disk, eleven
+// times that once decoded for output.
+std::string Slow_Wave(uint32_t seconds) {
+  std::string w = "RIFF";
+  Put32(w, 36 + 8000 * seconds);
+  w += "WAVEfmt ";
+  Put32(w, 16);
+  Put16(w, 1);
+  Put16(w, 1);
+  Put32(w, 8000);
+  Put32(w, 8000);
+  Put16(w, 1);
+  Put16(w, 8);
+  w += "data";
+  Put32(w, 8000 * seconds);
+  return w + std::string(8000 * seconds, '\x80');
+}
+
 // A mono 16-bit wave file at 22050 Hz holding a square wave of ms milliseconds.
 std::string Square_Wave(int ms, uint16_t channels = 1) {
   const uint32_t frames = 22050u * static_cast<uint32_t>(ms) / 1000u;
@@ -81,7 +99,7 @@ struct SdlSoundTest : ::testing::Test {
   SampleHandle Start_With(const std::string &wave, int output_type = 2) {
     lib->Init(22050, 64);
     lib->SetOutput(output_type);
-    return lib->SampleLoad(File("s.wav", wave));
+    return lib->SampleLoad(File("s.wav", wave), 60000);
   }
   // Waits until every channel has been mixed to its end, and a little more for the writing.
   static void Wait_Until_Quiet() {
@@ -164,7 +182,7 @@ TEST_F(SdlSoundTest, FreeingASoundingSampleLetsItFinish) {
 TEST_F(SdlSoundTest, BadFilesGiveNullWithoutHarm) {
   lib->Init(22050, 64);
   lib->SetOutput(1);  // the environment's driver wins over the alternative output
-  ASSERT_NE(lib->SampleLoad(File("good.wav", Square_Wave(50, 2))), nullptr);
+  ASSERT_NE(lib->SampleLoad(File("good.wav", Square_Wave(50, 2)), 60000), nullptr);
 
   std::string zero_channels = Square_Wave(50);
   zero_channels[22] = 0;  // fmt channel count
@@ -187,7 +205,7 @@ TEST_F(SdlSoundTest, BadFilesGiveNullWithoutHarm) {
       dir.path,  // a folder
   };
   for (const std::string &f : bad) {
-    SampleHandle h = lib->SampleLoad(f);
+    SampleHandle h = lib->SampleLoad(f, 60000);
     EXPECT_EQ(h, nullptr) << f;
     lib->Play(h);
     lib->SampleFree(h);
@@ -199,7 +217,7 @@ TEST_F(SdlSoundTest, BadFilesGiveNullWithoutHarm) {
 TEST_F(SdlSoundTest, WithoutAnOutputTheGameGoesOnSilentlyAndFilesAreStillChecked) {
   // Never started, as with sound switched off: loads give null and nothing else happens.
   const std::string good = File("a.wav", Square_Wave(50));
-  EXPECT_EQ(lib->SampleLoad(good), nullptr);
+  EXPECT_EQ(lib->SampleLoad(good, 60000), nullptr);
   lib->Play(nullptr);
   lib->StopAll();
   lib->SampleFree(nullptr);
@@ -209,9 +227,9 @@ TEST_F(SdlSoundTest, WithoutAnOutputTheGameGoesOnSilentlyAndFilesAreStillChecked
   setenv("SDL_AUDIODRIVER", "no-such-output", 1);
   lib->Init(22050, 64);
   lib->SetOutput(2);
-  SampleHandle h = lib->SampleLoad(good);
+  SampleHandle h = lib->SampleLoad(good, 60000);
   EXPECT_NE(h, nullptr);  // a good jingle is not reported as missing
-  EXPECT_EQ(lib->SampleLoad(dir.path + "missing.wav"), nullptr);
+  EXPECT_EQ(lib->SampleLoad(dir.path + "missing.wav", 60000), nullptr);
   lib->Play(h);
   lib->StopAll();
   lib->Close();
@@ -290,6 +308,42 @@ TEST_F(SdlSoundTest, TheSoundLayerPlaysAStageThroughTheLibrary) {
   Snd_Silence(snd);
   EXPECT_EQ(Mix_Playing(-1), 0);
   Snd_Shutdown(snd);
+}
+
+// Sounds are capped by their played length, not by their size on disk: a 20 MB file of 8-bit
+// 8 kHz samples (42 minutes, 440 MB once decoded for output) is refused before it is decoded, as
+// is a sound of 11 s; a jingle may be longer. A file named by several sounds is decoded once.
+TEST_F(SdlSoundTest, LongSoundsAreRefusedBeforeDecodingAndSharedFilesDecodedOnce) {
+  Config cfg;
+  cfg.program_folder = dir.path;
+  cfg.resources_path = dir.path + "Common\\";
+  cfg.stage_count = 1;
+  cfg.stage_table[1].path = dir.path + "Level1\\";
+  dir.Write("Common/snd_stage.wav", Slow_Wave(20));
+  dir.Write("Level1/Config.ini", "[Sound1]\nFilename=huge.wav\n[Sound2]\nFilename=long.wav\n[Sound3]\nFilename=ok.wav\n");
+  dir.Write("Level1/huge.wav", Slow_Wave(2600));
+  dir.Write("Level1/long.wav", Slow_Wave(11));
+  dir.Write("Level1/ok.wav", Slow_Wave(9));
+  dir.Write("Level1/beep.wav", Slow_Wave(1));
+  const ChildCost c = Run_In_Child(
+      [&] {
+        MemStore store;
+        Sound snd;
+        snd.lib = lib.get();
+        snd.store = &store;
+        snd.cfg = &cfg;
+        const bool jingle = Snd_Init(snd, "Microsoft DirectSound");
+        Snd_Load_Bank(snd, 1);
+        bool ok = jingle && !snd.bank[1] && !snd.bank[2] && snd.bank[3] && snd.bank[4];
+        for (int m = 5; m <= 8; ++m) ok = ok && snd.bank[m] == snd.bank[4];
+        Snd_Shutdown(snd);
+        return ok ? 0 : 1;
+      },
+      60, 0);
+  EXPECT_TRUE(c.exited) << "ended by signal " << c.status;
+  EXPECT_EQ(c.status, 0);
+  EXPECT_LT(c.peak_mb, 150);
+  EXPECT_LT(c.cpu, 2.0);
 }
 
 }  // namespace

@@ -4,9 +4,12 @@
 #include "platform/image.h"
 
 #include <png.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
+#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -19,7 +22,7 @@ bool RecordingSoundLib::SetOutput(int type) {
   calls.push_back("output " + std::to_string(type));
   return true;
 }
-SampleHandle RecordingSoundLib::SampleLoad(const std::string &file) {
+SampleHandle RecordingSoundLib::SampleLoad(const std::string &file, int32_t) {
   calls.push_back("load " + file);
   if (std::find(missing.begin(), missing.end(), file) != missing.end()) return nullptr;
   loaded.push_back(file);
@@ -118,4 +121,41 @@ std::string Tiny_Png() {
   png_image_write_to_memory(&img, out.data(), &size, 0, px, 0, nullptr);
   out.resize(size);
   return out;
+}
+
+ChildCost Run_In_Child(const std::function<int()> &job, int cpu_seconds, long as_mb) {
+  std::fflush(nullptr);
+  const pid_t pid = fork();
+  if (pid == 0) {
+    const rlimit cpu{static_cast<rlim_t>(cpu_seconds), static_cast<rlim_t>(cpu_seconds)};
+    setrlimit(RLIMIT_CPU, &cpu);
+#ifndef __SANITIZE_ADDRESS__
+    if (as_mb > 0) {
+      const rlimit as{static_cast<rlim_t>(as_mb) << 20, static_cast<rlim_t>(as_mb) << 20};
+      setrlimit(RLIMIT_AS, &as);
+    }
+#else
+    (void)as_mb;
+#endif
+    _exit(job());
+  }
+  ChildCost c;
+  int status = 0;
+  rusage ru{};
+  if (pid < 0 || wait4(pid, &status, 0, &ru) != pid) return c;
+  c.exited = WIFEXITED(status);
+  c.status = c.exited ? WEXITSTATUS(status) : WTERMSIG(status);
+  c.cpu = static_cast<double>(ru.ru_utime.tv_sec + ru.ru_stime.tv_sec) +
+          static_cast<double>(ru.ru_utime.tv_usec + ru.ru_stime.tv_usec) / 1e6;
+  c.peak_mb = ru.ru_maxrss / 1024;
+  return c;
+}
+
+long Address_Space_Mb() {
+  long pages = 0;
+  if (FILE *f = std::fopen("/proc/self/statm", "r")) {
+    if (std::fscanf(f, "%ld", &pages) != 1) pages = 0;
+    std::fclose(f);
+  }
+  return pages * (sysconf(_SC_PAGESIZE) / 1024) / 1024;
 }

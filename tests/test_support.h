@@ -3,6 +3,7 @@
 // program folder with a small skin written by the test.
 #pragma once
 #include <deque>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -40,7 +41,7 @@ class RecordingSoundLib : public SoundLib {
  public:
   bool Init(int rate, int channels) override;
   bool SetOutput(int type) override;
-  SampleHandle SampleLoad(const std::string &file) override;
+  SampleHandle SampleLoad(const std::string &file, int32_t max_ms) override;
   void Play(SampleHandle s) override;
   void StopAll() override;
   void SampleFree(SampleHandle s) override;
@@ -49,6 +50,20 @@ class RecordingSoundLib : public SoundLib {
   std::vector<std::string> missing;  // files whose load fails
   std::vector<std::string> loaded;   // index + 1 is the handle value
 };
+
+// What a job run in a child process used, and how it ended.
+struct ChildCost {
+  bool exited = false;  // ended by itself, not by a signal (the CPU limit sends SIGXCPU)
+  int status = -1;      // exit status, or the signal
+  double cpu = 0;       // seconds of CPU, user and system
+  long peak_mb = 0;     // peak resident memory
+};
+// Runs job in a child process with a hard limit of cpu_seconds of CPU and, when as_mb > 0 and
+// the address sanitizer is not in use (it reserves terabytes), of as_mb of address space. The
+// job's return value becomes the exit status.
+ChildCost Run_In_Child(const std::function<int()> &job, int cpu_seconds, long as_mb);
+// The address space the process uses now, in MB.
+long Address_Space_Mb();
 
 // A temporary folder removed when the object goes away.
 struct TempDir {

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <atomic>
 #include <climits>
+#include <functional>
 #include <map>
 #include <thread>
 
@@ -15,14 +16,28 @@
 
 namespace {
 
+// The decoded pictures of one skin together may take this much memory. A skin for a 4K screen
+// needs some tens of megabytes (the default skin a few); beyond this, pictures are left out like
+// undecodable ones, so a skin of many huge pictures cannot exhaust the memory or take minutes.
+constexpr uint64_t kSkinBudgetBytes = uint64_t{256} << 20;
+// Pictures of earlier skins kept for reloads, beyond those of the skin last loaded.
+constexpr uint64_t kCacheSpareBytes = uint64_t{64} << 20;
+// File bytes read while the sizes are checked are kept for decoding up to this total; the rest
+// are read again when decoded.
+constexpr uint64_t kKeptFileBytes = uint64_t{64} << 20;
+
+uint64_t Bytes(const Picture &p) { return static_cast<uint64_t>(p.width) * static_cast<uint64_t>(p.height) * 4; }
+
 // Decoded pictures by file, so that reloading a skin at every game start and stage change does
 // not decode the same files again. An entry is reused only while the file's size and time match.
 struct CacheEntry {
   int64_t mtime_ns = 0;
   int64_t size = 0;
   PictureRef pic;
+  uint64_t last_load = 0;  // number of the skin load that last used it
 };
 std::map<std::string, CacheEntry> g_cache;
+uint64_t g_loads = 0;
 
 // One picture file of a skin: taken from the cache, or decoded.
 struct Wanted {
@@ -30,13 +45,68 @@ struct Wanted {
   int64_t mtime_ns = 0, size = 0;
   PictureRef pic;
   std::string error;
+  std::string bytes;        // the file, when kept from the size check
+  bool read = false;        // bytes holds the whole file
+  uint64_t claimed = 0;     // decoded bytes its header claims; 0 when unknown
+  bool admitted = true;     // within the skin's budget
+  bool cached = false;      // pic came from the cache
 };
 
-// Fills in the pictures of every wanted file: from the cache when the file is unchanged, else by
-// decoding. Decoding is shared out over a few threads (the skin's large background and its many
-// small segments decode side by side); the caller waits for all of them, so to the rest of the
-// program the load is one synchronous step. Only this thread touches the cache.
+// Runs job on every item, shared out over a few helper threads (the skin's large background and
+// its many small segments side by side); returns when all are done.
+void ForEachShared(std::vector<Wanted *> &items, const std::function<void(Wanted &)> &job) {
+  std::atomic<size_t> next{0};
+  auto work = [&items, &next, &job] {
+    for (size_t i; (i = next.fetch_add(1)) < items.size();) {
+      // A helper thread must not let anything escape: that would end the program.
+      try {
+        job(*items[i]);
+      } catch (const std::bad_alloc &) {
+        items[i]->pic = nullptr;
+        items[i]->error = "not enough memory to decode the picture";
+      } catch (const std::exception &e) {
+        items[i]->pic = nullptr;
+        items[i]->error = e.what();
+      }
+    }
+  };
+  const size_t helpers = std::min<size_t>({std::max(1u, std::thread::hardware_concurrency()) - 1, 3, items.size() / 8});
+  std::vector<std::thread> threads;
+  try {
+    for (size_t i = 0; i < helpers; ++i) threads.emplace_back(work);
+  } catch (const std::exception &) {
+    // No memory for another thread's stack: the threads there are share the work.
+  }
+  work();
+  for (std::thread &t : threads) t.join();
+}
+
+std::string OverBudget() {
+  return "left out: the skin's pictures together would take more than " + std::to_string(kSkinBudgetBytes >> 20) +
+         " MB once decoded";
+}
+
+// Keeps the pictures of this load and, of the others, the most recently used up to the spare
+// allowance.
+void TrimCache() {
+  std::vector<std::map<std::string, CacheEntry>::iterator> old;
+  for (auto it = g_cache.begin(); it != g_cache.end(); ++it)
+    if (it->second.last_load != g_loads) old.push_back(it);
+  std::sort(old.begin(), old.end(), [](const auto &a, const auto &b) { return a->second.last_load > b->second.last_load; });
+  uint64_t kept = 0;
+  for (const auto &it : old) {
+    kept += Bytes(*it->second.pic);
+    if (kept > kCacheSpareBytes) g_cache.erase(it);
+  }
+}
+
+// Fills in the pictures of every wanted file, in the skin's order: from the cache when the file
+// is unchanged, else by decoding. First the sizes the files' headers claim are read and charged to
+// the skin's budget in order; then the admitted files are decoded, shared out over a few threads;
+// the caller waits for all of them, so to the rest of the program the load is one synchronous
+// step. Only this thread touches the cache.
 void LoadPictures(std::vector<Wanted> &wanted) {
+  ++g_loads;
   std::vector<Wanted *> todo;
   for (Wanted &w : wanted) {
     struct stat st {};
@@ -47,22 +117,70 @@ void LoadPictures(std::vector<Wanted> &wanted) {
     w.mtime_ns = static_cast<int64_t>(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec;
     w.size = st.st_size;
     auto it = g_cache.find(w.file);
-    if (it != g_cache.end() && it->second.mtime_ns == w.mtime_ns && it->second.size == w.size) w.pic = it->second.pic;
-    else todo.push_back(&w);
+    if (it != g_cache.end() && it->second.mtime_ns == w.mtime_ns && it->second.size == w.size) {
+      w.pic = it->second.pic;
+      w.cached = true;
+      it->second.last_load = g_loads;
+    } else {
+      todo.push_back(&w);
+    }
   }
   // Largest first, so that the big pictures do not start last.
   std::sort(todo.begin(), todo.end(), [](const Wanted *a, const Wanted *b) { return a->size > b->size; });
-  std::atomic<size_t> next{0};
-  auto work = [&todo, &next] {
-    for (size_t i; (i = next.fetch_add(1)) < todo.size();) todo[i]->pic = Img_Load(todo[i]->file, &todo[i]->error);
-  };
-  const size_t helpers = std::min<size_t>({std::max(1u, std::thread::hardware_concurrency()) - 1, 3, todo.size() / 8});
-  std::vector<std::thread> threads;
-  for (size_t i = 0; i < helpers; ++i) threads.emplace_back(work);
-  work();
-  for (std::thread &t : threads) t.join();
+
+  std::atomic<uint64_t> kept{0};
+  ForEachShared(todo, [&kept](Wanted &w) {
+    if (!Img_Has_Own_Decoder(w.file)) return;
+    if (!Sys_Read_File(w.file, w.bytes)) {
+      w.error = "cannot read the file";
+      w.admitted = false;
+      return;
+    }
+    int32_t width = 0, height = 0;
+    if (Img_Peek_Size(w.file, w.bytes, &width, &height) && width > 0 && height > 0 && width <= kMaxPictureSide &&
+        height <= kMaxPictureSide && int64_t{width} * height <= kMaxPicturePixels)
+      w.claimed = static_cast<uint64_t>(width) * static_cast<uint64_t>(height) * 4;
+    if (kept.fetch_add(w.bytes.size()) + w.bytes.size() <= kKeptFileBytes) {
+      w.read = true;
+    } else {
+      std::string().swap(w.bytes);
+    }
+  });
+
+  uint64_t used = 0;
+  for (Wanted &w : wanted) {
+    const uint64_t need = w.pic ? Bytes(*w.pic) : w.claimed;
+    if (w.admitted && used + need > kSkinBudgetBytes) {
+      w.admitted = false;
+      w.pic = nullptr;
+      w.error = OverBudget();
+    }
+    if (w.admitted) used += need;
+  }
+
+  std::erase_if(todo, [](const Wanted *w) { return !w->admitted; });
+  ForEachShared(todo, [](Wanted &w) {
+    if (Img_Has_Own_Decoder(w.file) && !w.read && !Sys_Read_File(w.file, w.bytes)) {
+      w.error = "cannot read the file";
+      return;
+    }
+    w.pic = Img_Decode_File(w.file, w.bytes, &w.error);
+    std::string().swap(w.bytes);
+  });
+
+  // Pictures whose size was not known before decoding (other formats) are charged now.
+  for (Wanted &w : wanted) {
+    if (!w.pic || w.claimed != 0 || w.cached) continue;
+    if (used + Bytes(*w.pic) > kSkinBudgetBytes) {
+      w.pic = nullptr;
+      w.error = OverBudget();
+    } else {
+      used += Bytes(*w.pic);
+    }
+  }
   for (Wanted *w : todo)
-    if (w->pic) g_cache[w->file] = CacheEntry{w->mtime_ns, w->size, w->pic};
+    if (w->pic) g_cache[w->file] = CacheEntry{w->mtime_ns, w->size, w->pic, g_loads};
+  TrimCache();
 }
 
 // Skin values are any 32-bit numbers; sums of them are worked out in 64 bits and pinned to the

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <cctype>
+#include <climits>
+#include <new>
 
 #include "platform/files.h"
 #include "platform/image_pixels.h"
@@ -40,27 +42,90 @@ void Img_Premultiply(uint32_t *px, size_t count) {
 }
 
 std::string Img_Size_Error(uint64_t width, uint64_t height) {
-  if (width == 0 || height == 0) return "the picture has no pixels (" + std::to_string(width) + " x " + std::to_string(height) + ")";
-  return "the picture is " + std::to_string(width) + " x " + std::to_string(height) +
-         " pixels, more than the " + std::to_string(kMaxPictureSide) + " a side accepted";
+  const std::string size = std::to_string(width) + " x " + std::to_string(height);
+  if (width == 0 || height == 0) return "the picture has no pixels (" + size + ")";
+  if (width <= static_cast<uint64_t>(kMaxPictureSide) && height <= static_cast<uint64_t>(kMaxPictureSide) &&
+      width * height <= static_cast<uint64_t>(kMaxPicturePixels))
+    return {};
+  return "the picture is " + size + " pixels, more than the " + std::to_string(kMaxPictureSide) +
+         " a side or " + std::to_string(kMaxPicturePixels) + " in all accepted";
+}
+
+size_t Img_Grow_Capacity(size_t have, size_t need, size_t total) {
+  if (need <= have) return have;
+  // Up to 16 MB at once (any picture of a screen's size), so that ordinary pictures are allocated
+  // once; beyond that the memory doubles as the rows arrive.
+  return std::min(total, std::max({need, have * 2, size_t{1} << 22}));
 }
 
 void Img_Set_Fallback(ImageFallback fallback) { g_fallback = std::move(fallback); }
 
-PictureRef Img_Load(const std::string &path, std::string *error) {
+bool Img_Has_Own_Decoder(const std::string &path) {
   const std::string ext = Extension(path);
-  if (ext == "png" || ext == "jpg" || ext == "jpeg") {
-    std::string bytes;
-    if (!Sys_Read_File(path, bytes)) {
-      *error = "cannot read the file";
-      return nullptr;
-    }
-    return ext == "png" ? Img_Decode_Png(bytes.data(), bytes.size(), error)
-                        : Img_Decode_Jpeg(bytes.data(), bytes.size(), error);
+  return ext == "png" || ext == "jpg" || ext == "jpeg";
+}
+
+PictureRef Img_Decode_File(const std::string &path, const std::string &bytes, std::string *error) {
+  // The pixels of a big picture are allocated while decoding; running out of memory refuses this
+  // picture like a damaged one instead of ending the program (decoding runs on helper threads).
+  try {
+    const std::string ext = Extension(path);
+    if (ext == "png") return Img_Decode_Png(bytes.data(), bytes.size(), error);
+    if (ext == "jpg" || ext == "jpeg") return Img_Decode_Jpeg(bytes.data(), bytes.size(), error);
+    if (g_fallback) return g_fallback(path, error);
+    *error = "unsupported picture format";
+  } catch (const std::bad_alloc &) {
+    *error = "not enough memory to decode the picture";
   }
-  if (g_fallback) return g_fallback(path, error);
-  *error = "unsupported picture format";
   return nullptr;
+}
+
+PictureRef Img_Load(const std::string &path, std::string *error) {
+  std::string bytes;
+  if (Img_Has_Own_Decoder(path) && !Sys_Read_File(path, bytes)) {
+    *error = "cannot read the file";
+    return nullptr;
+  }
+  return Img_Decode_File(path, bytes, error);
+}
+
+bool Img_Peek_Size(const std::string &path, const std::string &bytes, int32_t *width, int32_t *height) {
+  const auto *b = reinterpret_cast<const unsigned char *>(bytes.data());
+  const size_t n = bytes.size();
+  auto be16 = [b](size_t at) { return static_cast<uint32_t>(b[at] << 8 | b[at + 1]); };
+  auto be32 = [&be16](size_t at) { return be16(at) << 16 | be16(at + 2); };
+  auto give = [width, height](uint32_t w, uint32_t h) {
+    if (w > static_cast<uint32_t>(INT32_MAX) || h > static_cast<uint32_t>(INT32_MAX)) return false;
+    *width = static_cast<int32_t>(w);
+    *height = static_cast<int32_t>(h);
+    return true;
+  };
+  const std::string ext = Extension(path);
+  if (ext == "png") {
+    // Signature, then the header chunk: length, "IHDR", width, height.
+    if (n < 24 || bytes.compare(12, 4, "IHDR") != 0) return false;
+    return give(be32(16), be32(20));
+  }
+  if (ext != "jpg" && ext != "jpeg") return false;
+  // Marker segments after the start of image, up to the frame header (any SOFn).
+  size_t pos = 2;
+  while (pos + 4 <= n) {
+    if (b[pos] != 0xFF) return false;
+    const unsigned char m = b[pos + 1];
+    if (m == 0xFF) {  // fill byte
+      ++pos;
+      continue;
+    }
+    if (m == 0xD8 || (m >= 0xD0 && m <= 0xD7) || m == 0x01) {  // markers without a length
+      pos += 2;
+      continue;
+    }
+    const bool frame = m >= 0xC0 && m <= 0xCF && m != 0xC4 && m != 0xC8 && m != 0xCC;
+    if (frame) return pos + 9 <= n && give(be16(pos + 7), be16(pos + 5));
+    if (m == 0xDA || m == 0xD9) return false;  // image data before any frame header
+    pos += 2 + be16(pos + 2);
+  }
+  return false;
 }
 
 PictureRef Img_Placeholder() {

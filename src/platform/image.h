@@ -6,14 +6,24 @@
 
 #include "platform/types.h"
 
-// Largest width or height accepted; larger headers are refused before anything is allocated.
-constexpr int32_t kMaxPictureSide = 8192;
+// Largest width or height, and largest number of pixels, accepted; larger headers are refused
+// before anything is allocated. A long thin picture (9000 x 1) is fine; the pixel limit is what
+// bounds the memory (256 MB of ARGB) and the decoding time of one picture.
+constexpr int32_t kMaxPictureSide = 32768;
+constexpr int64_t kMaxPicturePixels = int64_t{8192} * 8192;
 
 // Decodes a file. On failure returns null and puts a one-line reason into *error.
 PictureRef Img_Load(const std::string &path, std::string *error);
 // Decoders for bytes already in memory (embedded pictures, tests, fuzzing).
 PictureRef Img_Decode_Png(const void *data, size_t size, std::string *error);
 PictureRef Img_Decode_Jpeg(const void *data, size_t size, std::string *error);
+// Decodes bytes read from path with the decoder its extension names (the fallback reads path).
+PictureRef Img_Decode_File(const std::string &path, const std::string &bytes, std::string *error);
+// True when path names a PNG or JPEG, whose header Img_Peek_Size can read.
+bool Img_Has_Own_Decoder(const std::string &path);
+// Width and height from the header of a PNG or JPEG in memory, without decoding the pixels.
+// False when the header cannot be read (the decode will then give the reason).
+bool Img_Peek_Size(const std::string &path, const std::string &bytes, int32_t *width, int32_t *height);
 
 using ImageFallback = std::function<PictureRef(const std::string &path, std::string *error)>;
 // Registers the decoder for extensions other than .png, .jpg and .jpeg.

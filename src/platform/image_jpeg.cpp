@@ -17,14 +17,25 @@
 
 namespace {
 
+// Progressive files have about ten scans; each scan is a pass over the picture, so a file with
+// thousands of them costs seconds. Nothing legitimate comes near these limits: 300 scans, and no
+// more scans than 64 passes over the largest picture would make (64 scans at 8192 x 8192).
+constexpr int kMaxScans = 300;
+constexpr uint64_t kMaxScanPixels = 64 * static_cast<uint64_t>(kMaxPicturePixels);
+
 struct JpegReader {
   jpeg_decompress_struct cinfo{};
   jpeg_error_mgr err{};
   jpeg_source_mgr src{};
+  jpeg_progress_mgr progress{};
   jmp_buf jump;
   bool created = false;
   bool ran_out = false;       // the data ended before the decoder had what it needed
   bool short_scan = false;    // a scan ended before its image data was complete
+  // The whole file is read before any pixel comes out (progressive, or one scan per component),
+  // or the decoder cannot say when it makes data up (arithmetic coding): once the data has run
+  // out, the picture is incomplete.
+  bool strict = false;
   std::string error;
   std::shared_ptr<Picture> pic;
   std::vector<unsigned char> row;  // one CMYK row
@@ -54,6 +65,21 @@ void OnEmitMessage(j_common_ptr c, int level) {
 }
 
 void OnOutputMessage(j_common_ptr) {}
+
+[[noreturn]] void Refuse(JpegReader *r, const char *why) {
+  if (r->error.empty()) r->error = why;
+  std::longjmp(r->jump, 1);
+}
+
+// Called by libjpeg after every row of blocks it reads or decodes: stops a file that has run out
+// of data, or has too many scans, before the rest of a picture that is never shown is worked on.
+void OnProgress(j_common_ptr c) {
+  JpegReader *r = Owner(c);
+  if (r->ran_out && (r->strict || r->short_scan)) Refuse(r, "the file is truncated");
+  const auto scans = static_cast<uint64_t>(r->cinfo.input_scan_number);
+  if (scans > kMaxScans || scans * r->cinfo.image_width * r->cinfo.image_height > kMaxScanPixels)
+    Refuse(r, "the file has too many scans");
+}
 
 void InitSource(j_decompress_ptr) {}
 
@@ -109,17 +135,18 @@ bool Decode(JpegReader *r, const void *data, size_t size) {
     r->error = "the file is truncated";
     return false;
   }
-  if (ci->image_width == 0 || ci->image_height == 0 || ci->image_width > static_cast<JDIMENSION>(kMaxPictureSide) ||
-      ci->image_height > static_cast<JDIMENSION>(kMaxPictureSide)) {
-    r->error = Img_Size_Error(ci->image_width, ci->image_height);
-    return false;
-  }
+  r->error = Img_Size_Error(ci->image_width, ci->image_height);
+  if (!r->error.empty()) return false;
+  r->strict = ci->progressive_mode || ci->arith_code || ci->comps_in_scan < ci->num_components;
+  r->progress.progress_monitor = OnProgress;
+  ci->progress = &r->progress;
   const bool cmyk = ci->jpeg_color_space == JCS_CMYK || ci->jpeg_color_space == JCS_YCCK;
   ci->out_color_space = cmyk ? JCS_CMYK : JCS_EXT_BGRA;  // grey and colour both come out as B, G, R, 255
   ci->dct_method = JDCT_ISLOW;
   jpeg_start_decompress(ci);
-  // A progressive file has been read whole by now; if it ended early, nothing is worth decoding.
-  if (r->short_scan || (r->ran_out && ci->progressive_mode)) {
+  // A file of several scans has been read whole by now; if it ended early, nothing is worth
+  // decoding.
+  if (r->short_scan || (r->ran_out && r->strict)) {
     r->error = "the file is truncated";
     return false;
   }
@@ -133,10 +160,12 @@ bool Decode(JpegReader *r, const void *data, size_t size) {
   r->pic->height = static_cast<int32_t>(h);
   // The rows are added as they are decoded, so a file that stops early never costs the memory
   // and the clearing of all the pixels its header claims.
-  r->pic->pixels.reserve(static_cast<size_t>(w) * h);
+  const size_t total = static_cast<size_t>(w) * h;
   if (cmyk) r->row.resize(static_cast<size_t>(w) * 4);
   while (ci->output_scanline < h) {
-    r->pic->pixels.resize(r->pic->pixels.size() + w);
+    std::vector<uint32_t> &px = r->pic->pixels;
+    px.reserve(Img_Grow_Capacity(px.capacity(), px.size() + w, total));
+    px.resize(px.size() + w);
     uint32_t *out = r->pic->pixels.data() + static_cast<size_t>(ci->output_scanline) * w;
     JSAMPROW row = cmyk ? r->row.data() : reinterpret_cast<JSAMPROW>(out);
     if (jpeg_read_scanlines(ci, &row, 1) != 1) {
@@ -145,7 +174,7 @@ bool Decode(JpegReader *r, const void *data, size_t size) {
     }
     // Once a scan has run out of data the rest would be made-up grey; a header of a few bytes may
     // claim 8192 x 8192 pixels, so stop here rather than decode them all.
-    if (r->short_scan) break;
+    if (r->short_scan || (r->ran_out && r->strict)) break;
     if (cmyk) {
       // Adobe's CMYK files store inverted inks: 255 means no ink, so red = C * K / 255.
       const unsigned char *in = r->row.data();
@@ -155,7 +184,7 @@ bool Decode(JpegReader *r, const void *data, size_t size) {
       }
     }
   }
-  if (r->short_scan || (r->ran_out && ci->progressive_mode)) {
+  if (r->short_scan || (r->ran_out && r->strict)) {
     r->error = "the file is truncated";
     return false;
   }
@@ -177,7 +206,13 @@ PictureRef Img_Decode_Jpeg(const void *data, size_t size, std::string *error) {
     return nullptr;
   }
   auto r = std::make_unique<JpegReader>();
-  if (!Decode(r.get(), data, size)) {
+  bool ok = false;
+  try {
+    ok = Decode(r.get(), data, size);
+  } catch (const std::bad_alloc &) {
+    r->error = "not enough memory for the picture";
+  }
+  if (!ok) {
     *error = "JPEG: " + (r->error.empty() ? std::string("cannot decode") : r->error);
     return nullptr;
   }

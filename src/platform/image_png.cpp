@@ -3,6 +3,7 @@
 // and jumps back to the decoder; nothing is printed and nothing aborts.
 #include <png.h>
 
+#include <algorithm>
 #include <csetjmp>
 #include <cstring>
 #include <vector>
@@ -45,6 +46,28 @@ void ReadBytes(png_structp png, png_bytep out, png_size_t length) {
   r->pos += length;
 }
 
+// The bytes of image data present in the file: the IDAT chunks' lengths, counting only what is
+// really there when the last chunk is cut.
+uint64_t ImageDataBytes(const unsigned char *data, size_t size) {
+  uint64_t total = 0;
+  for (size_t pos = 8; pos + 8 <= size;) {
+    const uint32_t length = png_get_uint_32(data + pos);
+    const size_t body = pos + 8;
+    const size_t present = std::min<size_t>(length, size - body);
+    if (std::memcmp(data + pos + 4, "IDAT", 4) == 0) total += present;
+    if (present < length) break;
+    pos = body + length + 4;
+  }
+  return total;
+}
+
+// Deflate turns at most 1032 bytes out of one compressed byte (a 258-byte match in two bits), so
+// the image data must hold at least this many bytes for the pixels the header claims.
+uint64_t LeastImageData(png_uint_32 w, png_uint_32 h, int channels, int depth) {
+  const uint64_t raw_bits = uint64_t{w} * h * static_cast<uint64_t>(channels * depth);
+  return raw_bits / 8 / 1032;
+}
+
 // Everything between setjmp and the last libpng call works through r, so no local of this frame
 // changes after setjmp and nothing with a destructor lives only in this frame.
 bool Decode(PngReader *r) {
@@ -55,19 +78,28 @@ bool Decode(PngReader *r) {
 #ifdef PNG_IGNORE_ADLER32
   png_set_option(r->png, PNG_IGNORE_ADLER32, PNG_OPTION_ON);
 #endif
+  // Only the pixels and the transparency are used: every other chunk (texts, colour profiles,
+  // private chunks) is stepped over unread, so a chunk that claims a gigabyte or inflates to one
+  // costs nothing. libpng keeps IHDR, PLTE, tRNS, IDAT and IEND.
+  png_set_keep_unknown_chunks(r->png, PNG_HANDLE_CHUNK_NEVER, nullptr, -1);
+  png_set_chunk_cache_max(r->png, 16);
+  png_set_chunk_malloc_max(r->png, 64 * 1024);
   png_read_info(r->png, r->info);
 
   const png_uint_32 w = png_get_image_width(r->png, r->info);
   const png_uint_32 h = png_get_image_height(r->png, r->info);
-  if (w == 0 || h == 0 || w > static_cast<png_uint_32>(kMaxPictureSide) ||
-      h > static_cast<png_uint_32>(kMaxPictureSide)) {
-    r->error = Img_Size_Error(w, h);
-    return false;
-  }
+  r->error = Img_Size_Error(w, h);
+  if (!r->error.empty()) return false;
   const int color = png_get_color_type(r->png, r->info);
   const int depth = png_get_bit_depth(r->png, r->info);
+  if (ImageDataBytes(r->data, r->size) < LeastImageData(w, h, png_get_channels(r->png, r->info), depth)) {
+    r->error = "the file is truncated (too little image data for " + std::to_string(w) + " x " +
+               std::to_string(h) + " pixels)";
+    return false;
+  }
   const bool has_trns = png_get_valid(r->png, r->info, PNG_INFO_tRNS) != 0;
   const bool alpha = (color & PNG_COLOR_MASK_ALPHA) != 0 || has_trns;
+  const bool interlaced = png_get_interlace_type(r->png, r->info) != PNG_INTERLACE_NONE;
 
   // Palette to RGB, grey below 8 bits to 8 bits, tRNS to an alpha channel.
   if (color == PNG_COLOR_TYPE_PALETTE) png_set_palette_to_rgb(r->png);
@@ -88,13 +120,24 @@ bool Decode(PngReader *r) {
   r->pic = std::make_shared<Picture>();
   r->pic->width = static_cast<int32_t>(w);
   r->pic->height = static_cast<int32_t>(h);
-  r->pic->pixels.resize(static_cast<size_t>(w) * h);
-  r->rows.resize(h);
-  for (png_uint_32 y = 0; y < h; ++y)
-    r->rows[y] = reinterpret_cast<png_bytep>(r->pic->pixels.data() + static_cast<size_t>(y) * w);
-  png_read_image(r->png, r->rows.data());
+  std::vector<uint32_t> &px = r->pic->pixels;
+  const size_t total = static_cast<size_t>(w) * h;
+  if (interlaced) {
+    // Every pass writes rows all over the picture, so it needs all of them from the start.
+    px.resize(total);
+    r->rows.resize(h);
+    for (png_uint_32 y = 0; y < h; ++y) r->rows[y] = reinterpret_cast<png_bytep>(px.data() + static_cast<size_t>(y) * w);
+    png_read_image(r->png, r->rows.data());
+  } else {
+    // Rows are added as they are decoded: a file that stops early never costs all it claims.
+    for (png_uint_32 y = 0; y < h; ++y) {
+      px.reserve(Img_Grow_Capacity(px.capacity(), px.size() + w, total));
+      px.resize(px.size() + w);
+      png_read_row(r->png, reinterpret_cast<png_bytep>(px.data() + static_cast<size_t>(y) * w), nullptr);
+    }
+  }
   // The chunks after the image data (and the end marker) carry nothing the program uses.
-  if (alpha) Img_Premultiply(r->pic->pixels.data(), r->pic->pixels.size());
+  if (alpha) Img_Premultiply(px.data(), px.size());
   return true;
 }
 
@@ -119,7 +162,13 @@ PictureRef Img_Decode_Png(const void *data, size_t size, std::string *error) {
     *error = "out of memory";
     return nullptr;
   }
-  if (!Decode(&r)) {
+  bool ok = false;
+  try {
+    ok = Decode(&r);
+  } catch (const std::bad_alloc &) {
+    r.error = "not enough memory for the picture";
+  }
+  if (!ok) {
     *error = "PNG: " + (r.error.empty() ? std::string("cannot decode") : r.error);
     return nullptr;
   }

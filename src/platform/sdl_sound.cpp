@@ -5,6 +5,8 @@
 #include <SDL.h>
 #include <SDL_mixer.h>
 
+#include <algorithm>
+#include <cstdint>
 #include <cstdlib>
 #include <cstring>
 #include <vector>
@@ -20,6 +22,39 @@ constexpr int kFramesPerBuffer = 512;  // about 23 ms at 22050 Hz
 bool IsWave(const std::string &data) {
   return data.size() >= 12 && (data.compare(0, 4, "RIFF") == 0 || data.compare(0, 4, "RF64") == 0) &&
          data.compare(8, 4, "WAVE") == 0;
+}
+
+uint32_t Le(const std::string &d, size_t at, int bytes) {
+  uint32_t v = 0;
+  for (int i = bytes - 1; i >= 0; --i) v = v << 8 | static_cast<unsigned char>(d[at + i]);
+  return v;
+}
+
+// The playing time of a wave file in milliseconds, from its format and data chunks: frames are
+// the data bytes over the bits a frame takes (exact for plain samples, an upper bound for the
+// 4-bit compressed formats). -1 when the header does not say (the decoded length decides then).
+int64_t WaveMs(const std::string &d) {
+  uint32_t rate = 0, channels = 0, bits = 0;
+  for (size_t pos = 12; pos + 8 <= d.size();) {
+    const uint32_t length = Le(d, pos + 4, 4);
+    const size_t body = pos + 8;
+    if (d.compare(pos, 4, "fmt ") == 0 && body + 16 <= d.size()) {
+      channels = Le(d, body + 2, 2);
+      rate = Le(d, body + 4, 4);
+      bits = Le(d, body + 14, 2);
+    } else if (d.compare(pos, 4, "data") == 0) {
+      if (rate == 0 || channels == 0 || bits == 0) return -1;
+      const uint64_t bytes = std::min<uint64_t>(length, d.size() - body);
+      return static_cast<int64_t>(bytes * 8 / (uint64_t{bits} * channels) * 1000 / rate);
+    }
+    if (length > d.size() - body) break;
+    pos = body + length + (length & 1);
+  }
+  return -1;
+}
+
+std::string LengthProblem(int64_t ms, int32_t max_ms) {
+  return std::to_string(ms / 1000) + " s long, at most " + std::to_string(max_ms / 1000) + " s";
 }
 
 bool HasDriver(const char *name) {
@@ -48,7 +83,7 @@ class SdlSoundLib : public SoundLib {
     return true;
   }
 
-  SampleHandle SampleLoad(const std::string &file) override {
+  SampleHandle SampleLoad(const std::string &file, int32_t max_ms) override {
     too_large_.clear();
     ReleaseFinished();
     if (!Open()) return nullptr;
@@ -60,8 +95,23 @@ class SdlSoundLib : public SoundLib {
       return nullptr;
     }
     if (!IsWave(data)) return nullptr;
+    if (const int64_t ms = WaveMs(data); ms > max_ms) {
+      too_large_ = LengthProblem(ms, max_ms);
+      return nullptr;
+    }
     Mix_Chunk *chunk = Mix_LoadWAV_RW(SDL_RWFromConstMem(data.data(), static_cast<int>(data.size())), 1);
-    if (chunk) chunks_.push_back(chunk);
+    if (!chunk) return nullptr;
+    // The decoded length is what counts (a header may not tell, or tell wrongly).
+    int freq = 0, channels = 0;
+    Uint16 format = 0;
+    if (Mix_QuerySpec(&freq, &format, &channels) == 0 || freq <= 0 || channels <= 0) channels = 0;
+    const uint64_t bytes_per_ms = static_cast<uint64_t>(freq) * channels * (SDL_AUDIO_BITSIZE(format) / 8) / 1000;
+    if (bytes_per_ms == 0 || chunk->alen / bytes_per_ms > static_cast<uint64_t>(max_ms)) {
+      if (bytes_per_ms != 0) too_large_ = LengthProblem(static_cast<int64_t>(chunk->alen / bytes_per_ms), max_ms);
+      Mix_FreeChunk(chunk);
+      return nullptr;
+    }
+    chunks_.push_back(chunk);
     return chunk;
   }
 

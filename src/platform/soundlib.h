@@ -1,6 +1,7 @@
 // The sound library as the sound layer uses it: start, choose the output, load decoded samples,
 // play each on a free channel, stop every channel, free samples, close.
 #pragma once
+#include <cstdint>
 #include <string>
 
 using SampleHandle = void *;  // null: no sample
@@ -12,11 +13,12 @@ class SoundLib {
   virtual bool Init(int rate, int channels) = 0;
   // Hands over the output: 2 the default system output, 1 the alternative one.
   virtual bool SetOutput(int output_type) = 0;
-  // Loads and decodes a whole wave file; null when it cannot be loaded or the library is not
-  // started.
-  virtual SampleHandle SampleLoad(const std::string &file) = 0;
-  // When the last SampleLoad refused its file only for its size: how large it is against the
-  // limit (for example "70000000 bytes, at most 67108864"); empty otherwise.
+  // Loads and decodes a whole wave file of at most max_ms milliseconds; null when it cannot be
+  // loaded, is longer, or the library is not started. The length is checked from the file's
+  // header before decoding, so a long file costs neither the time nor the memory.
+  virtual SampleHandle SampleLoad(const std::string &file, int32_t max_ms) = 0;
+  // When the last SampleLoad refused its file only for its size or its length: how large or long
+  // it is against the limit (for example "70000000 bytes, at most 67108864"); empty otherwise.
   virtual std::string LastLoadTooLarge() const { return {}; }
   // Starts sample on a free channel; sounds already playing go on.
   virtual void Play(SampleHandle sample) = 0;

@@ -17,12 +17,25 @@ constexpr int kMixRate = 22050;
 constexpr int kChannels = 64;
 // Jingle lengths become timer waits (length + 1000 ms); keep them where that sum cannot overflow.
 constexpr int32_t kMaxJingleMs = 3600 * 1000;
+// Longest sounds loaded, as played: a beeper sound accompanies a game step or tick (the longest of
+// the default skin lasts a second), a jingle holds up play while it sounds. A longer file is
+// refused like an unreadable one; decoded for output (22050 Hz, 16-bit stereo) the caps are
+// 0.9 MB a sound and 5.3 MB a jingle, so a bank costs a few MB and decodes in milliseconds.
+constexpr int32_t kMaxSoundMs = 10 * 1000;
+constexpr int32_t kMaxJingleSoundMs = 60 * 1000;
 
 // A configuration-built file name made usable here: "\" separators and letter case resolved
 // against what is on disk. A name that matches nothing is passed on, and its load fails.
 std::string DiskName(const std::string &name) {
   const std::string found = Sys_Find_Value_File(name);
   return found.empty() ? Sys_Native_Path(name) : found;
+}
+
+// Releases each sample of the bank once (sounds may share one) and empties it.
+void FreeBank(Sound &s) {
+  for (int m = 1; m <= 8; ++m)
+    if (s.bank[m] && std::find(s.bank + 1, s.bank + m, s.bank[m]) == s.bank + m) s.lib->SampleFree(s.bank[m]);
+  std::fill(std::begin(s.bank), std::end(s.bank), nullptr);
 }
 
 IniFile ReadIni(const std::string &path) {
@@ -34,7 +47,7 @@ IniFile ReadIni(const std::string &path) {
 
 void LoadJingle(Sound &s, Sample &jingle, const std::string &file, int32_t length_ms) {
   if (jingle.handle) s.lib->SampleFree(jingle.handle);
-  jingle.handle = s.lib->SampleLoad(DiskName(file));
+  jingle.handle = s.lib->SampleLoad(DiskName(file), kMaxJingleSoundMs);
   jingle.length_ms = std::clamp<int32_t>(length_ms, 0, kMaxJingleMs);
 }
 
@@ -81,16 +94,17 @@ void Snd_Load_Bank(Sound &s, int32_t stage_number) {
   if (!s.lib || !s.cfg) return;
   const std::string &path = s.cfg->Stage(stage_number).path;
   const IniFile ini = ReadIni(s.cfg->InProgramFolder(path) + "Config.ini");
-  SampleHandle replaced[9] = {};
+  // The replaced samples are never played again; they are released before the new ones are
+  // decoded, so the two banks are never in memory together. (A sound still sounding is left to
+  // finish by the library.)
+  FreeBank(s);
+  // A file named by several sounds (all eight are "beep.wav" by default) is decoded once.
+  std::string files[9];
   for (int m = 1; m <= 8; ++m) {
-    const std::string name = ini.ReadString("Sound" + std::to_string(m), "Filename", "beep.wav");
-    replaced[m] = s.bank[m];
-    s.bank[m] = s.lib->SampleLoad(DiskName(path + name));
+    files[m] = DiskName(path + ini.ReadString("Sound" + std::to_string(m), "Filename", "beep.wav"));
+    const int first = static_cast<int>(std::find(files + 1, files + m, files[m]) - files);
+    s.bank[m] = first < m ? s.bank[first] : s.lib->SampleLoad(files[m], kMaxSoundMs);
   }
-  // The replaced samples are never played again; release them so a long run of stages does not
-  // pile up samples. (A sound still sounding is left to finish by the library.)
-  for (int m = 1; m <= 8; ++m)
-    if (replaced[m]) s.lib->SampleFree(replaced[m]);
 }
 
 void Snd_Play(Sound &s, SampleHandle sample) {
@@ -105,7 +119,9 @@ void Snd_Shutdown(Sound &s) {
   if (!s.lib) return;
   s.lib->SampleFree(s.stage_new_sound.handle);
   s.lib->SampleFree(s.game_start_sound.handle);
-  for (int m = 1; m <= 8; ++m) s.lib->SampleFree(s.bank[m]);
+  // Null handles are passed on as they are; a sample shared by several sounds is freed once.
+  for (int m = 1; m <= 8; ++m)
+    if (!s.bank[m] || std::find(s.bank + 1, s.bank + m, s.bank[m]) == s.bank + m) s.lib->SampleFree(s.bank[m]);
   s.lib->Close();
   // Nothing reaches the closed library any more.
   s.stage_new_sound.handle = nullptr;

@@ -25,7 +25,7 @@ class NoFilesSoundLib : public SoundLib {
  public:
   bool Init(int, int) override { return true; }
   bool SetOutput(int) override { return true; }
-  SampleHandle SampleLoad(const std::string &) override { return nullptr; }
+  SampleHandle SampleLoad(const std::string &, int32_t) override { return nullptr; }
   void Play(SampleHandle) override {}
   void StopAll() override {}
   void SampleFree(SampleHandle) override {}

@@ -63,7 +63,8 @@ void Plat_Register_Image_Fallback() {
     buffer.open(QIODevice::ReadOnly);
     QImageReader reader(&buffer, QFileInfo(QString::fromStdString(path)).suffix().toLatin1());
     const QSize size = reader.size();
-    if (size.width() > kMaxPictureSide || size.height() > kMaxPictureSide) {
+    if (size.width() > kMaxPictureSide || size.height() > kMaxPictureSide ||
+        int64_t{size.width()} * size.height() > kMaxPicturePixels) {
       *error = "picture too large";
       return nullptr;
     }

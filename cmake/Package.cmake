@@ -1,0 +1,98 @@
+# Installation and the Debian package.
+#
+# Under the prefix (/usr for the package):
+#   lib/ktusko/            the program folder: executable, Config.ini, Resources, Readme.txt, Whatsnew.txt
+#   games/ktusko           launcher on the PATH: a link to the executable (the program finds its
+#                          folder from the executable's real path)
+#   share/applications, share/icons/hicolor, share/metainfo, share/man/man6, share/doc/ktusko
+# The program only reads its folder; settings go to each user's settings store.
+include(GNUInstallDirs)
+# Installing (and cpack) takes what is built; it does not build the tests and benchmarks first.
+set(CMAKE_SKIP_INSTALL_ALL_DEPENDENCY TRUE)
+set(KT_INSTALL_PROGRAM_DIR lib/ktusko CACHE STRING "Program folder under the prefix")
+set(KT_INSTALL_LAUNCHER_DIR games CACHE STRING "Folder of the launcher link under the prefix")
+set(KT_PACKAGE_DIR ${CMAKE_SOURCE_DIR}/data/package)
+set(KT_PACKAGE_WORK ${CMAKE_BINARY_DIR}/package)
+file(MAKE_DIRECTORY ${KT_PACKAGE_WORK})
+
+# The icon: the handheld of the default skin's drawing, as SVG and in the usual PNG sizes.
+set(KT_ICON_SIZES 16 24 32 48 64 128 256)
+set(KT_ICON_SVG ${KT_PACKAGE_WORK}/icons/ktusko.svg)
+set(KT_ICON_OUTPUTS ${KT_ICON_SVG})
+set(KT_ICON_COMMANDS
+  COMMAND ${CMAKE_COMMAND} -E make_directory ${KT_PACKAGE_WORK}/icons
+  COMMAND ${CMAKE_COMMAND} -DIN=${CMAKE_SOURCE_DIR}/data/skin/skin.svg -DOUT=${KT_ICON_SVG}
+          -P ${CMAKE_SOURCE_DIR}/cmake/MakeIcon.cmake)
+foreach(size ${KT_ICON_SIZES})
+  list(APPEND KT_ICON_OUTPUTS ${KT_PACKAGE_WORK}/icons/ktusko-${size}.png)
+  list(APPEND KT_ICON_COMMANDS COMMAND svg2png ${KT_ICON_SVG} ${KT_PACKAGE_WORK}/icons/ktusko-${size}.png ${size} ${size})
+endforeach()
+# Compressed the way Debian wants them: best compression, no name or time stamp inside.
+set(KT_CHANGELOG_GZ ${KT_PACKAGE_WORK}/changelog.Debian.gz)
+set(KT_MANPAGE_GZ ${KT_PACKAGE_WORK}/ktusko.6.gz)
+add_custom_command(OUTPUT ${KT_ICON_OUTPUTS} ${KT_CHANGELOG_GZ} ${KT_MANPAGE_GZ}
+  ${KT_ICON_COMMANDS}
+  COMMAND sh -c "gzip -9nc '${KT_PACKAGE_DIR}/changelog' >'${KT_CHANGELOG_GZ}'"
+  COMMAND sh -c "gzip -9nc '${KT_PACKAGE_DIR}/ktusko.6' >'${KT_MANPAGE_GZ}'"
+  DEPENDS svg2png ${CMAKE_SOURCE_DIR}/data/skin/skin.svg ${CMAKE_SOURCE_DIR}/cmake/MakeIcon.cmake
+          ${KT_PACKAGE_DIR}/changelog ${KT_PACKAGE_DIR}/ktusko.6
+  COMMENT "Generating the icons and the compressed documents of the installation"
+  VERBATIM)
+add_custom_target(kt_install_files ALL DEPENDS ${KT_ICON_OUTPUTS} ${KT_CHANGELOG_GZ} ${KT_MANPAGE_GZ})
+if(TARGET kt_default_skin)
+  add_dependencies(kt_default_skin kt_install_files)
+endif()
+
+# The launcher: a relative link, so the installation can be moved as a whole (DESTDIR, a package).
+file(RELATIVE_PATH KT_LAUNCHER_TARGET /${KT_INSTALL_LAUNCHER_DIR} /${KT_INSTALL_PROGRAM_DIR}/ktusko)
+file(MAKE_DIRECTORY ${KT_PACKAGE_WORK}/launcher)
+file(CREATE_LINK ${KT_LAUNCHER_TARGET} ${KT_PACKAGE_WORK}/launcher/ktusko SYMBOLIC)
+
+set(KT_FILE_PERMS OWNER_READ OWNER_WRITE GROUP_READ WORLD_READ)
+set(KT_DIR_PERMS OWNER_READ OWNER_WRITE OWNER_EXECUTE GROUP_READ GROUP_EXECUTE WORLD_READ WORLD_EXECUTE)
+install(TARGETS ktusko RUNTIME DESTINATION ${KT_INSTALL_PROGRAM_DIR})
+install(FILES ${KT_PROGRAM_DIR}/Config.ini ${KT_PROGRAM_DIR}/Readme.txt ${KT_PROGRAM_DIR}/Whatsnew.txt
+  DESTINATION ${KT_INSTALL_PROGRAM_DIR} PERMISSIONS ${KT_FILE_PERMS})
+install(DIRECTORY ${KT_PROGRAM_DIR}/Resources DESTINATION ${KT_INSTALL_PROGRAM_DIR}
+  FILE_PERMISSIONS ${KT_FILE_PERMS} DIRECTORY_PERMISSIONS ${KT_DIR_PERMS})
+install(FILES ${KT_PACKAGE_WORK}/launcher/ktusko DESTINATION ${KT_INSTALL_LAUNCHER_DIR})
+install(FILES ${KT_PACKAGE_DIR}/org.zandrel.ktusko.desktop DESTINATION ${CMAKE_INSTALL_DATADIR}/applications
+  PERMISSIONS ${KT_FILE_PERMS})
+install(FILES ${KT_PACKAGE_DIR}/org.zandrel.ktusko.metainfo.xml DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo
+  PERMISSIONS ${KT_FILE_PERMS})
+install(FILES ${KT_ICON_SVG} DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/scalable/apps
+  PERMISSIONS ${KT_FILE_PERMS})
+foreach(size ${KT_ICON_SIZES})
+  install(FILES ${KT_PACKAGE_WORK}/icons/ktusko-${size}.png
+    DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/${size}x${size}/apps RENAME ktusko.png
+    PERMISSIONS ${KT_FILE_PERMS})
+endforeach()
+install(FILES ${KT_MANPAGE_GZ} DESTINATION ${CMAKE_INSTALL_MANDIR}/man6 PERMISSIONS ${KT_FILE_PERMS})
+install(FILES ${KT_PROGRAM_DIR}/Readme.txt ${KT_PROGRAM_DIR}/Whatsnew.txt ${KT_PACKAGE_DIR}/copyright
+              ${KT_CHANGELOG_GZ}
+  DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/ktusko PERMISSIONS ${KT_FILE_PERMS})
+
+# The Debian package (cpack -G DEB): library dependencies found by dpkg-shlibdeps, plus what the
+# program loads by other means: Qt's X11 platform plugin and the fonts of the stage intro screen.
+set(CPACK_GENERATOR DEB)
+set(CPACK_PACKAGE_NAME ktusko)
+set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
+set(CPACK_PACKAGE_VENDOR "Zandrel")
+set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "full-screen simulation of a two-screen handheld LCD game")
+set(CPACK_PACKAGE_DESCRIPTION "Kellup Tusko Lumo Special Edition shows the opened handheld over the whole
+screen; every mark its liquid-crystal screens can show is a segment that is
+either dark or clear, just as on the real device. Jump over barrels, dodge
+irons and leap onto the crane hook to bring Tusko down, in four stages with
+their own look and sounds. Game A, Game B and the clock work as on the device.")
+set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
+set(CPACK_STRIP_FILES TRUE)
+set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
+set(CPACK_DEBIAN_PACKAGE_RELEASE 1)
+set(CPACK_DEBIAN_PACKAGE_MAINTAINER "Kellup Tusko developers <ktusko@example.org>")
+set(CPACK_DEBIAN_PACKAGE_SECTION games)
+set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
+set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-qpa-plugins, fonts-liberation")
+set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION TRUE)
+set(CPACK_DEBIAN_COMPRESSION_TYPE xz)
+include(CPack)
