@@ -18,6 +18,7 @@
 #include <cstdlib>
 
 #include "app/menus.h"
+#include "app/pad_poller.h"
 #include "app/lcd_painter.h"
 #include "display/gfxinit.h"
 #include "display/vid.h"
@@ -191,7 +192,19 @@ bool TForm1::FormCreate() {
   rng_ = std::make_unique<DefaultRng>(
       static_cast<uint32_t>(std::chrono::steady_clock::now().time_since_epoch().count()));
   game.rng = rng_.get();
+  StartGamepads();
   return status == ConfigStatus::Ok;
+}
+
+void TForm1::StartGamepads() {
+  if (const char *off = std::getenv("KT_NO_GAMEPAD"); off && *off && *off != '0') return;
+  // A pad's presses act like the keys' and only while this window has the keyboard (as keys do);
+  // its releases always go through, and a pad unplugged lets go of everything it held.
+  pad_poller_ = std::make_unique<PadPoller>([this](const PadState &s, int pads) {
+    if (pads == 0) Inp_Pad_Release_All(pad_held_, game);
+    else Inp_Pad_Update(pad_held_, game, s, isActiveWindow() && isEnabled());
+  });
+  if (!pad_poller_->Start()) pad_poller_.reset();
 }
 
 void TForm1::CenterOnScreen() {
@@ -296,9 +309,11 @@ void TForm1::Shutdown() {
   // Nothing of the game may run once its sound and store are gone: the timers stop first, and
   // the small windows (whose key settings write to the store) close before the release.
   if (game.Timer_Game) Gam_Stop_All_Timers(game);
+  if (pad_poller_) pad_poller_->Stop();
   fade_timer_.stop();
   for (const QPointer<QWidget> &w : small_windows_)
     if (w) w->close();
+  if (pad_poller_) pad_poller_->Stop();
   if (snd.lib) Snd_Shutdown(snd);
   game.store = nullptr;
   snd.store = nullptr;

@@ -17,12 +17,14 @@
 #include "app/view.h"
 #include "game/game.h"
 #include "input/keys.h"
+#include "input/pad.h"
 #include "platform/qt/qt_platform.h"
 #include "platform/random.h"
 #include "platform/soundlib.h"
 #include "sound/snd.h"
 
 class GameMenus;
+class PadPoller;
 
 class TForm1 : public QWidget, public LcdSink {
   Q_OBJECT
@@ -86,6 +88,7 @@ class TForm1 : public QWidget, public LcdSink {
 
  private:
   int ControlOfKey(uint16_t vk) const;  // first control bound to vk, or 0
+  void StartGamepads();
   int FaceAt(const QPoint &p) const;  // control whose button face lies under p (skin screen), or 0
   // Works out the scale and the skin's screen for the window's size; lays the skin out again
   // when they changed (once the skin is loaded).
@@ -99,6 +102,8 @@ class TForm1 : public QWidget, public LcdSink {
   QSet<QString> skin_problems_seen_;
   QStringList skin_problems_pending_;
   QSet<uint16_t> keys_down_;  // keys whose press this window received, until their release
+  std::unique_ptr<PadPoller> pad_poller_;  // gamepads (none with KT_NO_GAMEPAD=1 set)
+  PadHeld pad_held_;                       // the controls the gamepads hold
   QList<QPointer<QWidget>> small_windows_;
   App_Dirty dirty_;  // what changed since the last paint, gathered into a few rectangles
   int64_t Now() const;  // milliseconds of the fade clock

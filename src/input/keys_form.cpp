@@ -8,6 +8,7 @@
 #include <string>
 
 #include "game/game.h"
+#include "input/pad.h"
 #include "platform/qt/qt_platform.h"
 #include "platform/store.h"
 
@@ -74,6 +75,14 @@ TKeysForm::TKeysForm(Controls &controls, Game &game, QWidget *game_window)
       cb[i]->setGeometry(320, 29 + (i - 4) * 32, 120, 21);
     }
     cb[i]->installEventFilter(this);
+    // The gamepad button that works the control: under the names on the left, before them on
+    // the right.
+    pad[i] = new QLabel(Inp_Pad_Button_Name(i), this);
+    pad[i]->setObjectName(QString("la_pad_%1").arg(i));
+    pad[i]->setFont(Arial(9, false));
+    SetTextColor(pad[i], QColor(255, 225, 190));
+    if (i <= 3) pad[i]->setGeometry(136, 47 + (i - 1) * 32, 72, 12);
+    else pad[i]->setGeometry(216, 34 + (i - 4) * 32, 60, 12);
   }
 
   btn_accept = new QPushButton("- ACCEPT -", this);

@@ -35,6 +35,7 @@ class TKeysForm : public QWidget {
   QLabel *la_main = nullptr, *la_controls = nullptr;
   QLabel *la[kControls + 1] = {};      // la_1 .. la_8, the control names
   QComboBox *cb[kControls + 1] = {};   // cb_1 .. cb_8, the key lists
+  QLabel *pad[kControls + 1] = {};     // la_pad_1 .. la_pad_8, the gamepad button of each control
   QPushButton *btn_accept = nullptr;
 
  protected:

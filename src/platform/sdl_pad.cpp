@@ -1,0 +1,87 @@
+#include <SDL.h>
+
+#include <algorithm>
+#include <cstdlib>
+
+#include "platform/pad.h"
+
+namespace {
+
+SDL_GameController *Pad(void *p) { return static_cast<SDL_GameController *>(p); }
+
+// The pad buttons the mapping reads, by position.
+const SDL_GameControllerButton kButtons[kPadButtons] = {
+    SDL_CONTROLLER_BUTTON_A,         SDL_CONTROLLER_BUTTON_B,         SDL_CONTROLLER_BUTTON_X,
+    SDL_CONTROLLER_BUTTON_Y,         SDL_CONTROLLER_BUTTON_BACK,      SDL_CONTROLLER_BUTTON_START,
+    SDL_CONTROLLER_BUTTON_DPAD_UP,   SDL_CONTROLLER_BUTTON_DPAD_DOWN, SDL_CONTROLLER_BUTTON_DPAD_LEFT,
+    SDL_CONTROLLER_BUTTON_DPAD_RIGHT};
+
+}  // namespace
+
+PadSource::~PadSource() { Close(); }
+
+bool PadSource::Open() {
+  if (open_) return true;
+  // The program ends on its own signals, not through SDL's event queue.
+  SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
+  // Buttons by their position on the pad, whatever the maker prints on them.
+  SDL_SetHint(SDL_HINT_GAMECONTROLLER_USE_BUTTON_LABELS, "0");
+  if (SDL_InitSubSystem(SDL_INIT_GAMECONTROLLER) != 0) return false;
+  // The state is read, not the events: nothing piles up in SDL's event queue.
+  SDL_GameControllerEventState(SDL_IGNORE);
+  SDL_JoystickEventState(SDL_IGNORE);
+  open_ = true;
+  return true;
+}
+
+int PadSource::Read(PadState *s) {
+  *s = PadState{};
+  if (!open_) return 0;
+  // Reads the devices and notices pads plugged in or out.
+  SDL_GameControllerUpdate();
+  const size_t before = pads_.size();
+  pads_.erase(std::remove_if(pads_.begin(), pads_.end(),
+                             [](void *p) {
+                               if (SDL_GameControllerGetAttached(Pad(p))) return false;
+                               SDL_GameControllerClose(Pad(p));
+                               return true;
+                             }),
+              pads_.end());
+  const bool closed = pads_.size() != before;
+  // Plugging or unplugging changes the device count: only then are the devices looked through
+  // (telling a game controller from another joystick costs more than reading a pad).
+  const int n = SDL_NumJoysticks();
+  const bool look = n != devices_ || closed;
+  devices_ = n;
+  for (int i = 0; look && i < n; ++i) {
+    if (!SDL_IsGameController(i)) continue;
+    const SDL_JoystickID id = SDL_JoystickGetDeviceInstanceID(i);
+    const bool known = std::any_of(pads_.begin(), pads_.end(), [id](void *p) {
+      return SDL_JoystickInstanceID(SDL_GameControllerGetJoystick(Pad(p))) == id;
+    });
+    if (known) continue;
+    if (SDL_GameController *pad = SDL_GameControllerOpen(i)) pads_.push_back(pad);
+  }
+  int64_t reach = -1;
+  for (void *p : pads_) {
+    for (int b = 0; b < kPadButtons; ++b)
+      if (SDL_GameControllerGetButton(Pad(p), kButtons[b])) s->button[b] = true;
+    const int32_t x = SDL_GameControllerGetAxis(Pad(p), SDL_CONTROLLER_AXIS_LEFTX);
+    const int32_t y = SDL_GameControllerGetAxis(Pad(p), SDL_CONTROLLER_AXIS_LEFTY);
+    const int64_t r = std::max(std::llabs(x), std::llabs(y));
+    if (r > reach) {
+      reach = r;
+      s->stick_x = x;
+      s->stick_y = y;
+    }
+  }
+  return static_cast<int>(pads_.size());
+}
+
+void PadSource::Close() {
+  for (void *p : pads_) SDL_GameControllerClose(Pad(p));
+  pads_.clear();
+  devices_ = -1;
+  if (open_) SDL_QuitSubSystem(SDL_INIT_GAMECONTROLLER);
+  open_ = false;
+}
