@@ -339,7 +339,7 @@ void TForm1::FadeStep() {
   // Repaints only what is fading, at most once per frame of the display, and only while
   // something fades.
   for (const Rect &r : lcd_fx_.Step(Now())) {
-    const QRect q = ToQ(r) & rect();
+    const QRect q = view_.ToWindow(r) & rect();
     if (!q.isEmpty()) update(dirty_.Add(q));
   }
   if (!lcd_fx_.Fading()) fade_timer_.stop();
