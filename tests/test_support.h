@@ -51,6 +51,14 @@ class RecordingSoundLib : public SoundLib {
   std::vector<std::string> loaded;   // index + 1 is the handle value
 };
 
+// The address sanitizer's shadow memory and quarantine multiply a job's resident memory: peak
+// memory bounds are scaled by this factor.
+#ifdef __SANITIZE_ADDRESS__
+constexpr long kPeakMemoryFactor = 4;
+#else
+constexpr long kPeakMemoryFactor = 1;
+#endif
+
 // What a job run in a child process used, and how it ended.
 struct ChildCost {
   bool exited = false;  // ended by itself, not by a signal (the CPU limit sends SIGXCPU)
