@@ -38,6 +38,8 @@ Width=10
 Height=10
 INI
 e2e_skip_splash
+# The skin's own pixel size: these are the classic layout's positions.
+printf 'ScreenScale=0\n' >>"$E2E_SETTINGS"
 e2e_start
 
 # The LCD test picture lights the heart: design (300,200) + offset (128,128).
