@@ -233,6 +233,18 @@ int32_t ReadMainInt(const Config &cfg, const char *key, int32_t def) {
   return ini.ReadInteger("Common", key, def);
 }
 
+// The offset of the design canvas (DesignWidth x DesignHeight of the main Config.ini) centred on
+// the screen.
+struct DesignShift {
+  int32_t dx, dy;
+};
+DesignShift DesignOffset(const Config &cfg, const SkinLayout &screen) {
+  IniFile main;
+  main.Load(Sys_Find_File(cfg.MainIni()));
+  return {Gfx_Design_Offset(screen.screen_w, main.ReadInteger("Common", "DesignWidth", 1024)),
+          Gfx_Design_Offset(screen.screen_h, main.ReadInteger("Common", "DesignHeight", 768))};
+}
+
 // Step 5.4 of the load: the rectangle of element n from its section, shifted by the design offset.
 void SetRect(Lcd &lcd, const IniFile &ini, int n, int32_t dx, int32_t dy) {
   const std::string section = "Image" + std::to_string(n);
@@ -266,10 +278,7 @@ bool Gfx_Parse_Color(const std::string &text, uint32_t *rgb) {
 void Gfx_Load_Skin(Lcd &lcd, const Config &cfg, const SkinLayout &screen, int32_t stage_number,
                    std::vector<std::string> *problems) {
   const StageEntry &stage = cfg.Stage(stage_number);
-  IniFile main;
-  main.Load(Sys_Find_File(cfg.MainIni()));
-  const int32_t dx = Gfx_Design_Offset(screen.screen_w, main.ReadInteger("Common", "DesignWidth", 1024));
-  const int32_t dy = Gfx_Design_Offset(screen.screen_h, main.ReadInteger("Common", "DesignHeight", 768));
+  const auto [dx, dy] = DesignOffset(cfg, screen);
 
   IniFile ini;
   const std::string ini_path = stage.path + "Config.ini";
@@ -320,10 +329,7 @@ void Gfx_Load_Skin(Lcd &lcd, const Config &cfg, const SkinLayout &screen, int32_
 
 void Gfx_Relayout(Lcd &lcd, const Config &cfg, const SkinLayout &screen, int32_t stage_number) {
   const StageEntry &stage = cfg.Stage(stage_number);
-  IniFile main;
-  main.Load(Sys_Find_File(cfg.MainIni()));
-  const int32_t dx = Gfx_Design_Offset(screen.screen_w, main.ReadInteger("Common", "DesignWidth", 1024));
-  const int32_t dy = Gfx_Design_Offset(screen.screen_h, main.ReadInteger("Common", "DesignHeight", 768));
+  const auto [dx, dy] = DesignOffset(cfg, screen);
   IniFile ini;
   ini.Load(Sys_Find_Value_File(stage.path + "Config.ini"));
   for (int n = 1; n <= el::kSkinElements; ++n) SetRect(lcd, ini, n, dx, dy);

@@ -105,3 +105,17 @@ startup_play_colour() {
 
 # startup_setting NAME: the stored value, or nothing.
 startup_setting() { sed -n "s/^$1=//p" "$E2E_SETTINGS" 2>/dev/null; }
+
+# startup_held_score DIGITS: holds Game A ('1') until the panel shows DIGITS (5 s at most) and
+# releases it; the last screenshot is $E2E_TMP/shot.png. Fails when the panel never shows them.
+startup_held_score() {
+  local shot=$E2E_TMP/shot.png
+  xdotool keydown 1
+  for _ in $(seq 25); do
+    sleep 0.2
+    e2e_shot "$shot"
+    [ "$(startup_digits "$shot")" = "$1" ] && break
+  done
+  xdotool keyup 1
+  [ "$(startup_digits "$shot")" = "$1" ]
+}

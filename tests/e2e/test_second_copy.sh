@@ -37,14 +37,7 @@ kill -0 "$first" 2>/dev/null || e2e_fail "the first copy ended"
 
 # The first copy is in front again and has the keyboard: Game A held shows its high score.
 startup_wait_clock 5 || e2e_fail "the first copy's clock is not in front"
-xdotool keydown 1
-for _ in $(seq 25); do
-  sleep 0.2
-  e2e_shot "$shot"
-  [ "$(startup_digits "$shot")" = ___50 ] && break
-done
-xdotool keyup 1
-[ "$(startup_digits "$shot")" = "___50" ] || e2e_fail "Game A held in the first copy shows $(startup_digits "$shot")"
+startup_held_score ___50 || e2e_fail "Game A held in the first copy shows $(startup_digits "$shot")"
 
 # Killed outright, the first copy leaves nothing stuck.
 kill -9 "$first"
