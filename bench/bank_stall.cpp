@@ -5,7 +5,10 @@
 // event loop that also runs a 2 ms timer. Prints, per load: the time the load call itself took,
 // the longest gap between two timer deliveries from the call until the bank was in place, and
 // the time until it was in place.
-// Usage: kt_bank_stall [loads] [rate] [bits] [channels]   (defaults 5 44099 32 8: 32-bit float)
+// Before the loads the same timer runs idle for a while, giving the longest gap the machine
+// alone causes, to read the figures against.
+// Usage: kt_bank_stall [loads] [rate] [bits] [channels] [idle s]
+//        (defaults 5 192000 32 8 5: 32-bit float, eight channels, 61 MB a file)
 #include <QCoreApplication>
 #include <QTimer>
 #include <algorithm>
@@ -79,9 +82,10 @@ int main(int argc, char **argv) {
   setenv("SDL_AUDIODRIVER", "dummy", 1);
   QCoreApplication app(argc, argv);
   const int loads = argc > 1 ? std::atoi(argv[1]) : 5;
-  const uint32_t rate = argc > 2 ? static_cast<uint32_t>(std::atoi(argv[2])) : 44099;
+  const uint32_t rate = argc > 2 ? static_cast<uint32_t>(std::atoi(argv[2])) : 192000;
   const int bits = argc > 3 ? std::atoi(argv[3]) : 32;
   const int channels = argc > 4 ? std::atoi(argv[4]) : 8;
+  const int idle_s = argc > 5 ? std::atoi(argv[5]) : 5;
 
   namespace fs = std::filesystem;
   const fs::path dir = fs::temp_directory_path() / ("kt_bank_stall." + std::to_string(getpid()));
@@ -123,8 +127,19 @@ int main(int argc, char **argv) {
   std::vector<double> calls, gaps, readies;
   QTimer tick;
   tick.setTimerType(Qt::PreciseTimer);
+  // First an idle stretch as long as a load: the longest gap the machine itself gives.
+  const Clock::time_point start = Clock::now();
+  Clock::time_point idle_until{};
+  double idle_gap_ms = 0;
   QObject::connect(&tick, &QTimer::timeout, [&] {
     const Clock::time_point now = Clock::now();
+    if (idle_until == Clock::time_point{} || now < idle_until) {
+      if (last != Clock::time_point{})
+        idle_gap_ms = std::max(idle_gap_ms, std::chrono::duration<double, std::milli>(now - last).count());
+      last = now;
+      if (idle_until == Clock::time_point{}) idle_until = start + std::chrono::seconds(idle_s);
+      return;
+    }
     if (loading) worst_gap_ms = std::max(worst_gap_ms, std::chrono::duration<double, std::milli>(now - last).count());
     last = now;
     if (loading && s.bank[1] && s.bank[8]) {
@@ -160,6 +175,7 @@ int main(int argc, char **argv) {
     std::sort(v.begin(), v.end());
     return v.empty() ? 0.0 : v[v.size() / 2];
   };
+  std::printf("idle for %d s: longest gap %.1f ms\n", idle_s, idle_gap_ms);
   std::printf("median of %d: call %.1f ms, longest stall %.1f ms, bank in place after %.1f ms\n", loads,
               median(calls), median(gaps), median(readies));
   return 0;
