@@ -1,8 +1,5 @@
 #include "sound/bank_loader.h"
 
-#include <sys/resource.h>
-#include <unistd.h>
-
 #include <system_error>
 
 #include <algorithm>
@@ -61,8 +58,6 @@ void BankLoader::Stop() {
 }
 
 void BankLoader::Run() {
-  // Decoding yields to the game's thread: on a busy machine the game's timers come first.
-  setpriority(PRIO_PROCESS, static_cast<id_t>(gettid()), 10);
   std::unique_lock<std::mutex> lock(m_);
   uint64_t served = 0;
   for (;;) {
