@@ -286,6 +286,7 @@ void TForm1::ApplyView() {
     return;
   view_.scale = s;
   view_screen_.Set(w, h, pixel_scale);
+  if (menus) menus->Use_Pixel_Scale(pixel_scale);
   if (!skin_loaded_) return;
   Gam_Relayout(game);
   if (menus && game.menu_open) menus->Vid_Display_Game_Menu();
