@@ -157,6 +157,9 @@ bool TForm1::FormCreate() {
   snd.lib = sound_lib_.get();
   snd.store = store.get();
   snd.cfg = &cfg;
+  // Stage banks are decoded on the sound layer's loading thread; a finished one is put in place
+  // on this thread's event loop.
+  snd.bank_ready = [this] { QMetaObject::invokeMethod(this, [this] { Snd_Take_Bank(snd); }, Qt::QueuedConnection); };
 
   game.cfg = &cfg;
   game.snd = &snd;
