@@ -9,9 +9,11 @@
 #include <chrono>
 #include <condition_variable>
 #include <cstdlib>
+#include <ctime>
 #include <memory>
 #include <mutex>
 #include <string>
+#include <thread>
 
 #include "input/pad.h"
 #include "platform/pad.h"
@@ -238,6 +240,10 @@ TEST(PadWatch, NodeWakesTheWatcherAndItsLossReleasesThePad) {
   EXPECT_FALSE(seen.Reach(1, true, 150)) << "a pad with a node was read without its node waking the watcher";
   ASSERT_EQ(write(node[1], "e", 1), 1);
   EXPECT_TRUE(seen.Reach(1, true, 400));
+  // What woke the watcher was taken: it sleeps again instead of waking over and over.
+  const std::clock_t cpu = std::clock();
+  std::this_thread::sleep_for(std::chrono::milliseconds(300));
+  EXPECT_LT(std::clock() - cpu, CLOCKS_PER_SEC * 3 / 100) << "the watcher keeps waking on a node already read";
 
   // The node closes while Jump is held and SDL still has the pad.
   close(node[1]);
