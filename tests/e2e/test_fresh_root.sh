@@ -22,6 +22,7 @@ step_start=$SECONDS
 skip() { echo "SKIPPED: $*"; exit 77; }
 [ "$(id -u)" = 0 ] || skip "making and entering a Debian root needs root"
 command -v debootstrap >/dev/null || skip "debootstrap is not installed (apt-get install debootstrap)"
+unshare --mount --pid --fork true 2>/dev/null || skip "this machine does not allow mount and process namespaces"
 
 # Every command in the root runs in a mount and process namespace of its own: its /proc goes away
 # with it, and ending the namespace's first process ends everything it started. Nothing is ever
@@ -101,8 +102,7 @@ grep -q '^Key8=42$' "$home/.config/Zandrel/KTuskoSE50.conf" ||
 kill -0 "$E2E_APP" 2>/dev/null || e2e_fail "the program ended by itself ($(cat "$E2E_TMP/app.log"))"
 # unshare ignores SIGTERM while its child runs, and the program, first in its process namespace,
 # ignores it too: killing unshare ends the namespace and the program with it.
-kill -KILL "$E2E_APP"
-wait "$E2E_APP" 2>/dev/null || true
+{ kill -KILL "$E2E_APP"; wait "$E2E_APP"; } 2>/dev/null || true
 step_done run
 changed=$(in_root dpkg --verify ktusko) || true
 [ -z "$changed" ] || e2e_fail "the program changed its installed files: $changed"
