@@ -7,6 +7,8 @@
 #include <cstdlib>
 #include <filesystem>
 
+#include <sys/stat.h>
+
 #include "config/config.h"
 #include "test_support.h"
 
@@ -158,16 +160,25 @@ TEST(ConfigRead, StartUpMessagesSayWhatIsWrong) {
     std::string main;      // empty: no main Config.ini
     ConfigStatus status;
     std::string message;   // the whole message, or words it must hold
+    std::string stage1;    // what is in place of stage 1's Config.ini: "" nothing, "pipe", "folder"
   } const cases[] = {
-      {"", ConfigStatus::MainMissing, not_found},
-      {"[Common]\nStages=1\n", ConfigStatus::StageMissing, not_found},
-      {"[Common]\nStages=150\n", ConfigStatus::BadStageCount, "Stages=150"},
-      {"[Common]\nStages=$FFFFFFFF\n", ConfigStatus::BadStageCount, "Stages=$FFFFFFFF"},
-      {huge, ConfigStatus::MainUnreadable, "too large: " + std::to_string(huge.size()) + " bytes"},
+      {"", ConfigStatus::MainMissing, not_found, ""},
+      {"[Common]\nStages=1\n", ConfigStatus::StageMissing, not_found, ""},
+      {"[Common]\nStages=1\n", ConfigStatus::StageMissing, "of stage 1 is not a regular file", "pipe"},
+      {"[Common]\nStages=1\n", ConfigStatus::StageMissing, "of stage 1 is not a regular file", "folder"},
+      {"[Common]\nStages=150\n", ConfigStatus::BadStageCount, "Stages=150", ""},
+      {"[Common]\nStages=$FFFFFFFF\n", ConfigStatus::BadStageCount, "Stages=$FFFFFFFF", ""},
+      {huge, ConfigStatus::MainUnreadable, "too large: " + std::to_string(huge.size()) + " bytes", ""},
   };
   for (const Case &c : cases) {
     ProgramFolder f;
     if (!c.main.empty()) f.Main(c.main);
+    const std::string stage1 = f.dir.path + "Resources/Level1/Config.ini";
+    if (!c.stage1.empty()) std::filesystem::create_directories(f.dir.path + "Resources/Level1");
+    if (c.stage1 == "pipe") {
+      ASSERT_EQ(::mkfifo(stage1.c_str(), 0600), 0);
+    }
+    if (c.stage1 == "folder") std::filesystem::create_directories(stage1);
     std::string message;
     EXPECT_EQ(Cfg_Read(f.cfg, &message), c.status) << c.message;
     if (c.message == not_found) {

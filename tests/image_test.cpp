@@ -177,6 +177,12 @@ TEST(PngDecode, RgbaIsPremultiplied) {
   EXPECT_EQ(Px(p, 1, 0), Argb(255, 10, 20, 30));
   EXPECT_EQ(Px(p, 2, 0), 0u);  // fully transparent is all zero
   EXPECT_EQ(Px(p, 3, 0), Premul(1, 255, 0, 0));
+  // The painter copies opaque pictures instead of blending them: one see-through pixel is enough
+  // to be blended, and an alpha channel that is 255 everywhere is opaque.
+  EXPECT_FALSE(p->opaque);
+  const PictureRef solid = DecodePng(WritePng(s, {{200, 100, 50, 255, 10, 20, 30, 255, 1, 2, 3, 255, 0, 0, 0, 255}}));
+  ASSERT_TRUE(solid);
+  EXPECT_TRUE(solid->opaque);
 }
 
 TEST(PngDecode, PremultiplyRoundsLikeExactArithmetic) {
@@ -211,6 +217,7 @@ TEST(PngDecode, PaletteWithTransparencyAtEveryDepth) {
     ASSERT_TRUE(p) << "depth " << depth;
     EXPECT_EQ(Px(p, 0, 0), Premul(128, 0, 0, 255)) << "depth " << depth;
     EXPECT_EQ(Px(p, 1, 0), 0u) << "depth " << depth;
+    EXPECT_FALSE(p->opaque) << "depth " << depth;
   }
 }
 
@@ -224,6 +231,7 @@ TEST(PngDecode, PaletteWithoutTransparencyIsOpaque) {
   EXPECT_EQ(Px(p, 0, 0), Argb(255, 250, 251, 252));
   EXPECT_EQ(Px(p, 1, 0), Argb(255, 1, 2, 3));
   EXPECT_EQ(Px(p, 2, 0), Argb(255, 40, 50, 60));
+  EXPECT_TRUE(p->opaque);
 }
 
 TEST(PngDecode, GreyAtLowDepthsAndWithColourKey) {

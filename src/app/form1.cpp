@@ -157,6 +157,9 @@ bool TForm1::FormCreate() {
   snd.lib = sound_lib_.get();
   snd.store = store.get();
   snd.cfg = &cfg;
+  // Stage banks are decoded on the sound layer's loading thread; a finished one is put in place
+  // on this thread's event loop.
+  snd.bank_ready = [this] { QMetaObject::invokeMethod(this, [this] { Snd_Take_Bank(snd); }, Qt::QueuedConnection); };
 
   game.cfg = &cfg;
   game.snd = &snd;
@@ -283,6 +286,7 @@ void TForm1::ApplyView() {
     return;
   view_.scale = s;
   view_screen_.Set(w, h, pixel_scale);
+  if (menus) menus->Use_Pixel_Scale(pixel_scale);
   if (!skin_loaded_) return;
   Gam_Relayout(game);
   if (menus && game.menu_open) menus->Vid_Display_Game_Menu();

@@ -10,15 +10,17 @@ namespace {
 
 QRect ToQ(const Rect &r) { return Plat_QRect(r); }
 
+// A picture known to be opaque is drawn as plain RGB: the same pixels, copied instead of blended.
 QImage Wrap(const Picture &p) {
   return QImage(reinterpret_cast<const uchar *>(p.pixels.data()), p.width, p.height, p.width * 4,
-                QImage::Format_ARGB32_Premultiplied);
+                p.opaque ? QImage::Format_RGB32 : QImage::Format_ARGB32_Premultiplied);
 }
 
 // An element that is not transparent covers what lies beneath its picture: the picture's own
 // colours with the see-through parts black (the premultiplied pixels as they are, made opaque).
 // Made once per picture and kept while the picture lives.
 QImage Opaque(const PictureRef &pic) {
+  if (pic->opaque) return Wrap(*pic);
   struct Entry {
     std::weak_ptr<const Picture> pic;
     QImage image;

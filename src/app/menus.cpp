@@ -86,10 +86,16 @@ GameMenus::GameMenus(TForm1 &form) : form_(form) {
 
   // The game menu starts closed: only the icon of its picture shows.
   Lcd &lcd = form_.game.lcd;
-  Lcd_Set_Picture(lcd, el::btn_game_menu_background, App_Picture("game_menu"));
+  Use_Pixel_Scale(form_.game.screen ? form_.game.screen->PixelScale() : 1.0);
   Lcd_Set_Rect(lcd, el::btn_game_menu_background, kClosedMenu);
   Lcd_Set_Rect(lcd, el::btn_game_menu_top, kClosedMenu);
   lcd.e[el::im_logo].hint = "Click to open website";
+}
+
+void GameMenus::Use_Pixel_Scale(double pixel_scale) {
+  Lcd &lcd = form_.game.lcd;
+  PictureRef pic = App_Picture("game_menu", pixel_scale);
+  if (pic && pic != lcd.e[el::btn_game_menu_background].pic) Lcd_Set_Picture(lcd, el::btn_game_menu_background, std::move(pic));
 }
 
 GameMenus::~GameMenus() {

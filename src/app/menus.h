@@ -52,6 +52,9 @@ class GameMenus : public QObject {
 
   // Makes the screen agree with menu_open: creates or removes the labels, sizes the background.
   void Vid_Display_Game_Menu();
+  // Gives the game menu its picture at the resolution the window is drawn at (device pixels per
+  // skin pixel): sharp on a large or high-density screen.
+  void Use_Pixel_Scale(double pixel_scale);
   // The three-line icon: opens or closes the game menu.
   void btn_game_menu_topClick();
   // Before the context menu opens: check mark from the store, game menu closed.

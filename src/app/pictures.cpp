@@ -1,6 +1,7 @@
 #include "app/pictures.h"
 
 #include <cstring>
+#include <memory>
 #include <map>
 #include <string>
 
@@ -20,9 +21,25 @@ PictureRef App_Picture(const char *name) {
   for (const EmbeddedPicture *p = kEmbeddedPictures; p->name; ++p) {
     if (std::strcmp(p->name, name) != 0) continue;
     std::string error;
-    PictureRef pic = Img_Decode_Png(p->data, p->size, &error);
+    // Freshly decoded and not shared yet: a variant's scale can still be set, so that it stands
+    // for the plain picture at the plain picture's size.
+    const std::shared_ptr<Picture> pic = std::const_pointer_cast<Picture>(Img_Decode_Png(p->data, p->size, &error));
+    if (pic && std::strstr(name, "@2x")) pic->scale = 2;
+    if (pic && std::strstr(name, "@3x")) pic->scale = 3;
     decoded[name] = pic;
     return pic;
   }
   return nullptr;
+}
+
+PictureRef App_Picture(const char *name, double pixel_scale) {
+  PictureRef best = App_Picture(name);
+  if (pixel_scale <= 1.0 || !best) return best;
+  for (int k : {2, 3}) {
+    if (PictureRef v = App_Picture((std::string(name) + "@" + std::to_string(k) + "x").c_str())) {
+      best = v;
+      if (k >= pixel_scale - 1e-9) break;
+    }
+  }
+  return best;
 }

@@ -5,3 +5,7 @@
 
 // The picture named by its drawing's file stem ("splash_background", ...); null when unknown.
 PictureRef App_Picture(const char *name);
+// The same for a window drawn at pixel_scale device pixels per pixel: the picture rendered two or
+// three times as large where there is one ("name@2x", "name@3x"; the nearest at or above the
+// scale, else the largest), with its scale set.
+PictureRef App_Picture(const char *name, double pixel_scale);

@@ -41,16 +41,31 @@ ConfigStatus Fail(ConfigStatus status, std::string *message, const std::string &
   return status;
 }
 
-std::string Describe(const FileProblem &p) {
+// What is wrong with a Config.ini that is there but was not read; where says whose it is (empty
+// for the main one).
+std::string Describe(const FileProblem &p, const std::string &where = {}) {
+  const std::string file = "Configuration file (Config.ini)" + (where.empty() ? "" : " " + where);
   switch (p.kind) {
     case FileProblem::TooLarge:
-      return "Configuration file (Config.ini) is too large: " + std::to_string(p.size) + " bytes, at most " +
-             std::to_string(p.limit) + " are read.";
+      return file + " is too large: " + std::to_string(p.size) + " bytes, at most " + std::to_string(p.limit) +
+             " are read.";
     case FileProblem::NotAFile:
-      return "Configuration file (Config.ini) is not a regular file.";
+      return file + " is not a regular file.";
     default:
-      return "Configuration file (Config.ini) cannot be read: " + std::string(std::strerror(p.error)) + ".";
+      return file + " cannot be read: " + std::string(std::strerror(p.error)) + ".";
   }
+}
+
+// The start-up message for a stage folder's Config.ini, empty when it can be read. It is read
+// whole here (a few KB each) so that a pipe, a folder or an oversized file in its place is named
+// now rather than found later by the loaders, which would only fall back to their defaults.
+std::string StageProblem(const std::string &path, const std::string &where) {
+  const std::string found = Sys_Find_File(path);
+  if (found.empty()) return kNotFound;
+  IniFile ini;
+  FileProblem problem;
+  if (ini.Load(found, &problem)) return {};
+  return problem.kind == FileProblem::Missing ? kNotFound : Describe(problem, where) + kEnding;
 }
 
 }  // namespace
@@ -74,14 +89,14 @@ ConfigStatus Cfg_Read(Config &cfg, std::string *message) {
                 "Configuration file (Config.ini) gives Stages=" + Shown(ini.ReadString("Common", "Stages", "")) +
                     ", but the game has room for 1 to " + std::to_string(kMaxStages) + " stages." + kEnding);
   cfg.stage_count = stages;
-  bool failed = false;
+  std::string stage_message;  // from the first stage folder that fails
   for (int32_t n = 1; n <= stages; ++n) {
     const std::string section = "Stage" + std::to_string(n);
     StageEntry &s = cfg.stage_table[n];
     s.path = Cfg_With_Delimiter(ini.ReadString(section, "Path", "Resources\\Level" + std::to_string(n) + "\\"));
     s.name = Ini_Display_Text(ini.ReadString(section, "Name", "Nameless Stage"));
     s.image = ini.ReadString(section, "Image", "im_stage" + std::to_string(n) + ".png");
-    if (!Sys_File_Exists(cfg.InProgramFolder(s.path) + "Config.ini")) failed = true;
+    if (stage_message.empty()) stage_message = StageProblem(cfg.InProgramFolder(s.path) + "Config.ini", "of stage " + std::to_string(n));
   }
-  return failed ? Fail(ConfigStatus::StageMissing, message, kNotFound) : ConfigStatus::Ok;
+  return stage_message.empty() ? ConfigStatus::Ok : Fail(ConfigStatus::StageMissing, message, stage_message);
 }

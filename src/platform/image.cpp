@@ -23,11 +23,13 @@ std::string Extension(const std::string &path) {
 
 }  // namespace
 
-void Img_Premultiply(uint32_t *px, size_t count) {
+bool Img_Premultiply(uint32_t *px, size_t count) {
+  bool opaque = true;
   for (size_t i = 0; i < count; ++i) {
     const uint32_t p = px[i];
     const uint32_t a = p >> 24;
     if (a == 255) continue;
+    opaque = false;
     if (a == 0) {
       px[i] = 0;
       continue;
@@ -39,6 +41,7 @@ void Img_Premultiply(uint32_t *px, size_t count) {
     g = (g + (g >> 8) + 0x80u) & 0xFF00u;
     px[i] = (a << 24) | rb | g;
   }
+  return opaque;
 }
 
 std::string Img_Size_Error(uint64_t width, uint64_t height) {
@@ -49,13 +52,6 @@ std::string Img_Size_Error(uint64_t width, uint64_t height) {
     return {};
   return "the picture is " + size + " pixels, more than the " + std::to_string(kMaxPictureSide) +
          " a side or " + std::to_string(kMaxPicturePixels) + " in all accepted";
-}
-
-size_t Img_Grow_Capacity(size_t have, size_t need, size_t total) {
-  if (need <= have) return have;
-  // Up to 16 MB at once (any picture of a screen's size), so that ordinary pictures are allocated
-  // once; beyond that the memory doubles as the rows arrive.
-  return std::min(total, std::max({need, have * 2, size_t{1} << 22}));
 }
 
 void Img_Set_Fallback(ImageFallback fallback) { g_fallback = std::move(fallback); }

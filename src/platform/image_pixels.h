@@ -9,10 +9,7 @@
 static_assert(std::endian::native == std::endian::little, "picture decoders assume a little-endian machine");
 
 // Turns straight-alpha ARGB32 into premultiplied ARGB32 in place (colour * alpha / 255, rounded).
-void Img_Premultiply(uint32_t *px, size_t count);
+// True when every pixel was opaque.
+bool Img_Premultiply(uint32_t *px, size_t count);
 // Empty when width x height is within the limits of image.h, else the reason for refusing it.
 std::string Img_Size_Error(uint64_t width, uint64_t height);
-// The pixel capacity to reserve when rows up to need pixels are decoded, have reserved and total
-// claimed: a large picture grows as its rows arrive (doubling), so a file that stops early never
-// costs all the memory its header claims.
-size_t Img_Grow_Capacity(size_t have, size_t need, size_t total);

@@ -120,7 +120,7 @@ bool Decode(PngReader *r) {
   r->pic = std::make_shared<Picture>();
   r->pic->width = static_cast<int32_t>(w);
   r->pic->height = static_cast<int32_t>(h);
-  std::vector<uint32_t> &px = r->pic->pixels;
+  PixelBuffer &px = r->pic->pixels;
   const size_t total = static_cast<size_t>(w) * h;
   if (interlaced) {
     // Every pass writes rows all over the picture, so it needs all of them from the start.
@@ -129,15 +129,17 @@ bool Decode(PngReader *r) {
     for (png_uint_32 y = 0; y < h; ++y) r->rows[y] = reinterpret_cast<png_bytep>(px.data() + static_cast<size_t>(y) * w);
     png_read_image(r->png, r->rows.data());
   } else {
-    // Rows are added as they are decoded: a file that stops early never costs all it claims.
+    // The whole picture is reserved at once (no copying as it grows) and its memory is touched
+    // only as the rows are decoded, since new pixels are not cleared: a file that stops early
+    // never costs all it claims.
+    px.reserve(total);
     for (png_uint_32 y = 0; y < h; ++y) {
-      px.reserve(Img_Grow_Capacity(px.capacity(), px.size() + w, total));
       px.resize(px.size() + w);
       png_read_row(r->png, reinterpret_cast<png_bytep>(px.data() + static_cast<size_t>(y) * w), nullptr);
     }
   }
   // The chunks after the image data (and the end marker) carry nothing the program uses.
-  if (alpha) Img_Premultiply(px.data(), px.size());
+  r->pic->opaque = alpha ? Img_Premultiply(px.data(), px.size()) : true;
   return true;
 }
 

@@ -6,9 +6,11 @@
 #include <SDL_mixer.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
+#include <mutex>
 #include <vector>
 
 #include "platform/files.h"
@@ -87,33 +89,34 @@ class SdlSoundLib : public SoundLib {
     too_large_.clear();
     ReleaseFinished();
     if (!Open()) return nullptr;
-    std::string data;
-    FileProblem problem;
-    if (!Sys_Read_File(file, data, kMaxWaveBytes, &problem)) {
-      if (problem.kind == FileProblem::TooLarge)
-        too_large_ = std::to_string(problem.size) + " bytes, at most " + std::to_string(problem.limit);
-      return nullptr;
-    }
-    if (!IsWave(data)) return nullptr;
-    if (const int64_t ms = WaveMs(data); ms > max_ms) {
-      too_large_ = LengthProblem(ms, max_ms);
-      return nullptr;
-    }
-    Mix_Chunk *chunk = Mix_LoadWAV_RW(SDL_RWFromConstMem(data.data(), static_cast<int>(data.size())), 1);
+    Mix_Chunk *chunk = DecodeFile(file, max_ms, &too_large_);
+    if (chunk) chunks_.push_back(chunk);
+    return chunk;
+  }
+
+  Decoded Decode(const std::string &file, int32_t max_ms) override {
+    // The device stays as it is while a file is decoded for it.
+    const std::lock_guard<std::mutex> lock(device_mutex_);
+    return open_ ? DecodeFile(file, max_ms, nullptr) : nullptr;
+  }
+
+  SampleHandle Adopt(Decoded decoded) override {
+    auto *chunk = static_cast<Mix_Chunk *>(decoded);
     if (!chunk) return nullptr;
-    // The decoded length is what counts (a header may not tell, or tell wrongly).
-    int freq = 0, channels = 0;
-    Uint16 format = 0;
-    if (Mix_QuerySpec(&freq, &format, &channels) == 0 || freq <= 0 || channels <= 0) channels = 0;
-    const uint64_t bytes_per_ms = static_cast<uint64_t>(freq) * channels * (SDL_AUDIO_BITSIZE(format) / 8) / 1000;
-    if (bytes_per_ms == 0 || chunk->alen / bytes_per_ms > static_cast<uint64_t>(max_ms)) {
-      if (bytes_per_ms != 0) too_large_ = LengthProblem(static_cast<int64_t>(chunk->alen / bytes_per_ms), max_ms);
+    if (!open_) {  // decoded for a device that has closed since
       Mix_FreeChunk(chunk);
       return nullptr;
     }
     chunks_.push_back(chunk);
     return chunk;
   }
+
+  void Discard(Decoded decoded) override {
+    // Never played, so no channel holds it.
+    if (decoded) Mix_FreeChunk(static_cast<Mix_Chunk *>(decoded));
+  }
+
+  void LoadingThreadEnds() override { SDL_TLSCleanup(); }
 
   std::string LastLoadTooLarge() const override { return too_large_; }
 
@@ -146,6 +149,42 @@ class SdlSoundLib : public SoundLib {
   }
 
  private:
+  // Reads, checks and decodes a wave file for the open output; safe on any thread. too_large
+  // (when given) receives the reason when the file is refused for its size or length.
+  static Mix_Chunk *DecodeFile(const std::string &file, int32_t max_ms, std::string *too_large) {
+    std::string data;
+    FileProblem problem;
+    if (!Sys_Read_File(file, data, kMaxWaveBytes, &problem)) {
+      if (problem.kind == FileProblem::TooLarge && too_large)
+        *too_large = std::to_string(problem.size) + " bytes, at most " + std::to_string(problem.limit);
+      return nullptr;
+    }
+    if (!IsWave(data)) return nullptr;
+    if (const int64_t ms = WaveMs(data); ms > max_ms) {
+      if (too_large) *too_large = LengthProblem(ms, max_ms);
+      return nullptr;
+    }
+    Mix_Chunk *chunk = Mix_LoadWAV_RW(SDL_RWFromConstMem(data.data(), static_cast<int>(data.size())), 1);
+    if (!chunk) return nullptr;
+    // The decoded length is what counts (a header may not tell, or tell wrongly).
+    int freq = 0, channels = 0;
+    Uint16 format = 0;
+    if (Mix_QuerySpec(&freq, &format, &channels) == 0 || freq <= 0 || channels <= 0) channels = 0;
+    const uint64_t bytes_per_ms = static_cast<uint64_t>(freq) * channels * (SDL_AUDIO_BITSIZE(format) / 8) / 1000;
+    if (bytes_per_ms == 0 || chunk->alen / bytes_per_ms > static_cast<uint64_t>(max_ms)) {
+      if (bytes_per_ms != 0 && too_large)
+        *too_large = LengthProblem(static_cast<int64_t>(chunk->alen / bytes_per_ms), max_ms);
+      Mix_FreeChunk(chunk);
+      return nullptr;
+    }
+    // The mixer leaves the converted sound in its conversion buffer, sized for the widest step
+    // of the conversion: for a many-channel file at a high rate, tens of MB around one MB of
+    // sound. Only the sound is kept.
+    if (chunk->allocated && chunk->alen > 0)
+      if (void *fitted = SDL_realloc(chunk->abuf, chunk->alen)) chunk->abuf = static_cast<Uint8 *>(fitted);
+    return chunk;
+  }
+
   bool Owned(SampleHandle sample) const {
     for (Mix_Chunk *c : chunks_)
       if (c == sample) return true;
@@ -176,6 +215,7 @@ class SdlSoundLib : public SoundLib {
     tried_ = true;
     // The program handles its own signals; SDL must not turn them into events nobody reads.
     SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
+    const std::lock_guard<std::mutex> lock(device_mutex_);
     const char *forced = std::getenv("SDL_AUDIODRIVER");
     const bool want_alsa = output_ == 1 && (!forced || !*forced) && HasDriver("alsa");
     open_ = (want_alsa && OpenWith("alsa")) || OpenWith(nullptr) || OpenWith("dummy");
@@ -196,6 +236,7 @@ class SdlSoundLib : public SoundLib {
 
   void CloseDevice() {
     if (!open_) return;
+    const std::lock_guard<std::mutex> lock(device_mutex_);  // waits for a file being decoded
     Mix_HaltChannel(-1);
     for (Mix_Chunk *c : chunks_) Mix_FreeChunk(c);
     for (Mix_Chunk *c : retired_) Mix_FreeChunk(c);
@@ -208,7 +249,8 @@ class SdlSoundLib : public SoundLib {
   }
 
   bool started_ = false;  // Init called, Close not yet
-  bool open_ = false;     // the output device is open
+  std::atomic<bool> open_ = false;  // the output device is open
+  std::mutex device_mutex_;         // held while the device opens or closes, and by Decode
   bool tried_ = false;    // an open was attempted for this device
   int rate_ = 22050;
   int channels_ = 64;

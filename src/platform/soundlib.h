@@ -26,8 +26,32 @@ class SoundLib {
   virtual void StopAll() = 0;
   // Releases sample; null is accepted.
   virtual void SampleFree(SampleHandle sample) = 0;
+
+  // Loading while the game goes on: Decode runs on a loading thread (one call at a time) and does
+  // the work of SampleLoad without touching the loaded samples or what is playing; Adopt, on the
+  // playing thread, makes its result a sample; Discard drops a result nobody will adopt, on
+  // either thread. Null means nothing was decoded. By default the file is only noted by Decode
+  // and loaded by Adopt.
+  using Decoded = void *;
+  virtual Decoded Decode(const std::string &file, int32_t max_ms) { return new Noted{file, max_ms}; }
+  virtual SampleHandle Adopt(Decoded decoded) {
+    auto *noted = static_cast<Noted *>(decoded);
+    if (!noted) return nullptr;
+    const SampleHandle sample = SampleLoad(noted->file, noted->max_ms);
+    delete noted;
+    return sample;
+  }
+  virtual void Discard(Decoded decoded) { delete static_cast<Noted *>(decoded); }
+  // Called on a loading thread as it ends, for what the library keeps per thread.
+  virtual void LoadingThreadEnds() {}
   // Stops everything and releases what is left; closing twice is harmless.
   virtual void Close() = 0;
+
+ private:
+  struct Noted {
+    std::string file;
+    int32_t max_ms;
+  };
 };
 
 // The sound library of this platform (SDL2_mixer).

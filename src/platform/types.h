@@ -1,7 +1,10 @@
 // Small value types shared by every module: rectangles and decoded pictures.
 #pragma once
+#include <cstddef>
 #include <cstdint>
 #include <memory>
+#include <new>
+#include <utility>
 #include <vector>
 
 struct Rect {
@@ -10,14 +13,54 @@ struct Rect {
   bool Empty() const { return width <= 0 || height <= 0; }
 };
 
+// Memory for picture pixels. A large buffer is taken in huge pages where the system allows it:
+// a picture for a 4K screen spans thousands of ordinary pages, and the first touch of each costs
+// more than decoding its pixels. Throws std::bad_alloc when there is no memory.
+void *Pixels_Allocate(size_t bytes);
+void Pixels_Free(void *p, size_t bytes) noexcept;
+
+// The allocator of picture pixels: growing a buffer leaves the new pixels unset instead of clearing
+// them, as every decoder writes each pixel itself (clearing a picture of a 4K screen first would
+// touch 30 MB for nothing).
+template <class T>
+struct PixelAllocator {
+  using value_type = T;
+  template <class U>
+  struct rebind {
+    using other = PixelAllocator<U>;
+  };
+  PixelAllocator() = default;
+  template <class U>
+  PixelAllocator(const PixelAllocator<U> &) noexcept {}
+  T *allocate(size_t n) {
+    if (n > SIZE_MAX / sizeof(T)) throw std::bad_alloc();
+    return static_cast<T *>(Pixels_Allocate(n * sizeof(T)));
+  }
+  void deallocate(T *p, size_t n) noexcept { Pixels_Free(p, n * sizeof(T)); }
+  template <class U>
+  bool operator==(const PixelAllocator<U> &) const noexcept {
+    return true;
+  }
+  template <class U>
+  void construct(U *p) noexcept {
+    ::new (static_cast<void *>(p)) U;
+  }
+  template <class U, class... Args>
+  void construct(U *p, Args &&...args) {
+    ::new (static_cast<void *>(p)) U(std::forward<Args>(args)...);
+  }
+};
+using PixelBuffer = std::vector<uint32_t, PixelAllocator<uint32_t>>;
+
 // A decoded picture: premultiplied ARGB, one uint32 per pixel (0xAARRGGBB), rows top to bottom.
 // This is the layout the window paints from without conversion.
 // scale is the number of pixels per skin pixel in each direction: 1 for an ordinary picture, 2 or 3
 // for a high-resolution variant that stands for a picture of width / scale x height / scale.
 struct Picture {
   int32_t width = 0, height = 0;
-  std::vector<uint32_t> pixels;
+  PixelBuffer pixels;
   int32_t scale = 1;
+  bool opaque = false;  // every pixel's alpha is 255 (as a decoder found it; false when unknown)
   int32_t SkinWidth() const { return width / scale; }
   int32_t SkinHeight() const { return height / scale; }
 };

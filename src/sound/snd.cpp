@@ -8,6 +8,7 @@
 #include "platform/files.h"
 #include "platform/ini.h"
 #include "platform/store.h"
+#include "sound/bank_loader.h"
 
 const char *const kSoundDrivers[3] = {"Microsoft DirectSound", "Windows MultiMedia", "(no sound)"};
 
@@ -100,11 +101,25 @@ void Snd_Load_Bank(Sound &s, int32_t stage_number) {
   FreeBank(s);
   // A file named by several sounds (all eight are "beep.wav" by default) is decoded once.
   std::string files[9];
-  for (int m = 1; m <= 8; ++m) {
+  for (int m = 1; m <= 8; ++m)
     files[m] = DiskName(path + ini.ReadString("Sound" + std::to_string(m), "Filename", "beep.wav"));
+  // In the background the bank stays empty (its sounds silent) until Snd_Take_Bank puts the whole
+  // of the newest one in place. Play needs it only seconds later, after the intro.
+  if (s.bank_ready || s.loader) {
+    if (!s.loader) s.loader = std::make_shared<BankLoader>(s.lib, s.bank_ready);
+    if (s.loader->Ask(files, kMaxSoundMs)) return;
+    s.loader.reset();  // no thread to be had: load here
+  }
+  for (int m = 1; m <= 8; ++m) {
     const int first = static_cast<int>(std::find(files + 1, files + m, files[m]) - files);
     s.bank[m] = first < m ? s.bank[first] : s.lib->SampleLoad(files[m], kMaxSoundMs);
   }
+}
+
+bool Snd_Take_Bank(Sound &s) {
+  if (!s.loader || !s.lib) return true;
+  s.loader->Take(s.bank);
+  return !s.loader->Pending();
 }
 
 void Snd_Play(Sound &s, SampleHandle sample) {
@@ -117,6 +132,8 @@ void Snd_Silence(Sound &s) {
 
 void Snd_Shutdown(Sound &s) {
   if (!s.lib) return;
+  if (s.loader) s.loader->Stop();  // what it has not handed over is dropped
+  s.loader.reset();
   s.lib->SampleFree(s.stage_new_sound.handle);
   s.lib->SampleFree(s.game_start_sound.handle);
   // Null handles are passed on as they are; a sample shared by several sounds is freed once.

@@ -5,8 +5,9 @@
 #    Jump sits at the right edge, one scaled margin in; a click on it through the scale presses it;
 #  - at 1024x768 fit to screen is the original layout pixel for pixel; at 1920x1080 "Original
 #    size" puts everything where the classic layout puts it;
-#  - window mode: the handheld scaled into the window, resized to two sizes, the size remembered,
-#    closing the window ends the program.
+#  - window mode: the handheld scaled into the window, resized to two sizes, the size remembered;
+#    F11 goes back to full screen (the whole screen, the same layout as fit to screen, WindowMode
+#    stored "0") and F11 again to the remembered window; closing the window ends the program.
 exe=$1
 here=$(dirname "$0")
 source "$here/lib.sh" "$exe" 1024x768
@@ -57,9 +58,11 @@ e2e_cleanup_display() {
 calc() { awk "BEGIN { printf \"%d\", $1 }"; }
 
 shot=$E2E_TMP/shot.png
-for size in ${SCALE_SIZES:-1024x768 1920x1080 3840x2160}; do
+# check_fit WxH: the screen shows the fit-to-screen layout of a full screen of that size (the last
+# shot is $shot; jx, jy are where Jump is).
+check_fit() {
+  local size=$1
   W=${size%x*}; H=${size#*x}
-  run_at "$size" ""
   # Scale and virtual screen as the program works them out.
   s=$(awk "BEGIN { a = $W / 1024; b = $H / 768; print (a < b ? a : b) }")
   vw=$(awk "BEGIN { v = $W / $s; i = int(v); print (v - i > 1e-6 ? i + 1 : i) }")
@@ -77,6 +80,10 @@ for size in ${SCALE_SIZES:-1024x768 1920x1080 3840x2160}; do
   [ "$(e2e_pixel $shot $jx $jy)" = "0,255,0" ] || e2e_fail "$size: Jump not at ($jx,$jy)"
   [ "$(e2e_pixel $shot $((right - 3)) $jy)" = "0,255,0" ] || e2e_fail "$size: Jump does not reach its margin"
   [ "$(e2e_pixel $shot $((right + 3)) $jy)" = "0,0,0" ] || e2e_fail "$size: Jump is wider than it should be"
+}
+for size in ${SCALE_SIZES:-1024x768 1920x1080 3840x2160}; do
+  run_at "$size" ""
+  check_fit "$size"
   cp $shot /tmp/ktusko-e2e-scale-$size.png 2>/dev/null || true
   [ $size = 1024x768 ] && cp $shot $E2E_TMP/fit1024.png
   xdotool mousemove $jx $jy mousedown 1
@@ -134,6 +141,32 @@ xdotool windowsize "$win" 600 900
 check_window 600 900
 sleep 1
 grep -q '^WindowGeometry=.*,600,900' "$E2E_SETTINGS" || e2e_fail "window size not remembered: $(grep WindowGeometry "$E2E_SETTINGS")"
+# F11 in the window: full screen again, laid out as at the start. (Changing the frame may give the
+# game window a new X window.)
+# wait_game_window WxH: until the visible game window has that size; its id is in $win.
+wait_game_window() {
+  local end=$((SECONDS + 10)) size=""
+  while [ $SECONDS -lt $end ]; do
+    win=$(xdotool search --onlyvisible --name '^Kellup Tusko Lumo Special Edition$' 2>/dev/null | tail -1) || true
+    size=$([ -n "$win" ] && xwininfo -id "$win" 2>/dev/null | sed -n 's/.*\(Width\|Height\): *//p' | paste -sd x) || true
+    [ "$size" = "$1" ] && { sleep 0.5; return 0; }
+    sleep 0.2
+  done
+  e2e_fail "the game window is ${size:-not there}, not $1"
+}
+xdotool windowactivate --sync "$win" key F11
+wait_game_window 1920x1080
+info=$(xwininfo -id "$win")
+[ "$(sed -n 's/.*Absolute upper-left X: *//p' <<<"$info"),$(sed -n 's/.*Absolute upper-left Y: *//p' <<<"$info")" = 0,0 ] ||
+  e2e_fail "F11: the full-screen window is not at the screen's corner"
+check_fit 1920x1080
+grep -q '^WindowMode=0' "$E2E_SETTINGS" || e2e_fail "F11: WindowMode not stored as 0: $(grep WindowMode "$E2E_SETTINGS")"
+cp $shot /tmp/ktusko-e2e-scale-f11-full.png 2>/dev/null || true
+xdotool windowactivate --sync "$win" key F11
+wait_game_window 600x900
+check_window 600 900
+grep -q '^WindowMode=1' "$E2E_SETTINGS" || e2e_fail "F11 again: WindowMode not stored as 1"
+echo "F11 from the window: full screen with the fit layout, WindowMode 0; F11 again: the window as it was"
 xdotool windowactivate --sync "$win" key --clearmodifiers alt+F4
 end=$((SECONDS + 10))
 while [ $SECONDS -lt $end ] && kill -0 "$E2E_APP" 2>/dev/null; do sleep 0.1; done

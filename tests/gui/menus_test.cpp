@@ -328,6 +328,21 @@ TEST(GameMenuPicture, TitleBarIconAndDimmedPanel) {
     for (int x = 36; x < 180; ++x) white += (at(x, y) & 0xFF) > 200;
   EXPECT_GT(white, 60);
   for (int y : {32, 100, 383, 511}) EXPECT_EQ(at(128, y), 0xCC000000u) << y;  // black at alpha 204
+
+  // Drawn larger for a scaled window: the nearest rendering at or above the scale, standing for
+  // the same 256 x 512 picture.
+  const struct {
+    double pixel_scale;
+    int k;
+  } scales[] = {{1.0, 1}, {1.40625, 2}, {2.0, 2}, {2.8125, 3}, {4.0, 3}};
+  for (const auto &s : scales) {
+    const PictureRef v = App_Picture("game_menu", s.pixel_scale);
+    ASSERT_TRUE(v) << s.pixel_scale;
+    EXPECT_EQ(v->scale, s.k) << s.pixel_scale;
+    EXPECT_EQ(v->width, 256 * s.k) << s.pixel_scale;
+    EXPECT_EQ(v->SkinHeight(), 512) << s.pixel_scale;
+    EXPECT_EQ(v->pixels[static_cast<size_t>(16 * s.k) * v->width + 250 * s.k], 0xFF000000u) << s.pixel_scale;
+  }
 }
 
 }  // namespace
@@ -353,6 +368,8 @@ TEST_F(MenusTest, FacesIconAndRowsWorkThroughTheScale) {
 
   Click(&form, QPoint(60, 50));  // inside the enlarged icon only
   ASSERT_TRUE(form.game.menu_open);
+  ASSERT_TRUE(lcd.e[el::btn_game_menu_background].pic);
+  EXPECT_EQ(lcd.e[el::btn_game_menu_background].pic->scale, 2);  // the menu's own picture drawn sharp
   EXPECT_EQ(Row(2)->geometry(), QRect(0, 128, 512, 64));
   EXPECT_EQ(Row(2)->font().pixelSize(), 28);
 
@@ -362,6 +379,7 @@ TEST_F(MenusTest, FacesIconAndRowsWorkThroughTheScale) {
   m->pm_16_original_size->trigger();
   EXPECT_EQ(store->values["ScreenScale"], "0");
   EXPECT_EQ(form.view().scale, 1.0);
+  EXPECT_EQ(lcd.e[el::btn_game_menu_background].pic->scale, 1);
   m->pm_0_menuPopup();
   EXPECT_TRUE(m->pm_16_original_size->isChecked());
   EXPECT_TRUE(m->pm_17_window->isChecked());

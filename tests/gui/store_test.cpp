@@ -5,8 +5,13 @@
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
+#include <fcntl.h>
 #include <sys/mount.h>
+#include <sys/stat.h>
 #include <unistd.h>
+
+#include <chrono>
+#include <future>
 
 #include <cerrno>
 #include <cstring>
@@ -179,3 +184,40 @@ TEST_F(QtStoreTest, FailedWritesAreReportedAndLeaveTheFileWhole) {
     TearDown();
   }
 }
+
+// A named pipe in place of the settings file is never opened (opening it would wait for a writer
+// for ever): the player is told at each write, with the path and what is wrong, values are kept
+// for the run, and once the pipe is gone the next write saves them all. Each step runs on a
+// helper thread, bounded; a step stuck on the pipe is freed from the pipe's other end.
+TEST_F(QtStoreTest, APipeInPlaceOfTheFileIsNeverOpened) {
+  QDir().mkpath(folder_);
+  const std::string fifo = file_.toStdString();
+  ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+  std::vector<std::string> told;
+  bool first_write = true, second_write = false;
+  int held = 0;
+  auto steps = std::async(std::launch::async, [&] {
+    QtStore store;
+    store.write_failed = [&](const std::string &why) { told.push_back(why); };
+    first_write = store.WriteInteger("HiScore1", 77);
+    store.WriteInteger("Key1", 5);
+    held = store.ReadInteger("HiScore1", 0);
+    ::unlink(fifo.c_str());
+    second_write = store.WriteInteger("HiScore2", 9);
+  });
+  if (steps.wait_for(std::chrono::seconds(10)) != std::future_status::ready) {
+    const int fd = ::open(fifo.c_str(), O_RDWR | O_NONBLOCK);
+    if (fd >= 0) ::close(fd);
+    steps.wait();
+    FAIL() << "the store waited on the pipe";
+  }
+  EXPECT_FALSE(first_write);
+  ASSERT_EQ(told.size(), 2u);  // both writes while the pipe was there
+  EXPECT_NE(told[0].find(fifo), std::string::npos) << told[0];
+  EXPECT_NE(told[0].find("named pipe"), std::string::npos) << told[0];
+  EXPECT_EQ(held, 77);
+  EXPECT_TRUE(second_write);
+  const std::string text = ReadAll(file_);
+  for (const char *v : {"HiScore1=77", "Key1=5", "HiScore2=9"}) EXPECT_NE(text.find(v), std::string::npos) << text;
+}
+

@@ -1,14 +1,17 @@
-// Build tool: renders an SVG drawing into a PNG file of the drawing's own size (or a given size).
-// Usage: svg2png in.svg out.png [width height]
+// Build tool: renders an SVG drawing into a PNG file of the drawing's own size, a whole multiple of
+// it ("2x") or a given size.
+// Usage: svg2png in.svg out.png [width height | <k>x]
 #include <QGuiApplication>
 #include <QImage>
 #include <QPainter>
 #include <QSvgRenderer>
+#include <algorithm>
 #include <cstdio>
+#include <cstdlib>
 
 int main(int argc, char **argv) {
-  if (argc != 3 && argc != 5) {
-    std::fprintf(stderr, "usage: svg2png in.svg out.png [width height]\n");
+  if (argc < 3 || argc > 5) {
+    std::fprintf(stderr, "usage: svg2png in.svg out.png [width height | <k>x]\n");
     return 2;
   }
   qputenv("QT_QPA_PLATFORM", "offscreen");
@@ -20,6 +23,7 @@ int main(int argc, char **argv) {
   }
   QSize size = svg.defaultSize();
   if (argc == 5) size = QSize(std::atoi(argv[3]), std::atoi(argv[4]));
+  if (argc == 4) size *= std::max(1, std::atoi(argv[3]));
   QImage img(size, QImage::Format_ARGB32_Premultiplied);
   img.fill(Qt::transparent);
   QPainter p(&img);

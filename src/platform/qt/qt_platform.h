@@ -3,7 +3,9 @@
 #pragma once
 #include <QObject>
 #include <QSettings>
+#include <map>
 #include <memory>
+#include <string>
 
 #include "platform/screen.h"
 #include "platform/store.h"
@@ -19,17 +21,24 @@ class QtTimerDriver : public TimerDriver {
 
 // The per-user settings store: organisation "Zandrel", application "KTuskoSE50", native format.
 // Every write is flushed to disk before it returns; a write that fails is reported through
-// write_failed with the file's path and the reason.
+// write_failed with the file's path and the reason. When something other than a file or a
+// folder (a pipe, a device) is in the file's place, it is never opened: values are kept in memory
+// and every write reports it, until a write finds the place free or a file again.
 class QtStore : public Store {
  public:
   QtStore();
-  // The settings file of the current user.
+  ~QtStore() override;
+  // The settings file of the current user (found without reading it).
   static QString FilePath();
   std::optional<std::string> ReadText(const std::string &name) override;
   bool WriteText(const std::string &name, const std::string &text) override;
 
  private:
-  QSettings settings_;
+  // Opens the file when nothing but a file (or nothing at all) is in its place; else says why.
+  bool Open();
+  std::unique_ptr<QSettings> settings_;
+  std::map<std::string, std::string> held_;  // values written while the file could not be opened
+  std::string refused_;                      // why it was not opened
 };
 
 class QtScreen : public Screen {

@@ -5,6 +5,7 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <QStandardPaths>
 #include <cerrno>
 #include <cstring>
 #include <vector>
@@ -41,27 +42,69 @@ std::string WriteFailureReason(const QString &path) {
   return "the file could not be replaced";
 }
 
+// Why what is at path is neither a file nor a folder, or empty when it is one of those or missing.
+// (A folder is left to the settings library, whose failed writes say it is in the way.)
+std::string NotAFile(const QString &path) {
+  struct stat st {};
+  if (::stat(QFile::encodeName(path).constData(), &st) != 0 || S_ISREG(st.st_mode) || S_ISDIR(st.st_mode)) return {};
+  const char *what = S_ISFIFO(st.st_mode)   ? "a named pipe"
+                     : S_ISSOCK(st.st_mode) ? "a socket"
+                     : S_ISCHR(st.st_mode) || S_ISBLK(st.st_mode) ? "a device"
+                                                                 : "something other than a file";
+  return std::string("it is ") + what + ", not a regular file, so it is not opened";
+}
+
 }  // namespace
 
-QtStore::QtStore() : settings_(QSettings::NativeFormat, QSettings::UserScope, "Zandrel", "KTuskoSE50") {}
+QtStore::QtStore() { Open(); }
+
+QtStore::~QtStore() = default;
 
 QString QtStore::FilePath() {
-  return QSettings(QSettings::NativeFormat, QSettings::UserScope, "Zandrel", "KTuskoSE50").fileName();
+  // Where the settings library keeps a user's files in its native format on this system.
+  return QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) + "/Zandrel/KTuskoSE50.conf";
+}
+
+bool QtStore::Open() {
+  const QString path = FilePath();
+  // A pipe would hold the library in open() until something writes to it, a device could be
+  // endless: neither is opened.
+  refused_ = NotAFile(path);
+  if (!refused_.empty()) return false;
+  settings_ = std::make_unique<QSettings>(path, QSettings::NativeFormat);
+  return true;
 }
 
 std::optional<std::string> QtStore::ReadText(const std::string &name) {
-  const QVariant v = settings_.value(QString::fromStdString(name));
+  if (!settings_) {
+    const auto it = held_.find(name);
+    if (it == held_.end()) return std::nullopt;
+    return it->second;
+  }
+  const QVariant v = settings_->value(QString::fromStdString(name));
   if (!v.isValid()) return std::nullopt;
   return v.toString().toStdString();
 }
 
 bool QtStore::WriteText(const std::string &name, const std::string &text) {
-  settings_.setValue(QString::fromStdString(name), QString::fromStdString(text));
+  if (!settings_) {
+    held_[name] = text;
+    if (!Open()) {
+      if (write_failed) write_failed(FilePath().toStdString() + ": " + refused_);
+      return false;
+    }
+    // The place is free again: what was held goes to the file with this write. Values already
+    // in the file that were not written this run stay as they are.
+    for (const auto &[key, value] : held_) settings_->setValue(QString::fromStdString(key), QString::fromStdString(value));
+    held_.clear();
+  } else {
+    settings_->setValue(QString::fromStdString(name), QString::fromStdString(text));
+  }
   // The library writes a new file beside the old one and renames it over it only when it is
   // whole, so a failed write leaves the old file as it was; the value stays in memory for the
   // rest of the run and goes to the disk with the next write that succeeds.
-  settings_.sync();
-  if (settings_.status() == QSettings::NoError) return true;
-  if (write_failed) write_failed(settings_.fileName().toStdString() + ": " + WriteFailureReason(settings_.fileName()));
+  settings_->sync();
+  if (settings_->status() == QSettings::NoError) return true;
+  if (write_failed) write_failed(settings_->fileName().toStdString() + ": " + WriteFailureReason(settings_->fileName()));
   return false;
 }

@@ -1,0 +1,95 @@
+#include "sound/bank_loader.h"
+
+#include <system_error>
+
+#include <algorithm>
+
+bool BankLoader::Ask(const std::string (&names)[9], int32_t max_ms) {
+  if (!thread_.joinable()) {
+    try {
+      thread_ = std::thread(&BankLoader::Run, this);
+    } catch (const std::system_error &) {
+      return false;
+    }
+  }
+  std::vector<std::string> files;
+  for (int m = 1; m <= 8; ++m) {
+    first_[m] = static_cast<int>(std::find(names + 1, names + m, names[m]) - names);
+    if (first_[m] == m) files.push_back(names[m]);
+  }
+  pending_ = true;
+  std::vector<SoundLib::Decoded> untaken;
+  {
+    const std::lock_guard<std::mutex> lock(m_);
+    ++asked_;
+    files_ = std::move(files);
+    max_ms_ = max_ms;
+    untaken.swap(decoded_);
+  }
+  wake_.notify_one();
+  // A finished bank nobody took is let go before the new one is decoded.
+  for (SoundLib::Decoded d : untaken) lib_->Discard(d);
+  return true;
+}
+
+void BankLoader::Take(SampleHandle (&bank)[9]) {
+  std::vector<SoundLib::Decoded> decoded;
+  {
+    const std::lock_guard<std::mutex> lock(m_);
+    if (!pending_ || done_ != asked_) return;
+    decoded.swap(decoded_);
+  }
+  pending_ = false;
+  // One entry per file, in the order of the sounds that first name them.
+  size_t next = 0;
+  for (int m = 1; m <= 8; ++m)
+    bank[m] = first_[m] < m ? bank[first_[m]] : next < decoded.size() ? lib_->Adopt(decoded[next++]) : nullptr;
+}
+
+void BankLoader::Stop() {
+  {
+    const std::lock_guard<std::mutex> lock(m_);
+    stop_ = true;
+  }
+  wake_.notify_one();
+  if (thread_.joinable()) thread_.join();
+  for (SoundLib::Decoded d : decoded_) lib_->Discard(d);
+  decoded_.clear();
+}
+
+void BankLoader::Run() {
+  std::unique_lock<std::mutex> lock(m_);
+  uint64_t served = 0;
+  for (;;) {
+    wake_.wait(lock, [&] { return stop_ || asked_ != served; });
+    if (stop_) break;
+    const uint64_t request = served = asked_;
+    const std::vector<std::string> files = files_;
+    const int32_t max_ms = max_ms_;
+    lock.unlock();
+    // A newer request (or the end) makes the rest of this one pointless: it is checked between
+    // files, so a switch waits for one file at most, and what was decoded is dropped.
+    std::vector<SoundLib::Decoded> out;
+    bool current = true;
+    for (const std::string &file : files) {
+      {
+        const std::lock_guard<std::mutex> check(m_);
+        current = !stop_ && asked_ == request;
+      }
+      if (!current) break;
+      out.push_back(lib_->Decode(file, max_ms));
+    }
+    lock.lock();
+    current = current && !stop_ && asked_ == request;
+    if (current) {
+      decoded_.swap(out);
+      done_ = request;
+    }
+    lock.unlock();
+    for (SoundLib::Decoded d : out) lib_->Discard(d);  // empty when handed over
+    if (current && ready_) ready_();
+    lock.lock();
+  }
+  lock.unlock();
+  lib_->LoadingThreadEnds();
+}
