@@ -33,13 +33,21 @@ PictureRef App_Picture(const char *name) {
 }
 
 PictureRef App_Picture(const char *name, double pixel_scale) {
-  PictureRef best = App_Picture(name);
-  if (pixel_scale <= 1.0 || !best) return best;
-  for (int k : {2, 3}) {
-    if (PictureRef v = App_Picture((std::string(name) + "@" + std::to_string(k) + "x").c_str())) {
+  // Only the rendering chosen is decoded.
+  auto compiled_in = [](const std::string &n) {
+    for (const EmbeddedPicture *p = kEmbeddedPictures; p->name; ++p)
+      if (n == p->name) return true;
+    return false;
+  };
+  std::string best = name;
+  if (pixel_scale > 1.0) {
+    for (int k : {2, 3}) {
+      const std::string v = std::string(name) + "@" + std::to_string(k) + "x";
+      if (!compiled_in(v)) continue;
       best = v;
       if (k >= pixel_scale - 1e-9) break;
     }
   }
-  return best;
+  PictureRef pic = App_Picture(best.c_str());
+  return pic ? pic : App_Picture(name);
 }
