@@ -15,6 +15,23 @@ set(KT_PACKAGE_DIR ${CMAKE_SOURCE_DIR}/data/package)
 set(KT_PACKAGE_WORK ${CMAKE_BINARY_DIR}/package)
 file(MAKE_DIRECTORY ${KT_PACKAGE_WORK})
 
+# The studio's name, e-mail address and web site come from the header the program shows them from,
+# so the package's maintainer, changelog, copyright and metainfo always say what the game says.
+set(KT_STUDIO_HEADER ${CMAKE_SOURCE_DIR}/src/app/studio.h)
+set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${KT_STUDIO_HEADER})
+file(READ ${KT_STUDIO_HEADER} KT_STUDIO_TEXT)
+foreach(field Name Email Website)
+  if(NOT KT_STUDIO_TEXT MATCHES "kStudio${field} = \"([^\"]+)\"")
+    message(FATAL_ERROR "kStudio${field} not found in ${KT_STUDIO_HEADER}")
+  endif()
+  string(TOUPPER ${field} upper)
+  set(KT_STUDIO_${upper} "${CMAKE_MATCH_1}")
+endforeach()
+set(KT_STUDIO_MAINTAINER "${KT_STUDIO_NAME} <${KT_STUDIO_EMAIL}>")
+foreach(f changelog copyright org.zandrel.ktusko.metainfo.xml)
+  configure_file(${KT_PACKAGE_DIR}/${f}.in ${KT_PACKAGE_WORK}/${f} @ONLY)
+endforeach()
+
 # The icon: the handheld of the default skin's drawing, as SVG and in the usual PNG sizes.
 set(KT_ICON_SIZES 16 24 32 48 64 128 256)
 set(KT_ICON_SVG ${KT_PACKAGE_WORK}/icons/ktusko.svg)
@@ -32,10 +49,10 @@ set(KT_CHANGELOG_GZ ${KT_PACKAGE_WORK}/changelog.Debian.gz)
 set(KT_MANPAGE_GZ ${KT_PACKAGE_WORK}/ktusko.6.gz)
 add_custom_command(OUTPUT ${KT_ICON_OUTPUTS} ${KT_CHANGELOG_GZ} ${KT_MANPAGE_GZ}
   ${KT_ICON_COMMANDS}
-  COMMAND sh -c "gzip -9nc '${KT_PACKAGE_DIR}/changelog' >'${KT_CHANGELOG_GZ}'"
+  COMMAND sh -c "gzip -9nc '${KT_PACKAGE_WORK}/changelog' >'${KT_CHANGELOG_GZ}'"
   COMMAND sh -c "gzip -9nc '${KT_PACKAGE_DIR}/ktusko.6' >'${KT_MANPAGE_GZ}'"
   DEPENDS svg2png ${CMAKE_SOURCE_DIR}/data/skin/skin.svg ${CMAKE_SOURCE_DIR}/cmake/MakeIcon.cmake
-          ${KT_PACKAGE_DIR}/changelog ${KT_PACKAGE_DIR}/ktusko.6
+          ${KT_PACKAGE_WORK}/changelog ${KT_PACKAGE_DIR}/ktusko.6
   COMMENT "Generating the icons and the compressed documents of the installation"
   VERBATIM)
 add_custom_target(kt_install_files ALL DEPENDS ${KT_ICON_OUTPUTS} ${KT_CHANGELOG_GZ} ${KT_MANPAGE_GZ})
@@ -58,7 +75,7 @@ install(DIRECTORY ${KT_PROGRAM_DIR}/Resources DESTINATION ${KT_INSTALL_PROGRAM_D
 install(FILES ${KT_PACKAGE_WORK}/launcher/ktusko DESTINATION ${KT_INSTALL_LAUNCHER_DIR})
 install(FILES ${KT_PACKAGE_DIR}/org.zandrel.ktusko.desktop DESTINATION ${CMAKE_INSTALL_DATADIR}/applications
   PERMISSIONS ${KT_FILE_PERMS})
-install(FILES ${KT_PACKAGE_DIR}/org.zandrel.ktusko.metainfo.xml DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo
+install(FILES ${KT_PACKAGE_WORK}/org.zandrel.ktusko.metainfo.xml DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo
   PERMISSIONS ${KT_FILE_PERMS})
 install(FILES ${KT_ICON_SVG} DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/scalable/apps
   PERMISSIONS ${KT_FILE_PERMS})
@@ -68,16 +85,19 @@ foreach(size ${KT_ICON_SIZES})
     PERMISSIONS ${KT_FILE_PERMS})
 endforeach()
 install(FILES ${KT_MANPAGE_GZ} DESTINATION ${CMAKE_INSTALL_MANDIR}/man6 PERMISSIONS ${KT_FILE_PERMS})
-install(FILES ${KT_PROGRAM_DIR}/Readme.txt ${KT_PROGRAM_DIR}/Whatsnew.txt ${KT_PACKAGE_DIR}/copyright
+install(FILES ${KT_PROGRAM_DIR}/Readme.txt ${KT_PROGRAM_DIR}/Whatsnew.txt ${KT_PACKAGE_WORK}/copyright
               ${KT_CHANGELOG_GZ}
   DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/ktusko PERMISSIONS ${KT_FILE_PERMS})
 
 # The Debian package (cpack -G DEB): library dependencies found by dpkg-shlibdeps, plus what the
 # program loads by other means: Qt's X11 platform plugin and the fonts of the stage intro screen.
+# dpkg-shlibdeps runs on the executable alone (PackageDepends.cmake, at packaging time): CPack's own
+# search would run `file` on each of the skins' two thousand pictures and sounds first.
 set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_NAME ktusko)
 set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
-set(CPACK_PACKAGE_VENDOR "Zandrel")
+set(CPACK_PACKAGE_VENDOR "${KT_STUDIO_NAME}")
+set(CPACK_PACKAGE_CONTACT "${KT_STUDIO_MAINTAINER}")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "full-screen simulation of a two-screen handheld LCD game")
 set(CPACK_PACKAGE_DESCRIPTION "Kellup Tusko Lumo Special Edition shows the opened handheld over the whole
 screen; every mark its liquid-crystal screens can show is a segment that is
@@ -88,11 +108,15 @@ set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_STRIP_FILES TRUE)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_RELEASE 1)
-set(CPACK_DEBIAN_PACKAGE_MAINTAINER "Kellup Tusko developers <ktusko@example.org>")
+set(CPACK_DEBIAN_PACKAGE_MAINTAINER "${KT_STUDIO_MAINTAINER}")
+set(CPACK_DEBIAN_PACKAGE_HOMEPAGE "${KT_STUDIO_WEBSITE}")
 set(CPACK_DEBIAN_PACKAGE_SECTION games)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
-set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS OFF)
 set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-qpa-plugins, fonts-liberation")
+set(KT_PACKAGED_EXECUTABLE ${KT_PROGRAM_DIR}/ktusko)
+configure_file(${CMAKE_SOURCE_DIR}/cmake/PackageDepends.cmake.in ${KT_PACKAGE_WORK}/PackageDepends.cmake @ONLY)
+set(CPACK_PROJECT_CONFIG_FILE ${KT_PACKAGE_WORK}/PackageDepends.cmake)
 set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION TRUE)
 set(CPACK_DEBIAN_COMPRESSION_TYPE xz)
 include(CPack)

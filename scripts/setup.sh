@@ -8,6 +8,7 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   fonts-liberation locales
   xvfb xdotool openbox x11-utils imagemagick
+  debootstrap lintian
   clang libclang-rt-14-dev
 )
 missing=()

@@ -1,5 +1,7 @@
 #!/usr/bin/env bash
 # Builds everything and runs every test: unit and game tests, widget tests, end-to-end tests.
+# One end-to-end test packages the build (cpack) and installs the package into a fresh Debian 12
+# root made with debootstrap: it needs root and the Debian archive and is skipped without them.
 # The plain C++ tests (kt_unit_tests) also run a second time, built into build-asan with
 # AddressSanitizer and UndefinedBehaviorSanitizer; any report fails the run. The sanitizer
 # run's random-play property test plays KT_ASAN_PROPERTY_GAMES games (default 1000, a few seconds).

@@ -403,36 +403,41 @@ TEST(GfxPlace, BackgroundLargerThanTheScreenAndOddDifferences) {
 
 TEST(GfxLoad, AFullSkinLoadsEveryPictureWhereverItIsDecoded) {
   // Enough distinct files for the loader to share the decoding out; a few are broken, some
-  // elements share a file, and the results must land on the right elements in element order.
-  Skins s;
-  for (uint32_t k = 1; k <= 99; ++k) s.File(1, "p" + std::to_string(k) + ".png", SolidPng(3 + k % 4, 3, 0xFF000000u | k));
-  auto shared = [](int n) { return (n - 1) % 99 + 1; };  // Image100 .. Image146 reuse p1 .. p47
-  std::string ini;
-  for (int n = 1; n <= el::kSkinElements; ++n) {
-    std::string file = "p" + std::to_string(shared(n)) + ".png";
-    if (n % 37 == 0) {
-      file = "broken" + std::to_string(n) + ".png";
-      s.File(1, file, "\x89PNG\r\n\x1a\n broken");
+  // elements share a file, and the results must land on the right elements in element order,
+  // also when they were decoded ahead on a helper thread.
+  for (const bool ahead : {false, true}) {
+    SCOPED_TRACE(ahead ? "decoded ahead" : "decoded by the load");
+    Skins s;
+    for (uint32_t k = 1; k <= 99; ++k) s.File(1, "p" + std::to_string(k) + ".png", SolidPng(3 + k % 4, 3, 0xFF000000u | k));
+    auto shared = [](int n) { return (n - 1) % 99 + 1; };  // Image100 .. Image146 reuse p1 .. p47
+    std::string ini;
+    for (int n = 1; n <= el::kSkinElements; ++n) {
+      std::string file = "p" + std::to_string(shared(n)) + ".png";
+      if (n % 37 == 0) {
+        file = "broken" + std::to_string(n) + ".png";
+        s.File(1, file, "\x89PNG\r\n\x1a\n broken");
+      }
+      ini += Section(n, file, n, 0, 3, 3);
     }
-    ini += Section(n, file, n, 0, 3, 3);
-  }
-  s.Stage(1, ini);
-  Gfx_Load_Skin(s.lcd, s.cfg, SkinLayout{1024, 768}, 1, &s.problems);  // without the button faces' copies
-  for (int n = 1; n <= el::kSkinElements; ++n) {
-    const Element &e = s.lcd.e[n - 1];
-    ASSERT_TRUE(e.pic) << n;
-    if (n % 37 == 0) {
-      EXPECT_EQ(e.pic, Img_Placeholder()) << n;
-    } else {
-      EXPECT_EQ(e.pic->pixels[0], 0xFF000000u | static_cast<uint32_t>(shared(n))) << n;
-      EXPECT_EQ(e.pic->width, 3 + shared(n) % 4) << n;
+    s.Stage(1, ini);
+    if (ahead) Gfx_Prefetch_Skin(s.cfg, SkinLayout{1024, 768}, 1);
+    Gfx_Load_Skin(s.lcd, s.cfg, SkinLayout{1024, 768}, 1, &s.problems);  // without the button faces' copies
+    for (int n = 1; n <= el::kSkinElements; ++n) {
+      const Element &e = s.lcd.e[n - 1];
+      ASSERT_TRUE(e.pic) << n;
+      if (n % 37 == 0) {
+        EXPECT_EQ(e.pic, Img_Placeholder()) << n;
+      } else {
+        EXPECT_EQ(e.pic->pixels[0], 0xFF000000u | static_cast<uint32_t>(shared(n))) << n;
+        EXPECT_EQ(e.pic->width, 3 + shared(n) % 4) << n;
+      }
     }
+    EXPECT_EQ(s.lcd.e[0].pic, s.lcd.e[99].pic);  // Image1 and Image100 name the same file
+    ASSERT_EQ(s.problems.size(), 3u);
+    EXPECT_NE(s.problems[0].find("broken37.png"), std::string::npos);
+    EXPECT_NE(s.problems[1].find("broken74.png"), std::string::npos);
+    EXPECT_NE(s.problems[2].find("broken111.png"), std::string::npos);
   }
-  EXPECT_EQ(s.lcd.e[0].pic, s.lcd.e[99].pic);  // Image1 and Image100 name the same file
-  ASSERT_EQ(s.problems.size(), 3u);
-  EXPECT_NE(s.problems[0].find("broken37.png"), std::string::npos);
-  EXPECT_NE(s.problems[1].find("broken74.png"), std::string::npos);
-  EXPECT_NE(s.problems[2].find("broken111.png"), std::string::npos);
 }
 
 TEST(GfxFit, ScaleFitsTheDesignCanvasOrALargerBackgroundWithItsMargin) {

@@ -3,9 +3,17 @@
 #include <SDL.h>
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <condition_variable>
 #include <cstdlib>
+#include <ctime>
 #include <memory>
+#include <mutex>
 #include <string>
+#include <thread>
 
 #include "input/pad.h"
 #include "platform/pad.h"
@@ -68,19 +76,10 @@ TEST(PadMapping, ButtonsDpadAndStickToControls) {
 
 namespace {
 
-// A game in play whose button faces tell pressed from released, and a virtual pad on SDL.
-struct PadGame : InPlayGame {
-  PadSource source;
-  PadHeld held;
-  int device = -1;
+// A virtual pad on SDL, plugged in and out by the test.
+struct VirtualPad {
   SDL_Joystick *js = nullptr;
-  PadGame() {
-    for (int i = 0; i < el::COUNT; ++i)
-      if (std::string(Lcd_Name(static_cast<el::Id>(i))).rfind("btn_", 0) == 0)
-        Lcd_Set_Picture(g.lcd, static_cast<el::Id>(i), std::make_shared<Picture>());
-    Place(2, 1);
-  }
-  ~PadGame() { Unplug(); }
+  ~VirtualPad() { Unplug(); }
   bool Plug() {
     SDL_VirtualJoystickDesc d{};
     d.version = SDL_VIRTUAL_JOYSTICK_DESC_VERSION;
@@ -88,7 +87,7 @@ struct PadGame : InPlayGame {
     d.naxes = SDL_CONTROLLER_AXIS_MAX;
     d.nbuttons = SDL_CONTROLLER_BUTTON_MAX;
     d.name = "test pad";
-    device = SDL_JoystickAttachVirtualEx(&d);
+    const int device = SDL_JoystickAttachVirtualEx(&d);
     if (device < 0) return false;
     js = SDL_JoystickOpen(device);
     return js != nullptr;
@@ -105,6 +104,18 @@ struct PadGame : InPlayGame {
   void Stick(int16_t x, int16_t y) {
     SDL_JoystickSetVirtualAxis(js, SDL_CONTROLLER_AXIS_LEFTX, x);
     SDL_JoystickSetVirtualAxis(js, SDL_CONTROLLER_AXIS_LEFTY, y);
+  }
+};
+
+// A game in play whose button faces tell pressed from released, and a virtual pad on SDL.
+struct PadGame : InPlayGame, VirtualPad {
+  PadSource source;
+  PadHeld held;
+  PadGame() {
+    for (int i = 0; i < el::COUNT; ++i)
+      if (std::string(Lcd_Name(static_cast<el::Id>(i))).rfind("btn_", 0) == 0)
+        Lcd_Set_Picture(g.lcd, static_cast<el::Id>(i), std::make_shared<Picture>());
+    Place(2, 1);
   }
   // One poll as the program makes it.
   int Poll(bool presses_allowed = true) {
@@ -183,4 +194,61 @@ TEST(PadDevice, PressHoldReleaseAndUnplugReachTheControlRoutines) {
   t.source.Close();
   PadState s;
   EXPECT_EQ(t.source.Read(&s), 0);  // closed: no pad, nothing read
+}
+
+namespace {
+
+// What a pad watcher reported last, as its thread reports it.
+struct Reports {
+  std::mutex m;
+  std::condition_variable cv;
+  int pads = 0;
+  bool jump = false;
+  void Changed(const PadState &s, int n) {
+    std::lock_guard l(m);
+    pads = n;
+    jump = Inp_Pad_Map(s, 0).control[8];
+    cv.notify_all();
+  }
+  // Whether pads and Jump reach the given values within `ms`.
+  bool Reach(int want_pads, bool want_jump, int ms) {
+    std::unique_lock l(m);
+    return cv.wait_for(l, std::chrono::milliseconds(ms), [&] { return pads == want_pads && jump == want_jump; });
+  }
+};
+
+}  // namespace
+
+// A pad with a device node is read when its node has something to read, not on a clock; when the
+// node goes away (the pad unplugged) the pad is let go at once, even while SDL still lists it. A
+// pipe stands in for the node.
+TEST(PadWatch, NodeWakesTheWatcherAndItsLossReleasesThePad) {
+  setenv("SDL_JOYSTICK_HIDAPI", "0", 1);
+  int node[2];
+  ASSERT_EQ(pipe2(node, O_CLOEXEC | O_NONBLOCK), 0);
+  Reports seen;
+  PadWatch watch;
+  ASSERT_TRUE(watch.Start([&](const PadState &s, int n) { seen.Changed(s, n); },
+                          [&](const PadNode &) { return fcntl(node[0], F_DUPFD_CLOEXEC, 0); }))
+      << SDL_GetError();
+  VirtualPad pad;
+  ASSERT_TRUE(pad.Plug()) << SDL_GetError();
+  // A new pad is found by the once-a-second look; the next look is a second away from here.
+  ASSERT_TRUE(seen.Reach(1, false, 3000));
+
+  pad.Button(SDL_CONTROLLER_BUTTON_A, true);
+  EXPECT_FALSE(seen.Reach(1, true, 150)) << "a pad with a node was read without its node waking the watcher";
+  ASSERT_EQ(write(node[1], "e", 1), 1);
+  EXPECT_TRUE(seen.Reach(1, true, 400));
+  // What woke the watcher was taken: it sleeps again instead of waking over and over.
+  const std::clock_t cpu = std::clock();
+  std::this_thread::sleep_for(std::chrono::milliseconds(300));
+  EXPECT_LT(std::clock() - cpu, CLOCKS_PER_SEC * 3 / 100) << "the watcher keeps waking on a node already read";
+
+  // The node closes while Jump is held and SDL still has the pad.
+  close(node[1]);
+  EXPECT_TRUE(seen.Reach(0, false, 400));
+  pad.Unplug();
+  watch.Stop();
+  close(node[0]);
 }

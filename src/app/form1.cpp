@@ -179,9 +179,11 @@ bool TForm1::FormCreate() {
   }
 
   game.stage_number = 1;
+  // The skin's pictures are decoded on a helper thread while the rest is set up; the load at the
+  // end takes them from there.
   ApplyView();
-  Gam_Load_Stage(game);
-  skin_loaded_ = true;
+  Gfx_Prefetch_Skin(cfg, SkinLayout{view_screen_.Width(), view_screen_.Height(), view_screen_.PixelScale()},
+                    game.stage_number);
   game.menu_open = false;
   Inp_Load_Bindings(controls, *store);
   Inp_Build_Hints(controls, game);
@@ -196,6 +198,8 @@ bool TForm1::FormCreate() {
       static_cast<uint32_t>(std::chrono::steady_clock::now().time_since_epoch().count()));
   game.rng = rng_.get();
   StartGamepads();
+  Gam_Load_Stage(game);
+  skin_loaded_ = true;
   return status == ConfigStatus::Ok;
 }
 

@@ -1,25 +1,22 @@
 #include "app/pad_poller.h"
 
-PadPoller::PadPoller(Handler handler) : handler_(std::move(handler)) {
-  timer_.setTimerType(Qt::PreciseTimer);
-  connect(&timer_, &QTimer::timeout, this, [this] { Poll(); });
-}
+#include <QMetaObject>
+
+PadPoller::PadPoller(Handler handler, PadWatch::NodeOpener open)
+    : handler_(std::move(handler)), open_(std::move(open)) {}
 
 bool PadPoller::Start() {
-  if (!source_.Open()) return false;
-  Poll();
-  return true;
+  running_ = watch_.Start(
+      [this](const PadState &s, int pads) {
+        QMetaObject::invokeMethod(
+            this, [this, s, pads] { if (running_) handler_(s, pads); }, Qt::QueuedConnection);
+      },
+      open_);
+  return running_;
 }
 
 void PadPoller::Stop() {
-  timer_.stop();
-  source_.Close();
-}
-
-void PadPoller::Poll() {
-  PadState s;
-  const int pads = source_.Read(&s);
-  const int interval = pads > 0 ? kFastMs : kSlowMs;
-  if (!timer_.isActive() || timer_.interval() != interval) timer_.start(interval);
-  handler_(s, pads);
+  // Changes already on their way to the GUI thread are dropped when they arrive.
+  running_ = false;
+  watch_.Stop();
 }

@@ -1,30 +1,29 @@
-// Reads the gamepads on the GUI thread, between the other events: every 4 ms while a pad is
-// connected (a press reaches its control within that), once a second otherwise to notice a pad
-// being plugged in. With no game-controller subsystem nothing is polled at all.
+// Brings the gamepads' changes to the GUI thread. The pads are watched on a thread of their own
+// (a pad with a device node wakes it by itself; one without is read every 4 ms); the handler runs
+// between the GUI thread's other events, only when something changed. With no game-controller
+// subsystem nothing runs at all.
 #pragma once
 #include <QObject>
-#include <QTimer>
 #include <functional>
 
 #include "platform/pad.h"
 
 class PadPoller : public QObject {
  public:
-  // handler(state, pads): called after every poll with the merged state of the connected pads
-  // and their number (0: no pad; the state is then all released).
+  // handler(state, pads): called on the GUI thread with the merged state of the connected pads
+  // and their number, each time either changes (0: no pad; the state is then all released).
   using Handler = std::function<void(const PadState &, int)>;
-  explicit PadPoller(Handler handler);
+  explicit PadPoller(Handler handler, PadWatch::NodeOpener open = PadWatch::OpenEventNode);
+  ~PadPoller() override { Stop(); }
 
-  // Opens the subsystem and starts polling; false when there is no subsystem (nothing polls).
+  // Opens the subsystem and starts watching; false when there is no subsystem (nothing runs).
   bool Start();
-  // Stops polling and closes the pads; the handler is not called again.
+  // Stops watching and closes the pads; the handler is not called again.
   void Stop();
 
-  static constexpr int kFastMs = 4, kSlowMs = 1000;
-
  private:
-  void Poll();
-  PadSource source_;
-  QTimer timer_;
+  PadWatch watch_;
   Handler handler_;
+  PadWatch::NodeOpener open_;
+  bool running_ = false;
 };

@@ -134,31 +134,23 @@ void TrimCache() {
   }
 }
 
-// Fills in the pictures of every wanted file, in the skin's order: from the cache when the file
-// is unchanged, else by decoding. First the sizes the files' headers claim are read and charged to
-// the skin's budget in order; then the admitted files are decoded, shared out over a few threads;
-// the caller waits for all of them, so to the rest of the program the load is one synchronous
-// step. Only this thread touches the cache.
-void LoadPictures(std::vector<Wanted> &wanted) {
-  ++g_loads;
-  std::vector<Wanted *> todo;
-  for (Wanted &w : wanted) {
-    struct stat st {};
-    if (::stat(w.file.c_str(), &st) != 0) {
-      w.error = "cannot open";
-      continue;
-    }
-    w.mtime_ns = static_cast<int64_t>(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec;
-    w.size = st.st_size;
-    auto it = g_cache.find(w.file);
-    if (it != g_cache.end() && it->second.mtime_ns == w.mtime_ns && it->second.size == w.size) {
-      w.pic = it->second.pic;
-      w.cached = true;
-      it->second.last_load = g_loads;
-    } else {
-      todo.push_back(&w);
-    }
+// Size and time of every wanted file; false (with the reason) for a file that cannot be opened.
+bool StatFile(Wanted &w) {
+  struct stat st {};
+  if (::stat(w.file.c_str(), &st) != 0) {
+    w.error = "cannot open";
+    return false;
   }
+  w.mtime_ns = static_cast<int64_t>(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec;
+  w.size = st.st_size;
+  return true;
+}
+
+// Decodes the wanted files not taken from the cache (todo), in the skin's order of wanted: first
+// the sizes the files' headers claim are read and charged to the skin's budget in order (pictures
+// already there count with their size); then the admitted files are decoded, shared out over a
+// few threads. Touches nothing but the wanted entries, so it may run on a helper thread.
+void DecodePictures(std::vector<Wanted> &wanted, std::vector<Wanted *> todo) {
   // Largest first, so that the big pictures do not start last.
   std::sort(todo.begin(), todo.end(), [](const Wanted *a, const Wanted *b) { return a->size > b->size; });
 
@@ -214,6 +206,56 @@ void LoadPictures(std::vector<Wanted> &wanted) {
       used += Bytes(*w.pic);
     }
   }
+}
+
+// A skin's pictures decoded ahead on a helper thread (Gfx_Prefetch_Skin), waiting for the load
+// that asks for the same files. Ended (waited for) at the latest when the program ends.
+struct Prefetch {
+  std::vector<Wanted> wanted;
+  std::thread thread;
+  bool done = false;  // the helper decoded them all (set by the helper before it ends)
+  ~Prefetch() { Wait(); }
+  void Wait() {
+    if (thread.joinable()) thread.join();
+  }
+};
+Prefetch g_prefetch;
+
+// The files (and their resolutions) of two lists are the same, in the same order.
+bool SameFiles(const std::vector<Wanted> &a, const std::vector<Wanted> &b) {
+  return std::equal(a.begin(), a.end(), b.begin(), b.end(),
+                    [](const Wanted &x, const Wanted &y) { return x.file == y.file && x.scale == y.scale; });
+}
+
+// Fills in the pictures of every wanted file, in the skin's order: those decoded ahead for the
+// same files, else from the cache when the file is unchanged, else by decoding (DecodePictures).
+// The caller waits for all of them, so to the rest of the program the load is one synchronous
+// step. Only this thread touches the cache.
+void LoadPictures(std::vector<Wanted> &wanted) {
+  ++g_loads;
+  g_prefetch.Wait();
+  std::vector<Wanted> early = std::move(g_prefetch.wanted);
+  const bool early_done = g_prefetch.done;
+  g_prefetch.wanted.clear();
+  g_prefetch.done = false;
+  std::vector<Wanted *> todo;
+  if (early_done && !early.empty() && SameFiles(early, wanted)) {
+    wanted = std::move(early);
+    for (Wanted &w : wanted) todo.push_back(&w);
+  } else {
+    for (Wanted &w : wanted) {
+      if (!StatFile(w)) continue;
+      auto it = g_cache.find(w.file);
+      if (it != g_cache.end() && it->second.mtime_ns == w.mtime_ns && it->second.size == w.size) {
+        w.pic = it->second.pic;
+        w.cached = true;
+        it->second.last_load = g_loads;
+      } else {
+        todo.push_back(&w);
+      }
+    }
+    DecodePictures(wanted, todo);
+  }
   for (Wanted *w : todo)
     if (w->pic) g_cache[w->file] = CacheEntry{w->mtime_ns, w->size, w->pic, g_loads};
   TrimCache();
@@ -258,9 +300,67 @@ void SetRect(Lcd &lcd, const IniFile &ini, int n, int32_t dx, int32_t dy) {
 
 void ArrangeButtons(Lcd &lcd, const Config &cfg, const SkinLayout &screen);
 
+// The picture files of a stage's skin (its Config.ini read into ini) for a screen: one entry per
+// distinct file, in element order. wanted_index[n] (n = 1 .. kSkinElements) gets the entry of
+// element n, -1 for a file that is missing (the placeholder) or -2 for none (the element keeps its
+// picture).
+std::vector<Wanted> WantedFiles(const IniFile &ini, const std::string &stage_path, const SkinLayout &screen,
+                                int *wanted_index) {
+  std::vector<Wanted> wanted;
+  std::map<std::string, int> index_of;
+  for (int n = 1; n <= el::kSkinElements; ++n) {
+    wanted_index[n] = -2;
+    const std::string filename = ini.ReadString("Image" + std::to_string(n), "Filename", "");
+    if (filename.empty() || filename == "nil") continue;
+    const std::string found = Sys_Find_Value_File(stage_path + filename);
+    if (found.empty()) {
+      wanted_index[n] = -1;
+      continue;
+    }
+    const auto [file, scale] = ChooseVariant(found, screen.pixel_scale);
+    auto [it, added] = index_of.try_emplace(file, static_cast<int>(wanted.size()));
+    if (added) {
+      wanted.emplace_back();
+      wanted.back().file = file;
+      wanted.back().scale = scale;
+    }
+    wanted_index[n] = it->second;
+  }
+  return wanted;
+}
+
 }  // namespace
 
-void Gfx_Flush_Cache() { g_cache.clear(); }
+void Gfx_Prefetch_Skin(const Config &cfg, const SkinLayout &screen, int32_t stage_number) {
+  g_prefetch.Wait();
+  IniFile ini;
+  ini.Load(Sys_Find_Value_File(cfg.Stage(stage_number).path + "Config.ini"));
+  int wanted_index[el::kSkinElements + 1];
+  g_prefetch.wanted = WantedFiles(ini, cfg.Stage(stage_number).path, screen, wanted_index);
+  g_prefetch.done = false;
+  try {
+    g_prefetch.thread = std::thread([] {
+      // Nothing may escape a helper thread; a failure leaves the work to the load.
+      try {
+        std::vector<Wanted *> todo;
+        for (Wanted &w : g_prefetch.wanted)
+          if (StatFile(w)) todo.push_back(&w);
+        DecodePictures(g_prefetch.wanted, todo);
+        g_prefetch.done = true;
+      } catch (const std::exception &) {
+      }
+    });
+  } catch (const std::exception &) {
+    g_prefetch.wanted.clear();  // no thread: the load decodes them itself
+  }
+}
+
+void Gfx_Flush_Cache() {
+  g_prefetch.Wait();
+  g_prefetch.wanted.clear();
+  g_prefetch.done = false;
+  g_cache.clear();
+}
 
 int32_t Gfx_Design_Offset(int32_t screen, int32_t design) {
   return Pin((static_cast<int64_t>(screen) - design) / 2);
@@ -291,26 +391,7 @@ void Gfx_Load_Skin(Lcd &lcd, const Config &cfg, const SkinLayout &screen, int32_
 
   // First the file of every element (one entry per distinct file), then all pictures at once.
   int wanted_index[el::kSkinElements + 1];
-  std::vector<Wanted> wanted;
-  std::map<std::string, int> index_of;
-  for (int n = 1; n <= el::kSkinElements; ++n) {
-    wanted_index[n] = -2;  // keep the current picture
-    const std::string filename = ini.ReadString("Image" + std::to_string(n), "Filename", "");
-    if (filename.empty() || filename == "nil") continue;
-    const std::string found = Sys_Find_Value_File(stage.path + filename);
-    if (found.empty()) {
-      wanted_index[n] = -1;  // missing: the placeholder
-      continue;
-    }
-    const auto [file, scale] = ChooseVariant(found, screen.pixel_scale);
-    auto [it, added] = index_of.try_emplace(file, static_cast<int>(wanted.size()));
-    if (added) {
-      wanted.emplace_back();
-      wanted.back().file = file;
-      wanted.back().scale = scale;
-    }
-    wanted_index[n] = it->second;
-  }
+  std::vector<Wanted> wanted = WantedFiles(ini, stage.path, screen, wanted_index);
   LoadPictures(wanted);
   for (const Wanted &w : wanted)
     if (!w.pic && problems) problems->push_back(w.file + ": " + w.error);

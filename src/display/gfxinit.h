@@ -23,6 +23,10 @@ struct SkinLayout {
 // placeholder (or the colour stays as it was) and the rest of the skin still loads.
 void Gfx_Load_Skin(Lcd &lcd, const Config &cfg, const SkinLayout &screen, int32_t stage_number,
                    std::vector<std::string> *problems);
+// Starts decoding the pictures of stage_number's skin for screen on a helper thread, so that the
+// next load of the same pictures (Gfx_Load_Skin) finds them decoded; it waits for the helper
+// when it is not done yet. Nothing else changes until then.
+void Gfx_Prefetch_Skin(const Config &cfg, const SkinLayout &screen, int32_t stage_number);
 // Centres the background on the screen and puts the logo in the top-right corner.
 void Gfx_Place_Background_Logo(Lcd &lcd, const Config &cfg, const SkinLayout &screen);
 // Gives the eight button faces their released pictures and arranges them around the screen edges.

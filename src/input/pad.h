@@ -14,6 +14,7 @@ enum PadButton { kPadSouth, kPadEast, kPadWest, kPadNorth, kPadBack, kPadStart, 
 struct PadState {
   bool button[kPadButtons] = {};
   int32_t stick_x = 0, stick_y = 0;  // left stick, -32768 .. 32767; y grows downwards
+  bool operator==(const PadState &) const = default;
 };
 
 // What the pad holds: each control held or not, the one direction among them.

@@ -48,19 +48,30 @@ int PadSource::Read(PadState *s) {
                              }),
               pads_.end());
   const bool closed = pads_.size() != before;
+  if (closed) ++generation_;
   // Plugging or unplugging changes the device count: only then are the devices looked through
   // (telling a game controller from another joystick costs more than reading a pad).
   const int n = SDL_NumJoysticks();
   const bool look = n != devices_ || closed;
   devices_ = n;
+  if (look)  // a dropped pad that SDL no longer lists is forgotten: its number is not used again
+    std::erase_if(dropped_, [n](int id) {
+      for (int i = 0; i < n; ++i)
+        if (SDL_JoystickGetDeviceInstanceID(i) == id) return false;
+      return true;
+    });
   for (int i = 0; look && i < n; ++i) {
     if (!SDL_IsGameController(i)) continue;
     const SDL_JoystickID id = SDL_JoystickGetDeviceInstanceID(i);
+    if (std::find(dropped_.begin(), dropped_.end(), id) != dropped_.end()) continue;
     const bool known = std::any_of(pads_.begin(), pads_.end(), [id](void *p) {
       return SDL_JoystickInstanceID(SDL_GameControllerGetJoystick(Pad(p))) == id;
     });
     if (known) continue;
-    if (SDL_GameController *pad = SDL_GameControllerOpen(i)) pads_.push_back(pad);
+    if (SDL_GameController *pad = SDL_GameControllerOpen(i)) {
+      pads_.push_back(pad);
+      ++generation_;
+    }
   }
   int64_t reach = -1;
   for (void *p : pads_) {
@@ -78,9 +89,32 @@ int PadSource::Read(PadState *s) {
   return static_cast<int>(pads_.size());
 }
 
+std::vector<PadNode> PadSource::Nodes() const {
+  std::vector<PadNode> nodes;
+  for (void *p : pads_) {
+    SDL_Joystick *js = SDL_GameControllerGetJoystick(Pad(p));
+    const char *path = SDL_JoystickPath(js);
+    nodes.push_back({SDL_JoystickInstanceID(js), path ? path : ""});
+  }
+  return nodes;
+}
+
+void PadSource::Drop(int id) {
+  for (auto it = pads_.begin(); it != pads_.end(); ++it)
+    if (SDL_JoystickInstanceID(SDL_GameControllerGetJoystick(Pad(*it))) == id) {
+      SDL_GameControllerClose(Pad(*it));
+      pads_.erase(it);
+      dropped_.push_back(id);
+      ++generation_;
+      return;
+    }
+}
+
 void PadSource::Close() {
   for (void *p : pads_) SDL_GameControllerClose(Pad(p));
   pads_.clear();
+  dropped_.clear();
+  ++generation_;
   devices_ = -1;
   if (open_) SDL_QuitSubSystem(SDL_INIT_GAMECONTROLLER);
   open_ = false;

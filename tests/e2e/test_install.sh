@@ -5,6 +5,7 @@
 # when the test runs as root) runs it at the same time with settings of its own. The program folder
 # is never written, and removing what the install manifest lists leaves nothing behind.
 source "$(dirname "$0")/lib.sh" "$1" 1024x768
+source "$(dirname "$0")/install_lib.sh"
 build=$(cd "$(dirname "$1")/.." && pwd)
 [ -f "$build/CMakeCache.txt" ] || e2e_fail "no build tree above $1"
 root=$E2E_TMP/root
@@ -25,32 +26,13 @@ done
 sums() { find "$root/usr/lib/ktusko" -type f -exec sha256sum {} + | sort; }
 sums_before=$(sums)
 
-# clock_shown FILE: the default skin's clock: the heart of the LCD test picture is gone and the
-# mark of the current half of the day is darker than the other one.
-region() { convert "$1" -crop "$2" +repage -format '%[fx:int(255*mean)]' info:; }
-clock_shown() {
-  local heart am pm
-  heart=$(region "$1" 19x12+317+70); am=$(region "$1" 20x12+534+659); pm=$(region "$1" 20x12+534+675)
-  [ "$heart" -gt 150 ] || return 1
-  if [ "$((10#$(date +%H)))" -ge 12 ]; then [ "$pm" -lt $((am - 15)) ]; else [ "$am" -lt $((pm - 15)) ]; fi
-}
-wait_clock() {
-  local end=$((SECONDS + 15)) shot=$E2E_TMP/shot.png
-  while [ $SECONDS -lt $end ]; do
-    e2e_shot "$shot"
-    clock_shown "$shot" && return 0
-    sleep 0.2
-  done
-  return 1
-}
-
 # The first user: settings that skip the splash, a high score of its own.
 printf '[General]\nSoundMode=2\nSplashScreen=0\nHiScore1=45\n' >"$E2E_SETTINGS"
 mkdir -p "$E2E_TMP/elsewhere"
 (cd "$E2E_TMP/elsewhere" && exec "$root/usr/games/ktusko") >"$E2E_TMP/app.log" 2>&1 &
 E2E_APP=$!
 E2E_PIDS+=($E2E_APP)
-wait_clock || e2e_fail "the installed program never showed the clock ($(cat "$E2E_TMP/app.log"))"
+install_wait_clock || e2e_fail "the installed program never showed the clock ($(cat "$E2E_TMP/app.log"))"
 cp "$E2E_TMP/shot.png" /tmp/ktusko-e2e-installed.png 2>/dev/null || true
 grep -q '^Key8=42$' "$E2E_SETTINGS" || e2e_fail "the first user's settings were not written"
 
