@@ -21,6 +21,7 @@ struct PadState {
 struct PadHeld {
   bool control[kControls + 1] = {};
   int direction = 0;  // 4 Up, 5 Left, 6 Right, 7 Down, 0 none
+  bool operator==(const PadHeld &) const = default;
 };
 
 // Stick deflection below which the stick counts as centred.
