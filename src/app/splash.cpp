@@ -157,8 +157,9 @@ void TSplashForm::FormCreate() {
     btn_playClick();
     return;
   }
-  Screen &screen = *form1_.game.screen;
-  move((screen.Width() - width()) / 2, (screen.Height() - height()) / 2);
+  // Centred on the desktop's screen (not on the game's scaled screen, whose size is in skin pixels).
+  QtScreen desktop;
+  move((desktop.Width() - width()) / 2, (desktop.Height() - height()) / 2);
   UpdatePlayButton();
 }
 
