@@ -421,7 +421,10 @@ TEST_F(SdlSoundTest, ABankDecodedInTheBackgroundPlaysAndKeepsOnlyItsSound) {
   }
   ASSERT_TRUE(Snd_Take_Bank(snd));
   for (int i = 1; i <= 8; ++i) ASSERT_NE(snd.bank[i], nullptr) << i;
-  EXPECT_LT(Resident_Mb() - before, 40);
+  // (The address sanitizer keeps freed memory resident in its quarantine: no bound there.)
+  if (kPeakMemoryFactor == 1) {
+    EXPECT_LT(Resident_Mb() - before, 40);
+  }
   Snd_Play(snd, snd.bank[8]);
   EXPECT_EQ(Mix_Playing(-1), 1);
   Snd_Shutdown(snd);

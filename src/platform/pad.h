@@ -38,6 +38,9 @@ class PadSource {
   void Drop(int id);
   // Closes the pads and the subsystem; closing twice is harmless.
   void Close();
+  // Frees what SDL keeps for the calling thread (its last error text): a thread other than the
+  // main one that read pads calls it before it ends.
+  static void ThreadEnds();
 
  private:
   bool open_ = false;

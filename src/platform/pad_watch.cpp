@@ -152,4 +152,5 @@ void PadWatch::Run() {
   }
   for (const Watched &w : nodes)
     if (w.fd >= 0) close(w.fd);
+  PadSource::ThreadEnds();
 }

@@ -119,3 +119,5 @@ void PadSource::Close() {
   if (open_) SDL_QuitSubSystem(SDL_INIT_GAMECONTROLLER);
   open_ = false;
 }
+
+void PadSource::ThreadEnds() { SDL_TLSCleanup(); }
