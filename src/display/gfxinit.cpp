@@ -300,6 +300,18 @@ void SetRect(Lcd &lcd, const IniFile &ini, int n, int32_t dx, int32_t dy) {
 
 void ArrangeButtons(Lcd &lcd, const Config &cfg, const SkinLayout &screen);
 
+// The index in `wanted` of a picture file at its scale, added when the skin names it first.
+int AddWanted(std::vector<Wanted> &wanted, std::map<std::string, int> &index_of,
+              const std::pair<std::string, int32_t> &variant) {
+  auto [it, added] = index_of.try_emplace(variant.first, static_cast<int>(wanted.size()));
+  if (added) {
+    wanted.emplace_back();
+    wanted.back().file = variant.first;
+    wanted.back().scale = variant.second;
+  }
+  return it->second;
+}
+
 // The picture files of a stage's skin (its Config.ini read into ini) for a screen: one entry per
 // distinct file, in element order. wanted_index[n] (n = 1 .. kSkinElements) gets the entry of
 // element n, -1 for a file that is missing (the placeholder) or -2 for none (the element keeps its
@@ -317,14 +329,7 @@ std::vector<Wanted> WantedFiles(const IniFile &ini, const std::string &stage_pat
       wanted_index[n] = -1;
       continue;
     }
-    const auto [file, scale] = ChooseVariant(found, screen.pixel_scale);
-    auto [it, added] = index_of.try_emplace(file, static_cast<int>(wanted.size()));
-    if (added) {
-      wanted.emplace_back();
-      wanted.back().file = file;
-      wanted.back().scale = scale;
-    }
-    wanted_index[n] = it->second;
+    wanted_index[n] = AddWanted(wanted, index_of, ChooseVariant(found, screen.pixel_scale));
   }
   return wanted;
 }
@@ -431,16 +436,11 @@ void Gfx_Reload_Pictures(Lcd &lcd, const Config &cfg, const SkinLayout &screen, 
     if (filename.empty() || filename == "nil") continue;
     const std::string found = Sys_Find_Value_File(stage.path + filename);
     if (found.empty()) continue;
-    const auto [file, scale] = ChooseVariant(found, screen.pixel_scale);
-    auto [it, added] = index_of.try_emplace(file, static_cast<int>(wanted.size()));
-    if (added) {
-      wanted.emplace_back();
-      wanted.back().file = file;
-      wanted.back().scale = scale;
-    }
+    const auto variant = ChooseVariant(found, screen.pixel_scale);
+    const int index = AddWanted(wanted, index_of, variant);
     for (int32_t k : {1, 2, 3}) {
       auto old = g_cache.find(k == 1 ? found : VariantName(found, k));
-      if (old != g_cache.end() && old->first != file) swaps.emplace_back(old->second.pic, it->second);
+      if (old != g_cache.end() && old->first != variant.first) swaps.emplace_back(old->second.pic, index);
     }
   }
   if (swaps.empty()) return;

@@ -119,3 +119,12 @@ startup_held_score() {
   xdotool keyup 1
   [ "$(startup_digits "$shot")" = "$1" ]
 }
+
+# startup_message_boxes: the ids of the visible windows titled as the game that are narrower
+# than 1000 pixels (the message boxes, not the full-screen game window), one a line.
+startup_message_boxes() {
+  xdotool search --onlyvisible --name '^Kellup Tusko Lumo Special Edition$' 2>/dev/null |
+    while read -r w; do
+      [ "$(xwininfo -id "$w" | sed -n 's/.*Width: *//p')" -lt 1000 ] && echo "$w"
+    done || true
+}

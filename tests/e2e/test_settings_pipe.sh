@@ -11,11 +11,7 @@ e2e_start
 startup_wait_splash 15 || e2e_fail "no splash window with a pipe for the settings file"
 grep -q "settings not saved: $E2E_SETTINGS: it is a named pipe" "$E2E_TMP/app.log" ||
   e2e_fail "the player was not told why: $(cat "$E2E_TMP/app.log")"
-boxes=$(xdotool search --onlyvisible --name '^Kellup Tusko Lumo Special Edition$' 2>/dev/null |
-  while read -r w; do
-    wd=$(xwininfo -id "$w" | sed -n 's/.*Width: *//p')
-    [ "$wd" -lt 1000 ] && echo "$w"
-  done || true)
+boxes=$(startup_message_boxes)
 [ "$(echo "$boxes" | grep -c .)" = 1 ] || e2e_fail "expected one message box, found: $(echo "$boxes" | tr '\n' ' ')"
 # "(no sound)", then Play.
 xdotool key Down Down Down

@@ -28,11 +28,7 @@ fi
 startup_wait_clock 15 || e2e_fail "no clock with settings that cannot be written"
 sleep 0.5
 # One box, small, on the screen, above the game.
-boxes=$(xdotool search --onlyvisible --name '^Kellup Tusko Lumo Special Edition$' 2>/dev/null |
-  while read -r w; do
-    wd=$(xwininfo -id "$w" | sed -n 's/.*Width: *//p')
-    [ "$wd" -lt 1000 ] && echo "$w"
-  done || true)
+boxes=$(startup_message_boxes)
 [ "$(echo "$boxes" | grep -c .)" = 1 ] || e2e_fail "expected one message box, found: $(echo "$boxes" | tr '\n' ' ')"
 grep -q "settings not saved: $E2E_SETTINGS: Permission denied" "$E2E_TMP/app.log" ||
   e2e_fail "no reason with the file's path: $(cat "$E2E_TMP/app.log")"
