@@ -54,6 +54,11 @@ std::string Img_Size_Error(uint64_t width, uint64_t height) {
          " a side or " + std::to_string(kMaxPicturePixels) + " in all accepted";
 }
 
+size_t Img_Grow_Capacity(size_t have, size_t need, size_t total) {
+  if (need <= have) return have;
+  return std::min(total, std::max({need, have * 2, size_t{1} << 23}));
+}
+
 void Img_Set_Fallback(ImageFallback fallback) { g_fallback = std::move(fallback); }
 
 bool Img_Has_Own_Decoder(const std::string &path) {

@@ -159,13 +159,13 @@ bool Decode(JpegReader *r, const void *data, size_t size) {
   r->pic->width = static_cast<int32_t>(w);
   r->pic->height = static_cast<int32_t>(h);
   r->pic->opaque = true;  // the decoder's fourth byte is always 0xFF
-  // The whole picture is reserved at once and its memory touched only as the rows are decoded
-  // (new pixels are not cleared), so a file that stops early never costs the memory of all the
-  // pixels its header claims.
-  r->pic->pixels.reserve(static_cast<size_t>(w) * h);
+  // The rows are added as they are decoded (new pixels are not cleared), so a file that stops
+  // early never costs the memory of all the pixels its header claims.
+  const size_t total = static_cast<size_t>(w) * h;
   if (cmyk) r->row.resize(static_cast<size_t>(w) * 4);
   while (ci->output_scanline < h) {
     PixelBuffer &px = r->pic->pixels;
+    px.reserve(Img_Grow_Capacity(px.capacity(), px.size() + w, total));
     px.resize(px.size() + w);
     uint32_t *out = r->pic->pixels.data() + static_cast<size_t>(ci->output_scanline) * w;
     JSAMPROW row = cmyk ? r->row.data() : reinterpret_cast<JSAMPROW>(out);

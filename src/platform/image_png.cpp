@@ -129,11 +129,10 @@ bool Decode(PngReader *r) {
     for (png_uint_32 y = 0; y < h; ++y) r->rows[y] = reinterpret_cast<png_bytep>(px.data() + static_cast<size_t>(y) * w);
     png_read_image(r->png, r->rows.data());
   } else {
-    // The whole picture is reserved at once (no copying as it grows) and its memory is touched
-    // only as the rows are decoded, since new pixels are not cleared: a file that stops early
+    // Rows are added as they are decoded, and new pixels are not cleared: a file that stops early
     // never costs all it claims.
-    px.reserve(total);
     for (png_uint_32 y = 0; y < h; ++y) {
+      px.reserve(Img_Grow_Capacity(px.capacity(), px.size() + w, total));
       px.resize(px.size() + w);
       png_read_row(r->png, reinterpret_cast<png_bytep>(px.data() + static_cast<size_t>(y) * w), nullptr);
     }
