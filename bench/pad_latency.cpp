@@ -26,6 +26,7 @@
 #include <vector>
 
 #include "app/pad_poller.h"
+#include "virtual_pad.h"
 
 namespace {
 
@@ -97,14 +98,7 @@ bool Run(const std::string &way, int presses, int idle_s, std::mt19937 &rng, Res
     std::fprintf(stderr, "no game-controller subsystem: %s\n", SDL_GetError());
     return false;
   }
-  SDL_VirtualJoystickDesc d{};
-  d.version = SDL_VIRTUAL_JOYSTICK_DESC_VERSION;
-  d.type = SDL_JOYSTICK_TYPE_GAMECONTROLLER;
-  d.naxes = SDL_CONTROLLER_AXIS_MAX;
-  d.nbuttons = SDL_CONTROLLER_BUTTON_MAX;
-  d.name = "virtual pad";
-  const int device = SDL_JoystickAttachVirtualEx(&d);
-  SDL_Joystick *js = device >= 0 ? SDL_JoystickOpen(device) : nullptr;
+  SDL_Joystick *js = Test_Attach_Virtual_Pad("virtual pad");
   if (!js) {
     std::fprintf(stderr, "no virtual pad: %s\n", SDL_GetError());
     return false;
@@ -132,10 +126,7 @@ bool Run(const std::string &way, int presses, int idle_s, std::mt19937 &rng, Res
   r->press_cpu = 100.0 * (CpuSeconds() - cpu0) / std::chrono::duration<double>(Clock::now() - wall0).count();
   former.Stop();
   poller.Stop();
-  const SDL_JoystickID id = SDL_JoystickInstanceID(js);
-  SDL_JoystickClose(js);
-  for (int i = 0; i < SDL_NumJoysticks(); ++i)
-    if (SDL_JoystickGetDeviceInstanceID(i) == id) SDL_JoystickDetachVirtual(i);
+  Test_Detach_Virtual_Pad(js);
   for (int fd : node)
     if (fd >= 0) close(fd);
   if (ms.empty()) return false;

@@ -18,6 +18,7 @@
 #include "input/pad.h"
 #include "platform/pad.h"
 #include "test_support.h"
+#include "virtual_pad.h"
 
 namespace {
 
@@ -81,24 +82,13 @@ struct VirtualPad {
   SDL_Joystick *js = nullptr;
   ~VirtualPad() { Unplug(); }
   bool Plug() {
-    SDL_VirtualJoystickDesc d{};
-    d.version = SDL_VIRTUAL_JOYSTICK_DESC_VERSION;
-    d.type = SDL_JOYSTICK_TYPE_GAMECONTROLLER;
-    d.naxes = SDL_CONTROLLER_AXIS_MAX;
-    d.nbuttons = SDL_CONTROLLER_BUTTON_MAX;
-    d.name = "test pad";
-    const int device = SDL_JoystickAttachVirtualEx(&d);
-    if (device < 0) return false;
-    js = SDL_JoystickOpen(device);
+    js = Test_Attach_Virtual_Pad("test pad");
     return js != nullptr;
   }
   void Unplug() {
     if (!js) return;
-    const SDL_JoystickID id = SDL_JoystickInstanceID(js);
-    SDL_JoystickClose(js);
+    Test_Detach_Virtual_Pad(js);
     js = nullptr;
-    for (int i = 0; i < SDL_NumJoysticks(); ++i)
-      if (SDL_JoystickGetDeviceInstanceID(i) == id) SDL_JoystickDetachVirtual(i);
   }
   void Button(SDL_GameControllerButton b, bool down) { SDL_JoystickSetVirtualButton(js, b, down ? 1 : 0); }
   void Stick(int16_t x, int16_t y) {

@@ -129,6 +129,22 @@ struct SdlSoundTest : ::testing::Test {
     unsetenv("SDL_AUDIODRIVER");
     unsetenv("SDL_DISKAUDIOFILE");
   }
+  // A program folder of one stage: the common sounds under common, the stage's under level (both
+  // relative to the test's folder, ending in a backslash as read from the program's INI).
+  Config OneStage(const std::string &common, const std::string &level) const {
+    Config cfg;
+    cfg.program_folder = dir.path;
+    cfg.resources_path = dir.path + common;
+    cfg.stage_count = 1;
+    cfg.stage_table[1].path = dir.path + level;
+    return cfg;
+  }
+  // The sound layer on this library.
+  void Attach(Sound &snd, Store &store, const Config &cfg) const {
+    snd.lib = lib.get();
+    snd.store = &store;
+    snd.cfg = &cfg;
+  }
   std::string File(const std::string &name, const std::string &content) {
     dir.Write(name, content);
     return dir.path + name;
@@ -302,9 +318,7 @@ TEST_F(SdlSoundTest, AStageJingleOverTheSizeLimitIsReportedAsTooLarge) {
   ASSERT_EQ(truncate(jingle.c_str(), static_cast<off_t>(header.size() + pcm_bytes)), 0);
   MemStore store;
   Sound snd;
-  snd.lib = lib.get();
-  snd.store = &store;
-  snd.cfg = &cfg;
+  Attach(snd, store, cfg);
   std::string message;
   EXPECT_FALSE(Snd_Init(snd, "Microsoft DirectSound", &message));
   EXPECT_EQ(message, "Sound file " + cfg.resources_path + "snd_stage.wav is too large (" +
@@ -318,20 +332,14 @@ TEST_F(SdlSoundTest, AStageJingleOverTheSizeLimitIsReportedAsTooLarge) {
 
 // The sound layer and this library together, on a program folder written by the test.
 TEST_F(SdlSoundTest, TheSoundLayerPlaysAStageThroughTheLibrary) {
-  Config cfg;
-  cfg.program_folder = dir.path;
-  cfg.resources_path = dir.path + "Resources\\Common\\";
-  cfg.stage_count = 1;
-  cfg.stage_table[1].path = dir.path + "Resources\\Level1\\";
+  const Config cfg = OneStage("Resources\\Common\\", "Resources\\Level1\\");
   dir.Write("Resources/common/Snd_Stage.WAV", Square_Wave(100));
   dir.Write("Resources/Level1/Config.ini", "[Sound1]\nFilename=tick.wav\n[Sound2]\nFilename=broken.wav\n");
   dir.Write("Resources/Level1/tick.wav", Square_Wave(150));
   dir.Write("Resources/Level1/broken.wav", "RIFF....WAVEjunk");
   MemStore store;
   Sound snd;
-  snd.lib = lib.get();
-  snd.store = &store;
-  snd.cfg = &cfg;
+  Attach(snd, store, cfg);
   ASSERT_TRUE(Snd_Init(snd, "Microsoft DirectSound"));  // the start jingle is missing: not reported
   EXPECT_EQ(snd.game_start_sound.handle, nullptr);
   Snd_Load_Bank(snd, 1);
@@ -351,11 +359,7 @@ TEST_F(SdlSoundTest, TheSoundLayerPlaysAStageThroughTheLibrary) {
 // 8 kHz samples (42 minutes, 440 MB once decoded for output) is refused before it is decoded, as
 // is a sound of 11 s; a jingle may be longer. A file named by several sounds is decoded once.
 TEST_F(SdlSoundTest, LongSoundsAreRefusedBeforeDecodingAndSharedFilesDecodedOnce) {
-  Config cfg;
-  cfg.program_folder = dir.path;
-  cfg.resources_path = dir.path + "Common\\";
-  cfg.stage_count = 1;
-  cfg.stage_table[1].path = dir.path + "Level1\\";
+  const Config cfg = OneStage("Common\\", "Level1\\");
   dir.Write("Common/snd_stage.wav", Slow_Wave(20));
   dir.Write("Level1/Config.ini", "[Sound1]\nFilename=huge.wav\n[Sound2]\nFilename=long.wav\n[Sound3]\nFilename=ok.wav\n");
   dir.Write("Level1/huge.wav", Slow_Wave(2600));
@@ -366,9 +370,7 @@ TEST_F(SdlSoundTest, LongSoundsAreRefusedBeforeDecodingAndSharedFilesDecodedOnce
       [&] {
         MemStore store;
         Sound snd;
-        snd.lib = lib.get();
-        snd.store = &store;
-        snd.cfg = &cfg;
+        Attach(snd, store, cfg);
         const bool jingle = Snd_Init(snd, "Microsoft DirectSound");
         Snd_Load_Bank(snd, 1);
         bool ok = jingle && !snd.bank[1] && !snd.bank[2] && snd.bank[3] && snd.bank[4];
@@ -386,11 +388,7 @@ TEST_F(SdlSoundTest, LongSoundsAreRefusedBeforeDecodingAndSharedFilesDecodedOnce
 // A bank decoded on the loading thread is put in place whole and plays; each sound keeps only
 // what it plays, not the mixer's conversion buffer (for these files about 15 MB each).
 TEST_F(SdlSoundTest, ABankDecodedInTheBackgroundPlaysAndKeepsOnlyItsSound) {
-  Config cfg;
-  cfg.program_folder = dir.path;
-  cfg.resources_path = dir.path + "Common\\";
-  cfg.stage_count = 1;
-  cfg.stage_table[1].path = dir.path + "Level1\\";
+  const Config cfg = OneStage("Common\\", "Level1\\");
   dir.Write("Common/snd_stage.wav", Square_Wave(100));
   std::string ini;
   const std::string wave = Wide_Wave(2);
@@ -401,9 +399,7 @@ TEST_F(SdlSoundTest, ABankDecodedInTheBackgroundPlaysAndKeepsOnlyItsSound) {
   dir.Write("Level1/Config.ini", ini);
   MemStore store;
   Sound snd;
-  snd.lib = lib.get();
-  snd.store = &store;
-  snd.cfg = &cfg;
+  Attach(snd, store, cfg);
   std::mutex m;
   std::condition_variable cv;
   bool ready = false;

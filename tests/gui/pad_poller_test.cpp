@@ -11,6 +11,7 @@
 #include <functional>
 
 #include "app/pad_poller.h"
+#include "../virtual_pad.h"
 
 namespace {
 
@@ -42,14 +43,7 @@ TEST(PadPoller, OnlyChangesOfTheControlsReachTheGuiThread) {
       },
       [&](const PadNode &) { return fcntl(node[0], F_DUPFD_CLOEXEC, 0); });
   ASSERT_TRUE(poller.Start()) << SDL_GetError();
-  SDL_VirtualJoystickDesc d{};
-  d.version = SDL_VIRTUAL_JOYSTICK_DESC_VERSION;
-  d.type = SDL_JOYSTICK_TYPE_GAMECONTROLLER;
-  d.naxes = SDL_CONTROLLER_AXIS_MAX;
-  d.nbuttons = SDL_CONTROLLER_BUTTON_MAX;
-  d.name = "test pad";
-  const int device = SDL_JoystickAttachVirtualEx(&d);
-  SDL_Joystick *js = device >= 0 ? SDL_JoystickOpen(device) : nullptr;
+  SDL_Joystick *js = Test_Attach_Virtual_Pad("test pad");
   ASSERT_TRUE(js) << SDL_GetError();
   auto stick = [&](int16_t x, int16_t y) {
     SDL_JoystickSetVirtualAxis(js, SDL_CONTROLLER_AXIS_LEFTX, x);
@@ -74,8 +68,7 @@ TEST(PadPoller, OnlyChangesOfTheControlsReachTheGuiThread) {
   EXPECT_TRUE(Until([&] { return direction == 4; }, 400));
   EXPECT_TRUE(gui_thread) << "the handler ran on the watching thread";
 
-  SDL_JoystickClose(js);
-  SDL_JoystickDetachVirtual(device);
+  Test_Detach_Virtual_Pad(js);
   poller.Stop();
   close(node[0]);
   close(node[1]);
