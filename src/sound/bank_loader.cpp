@@ -4,6 +4,10 @@
 
 #include <algorithm>
 
+int Snd_First_Naming(const std::string (&files)[9], int m) {
+  return static_cast<int>(std::find(files + 1, files + m, files[m]) - files);
+}
+
 bool BankLoader::Ask(const std::string (&names)[9], int32_t max_ms) {
   if (!thread_.joinable()) {
     try {
@@ -14,7 +18,7 @@ bool BankLoader::Ask(const std::string (&names)[9], int32_t max_ms) {
   }
   std::vector<std::string> files;
   for (int m = 1; m <= 8; ++m) {
-    first_[m] = static_cast<int>(std::find(names + 1, names + m, names[m]) - names);
+    first_[m] = Snd_First_Naming(names, m);
     if (first_[m] == m) files.push_back(names[m]);
   }
   pending_ = true;

@@ -11,6 +11,10 @@
 
 #include "platform/soundlib.h"
 
+// The first of sounds 1 .. m that names the same file as sound m (m itself when none before it
+// does): a file named by several sounds is decoded once, for the first.
+int Snd_First_Naming(const std::string (&files)[9], int m);
+
 struct BankLoader {
   BankLoader(SoundLib *lib, std::function<void()> ready) : lib_(lib), ready_(std::move(ready)) {}
   ~BankLoader() { Stop(); }

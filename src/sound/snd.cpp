@@ -111,7 +111,7 @@ void Snd_Load_Bank(Sound &s, int32_t stage_number) {
     s.loader.reset();  // no thread to be had: load here
   }
   for (int m = 1; m <= 8; ++m) {
-    const int first = static_cast<int>(std::find(files + 1, files + m, files[m]) - files);
+    const int first = Snd_First_Naming(files, m);
     s.bank[m] = first < m ? s.bank[first] : s.lib->SampleLoad(files[m], kMaxSoundMs);
   }
 }
