@@ -108,6 +108,8 @@ class TForm1 : public QWidget, public LcdSink {
   App_Dirty dirty_;  // what changed since the last paint, gathered into a few rectangles
   int64_t Now() const;  // milliseconds of the fade clock
   void FadeStep();
+  void PrefaultBackingStore();
+  const void *prefaulted_ = nullptr;  // the window picture whose pages were mapped in advance
   LcdEffects lcd_fx_;
   QElapsedTimer fade_clock_;
   QTimer fade_timer_;  // runs only while a segment fades

@@ -1,6 +1,9 @@
 // Picture memory: large buffers aligned to huge pages and marked for them, the rest from the heap.
 #include <sys/mman.h>
 
+#include <unistd.h>
+
+#include <cstdint>
 #include <cstdlib>
 
 #include "platform/types.h"
@@ -33,3 +36,18 @@ void *Pixels_Allocate(size_t bytes) {
 }
 
 void Pixels_Free(void *p, size_t) noexcept { std::free(p); }
+
+void Pixels_Prefault(const void *p, size_t bytes) noexcept {
+#ifdef MADV_POPULATE_WRITE
+  // One call maps all the pages (about a tenth of the time of faulting them one by one on a 4K
+  // window's 33 MB). Older kernels refuse the advice and the pages fault in as they are painted.
+  const auto page = static_cast<uintptr_t>(::sysconf(_SC_PAGESIZE));
+  if (!p || bytes == 0 || page == 0) return;
+  const uintptr_t start = reinterpret_cast<uintptr_t>(p) / page * page;
+  const uintptr_t end = reinterpret_cast<uintptr_t>(p) + bytes;
+  ::madvise(reinterpret_cast<void *>(start), end - start, MADV_POPULATE_WRITE);
+#else
+  (void)p;
+  (void)bytes;
+#endif
+}

@@ -18,6 +18,9 @@ struct Rect {
 // more than decoding its pixels. Throws std::bad_alloc when there is no memory.
 void *Pixels_Allocate(size_t bytes);
 void Pixels_Free(void *p, size_t bytes) noexcept;
+// Maps the pages of a buffer someone else allocated (a window's backing picture) in one call, so
+// that painting it first does not fault page by page; the contents stay as they are. Only a hint.
+void Pixels_Prefault(const void *p, size_t bytes) noexcept;
 
 // The allocator of picture pixels: growing a buffer leaves the new pixels unset instead of clearing
 // them, as every decoder writes each pixel itself (clearing a picture of a 4K screen first would
