@@ -374,7 +374,7 @@ void TForm1::paintEvent(QPaintEvent *e) {
   lcd_fx_.Sync(game.lcd, now);
   QPainter p(this);
   // The skin is painted in its own coordinates, scaled onto the window.
-  App_Paint_Scaled(p, game.lcd, view_, e->region(), &lcd_fx_, now);
+  App_Paint_Scaled(p, game.lcd, view_, e->region(), &lcd_fx_, now, &layers_);
   if (lcd_fx_.Fading() && !fade_timer_.isActive()) {
     const QScreen *s = screen();
     const double hz = s && s->refreshRate() > 1 ? s->refreshRate() : 60.0;

@@ -13,6 +13,7 @@
 #include <memory>
 
 #include "config/config.h"
+#include "app/layer_cache.h"
 #include "app/lcd_painter.h"
 #include "app/view.h"
 #include "game/game.h"
@@ -111,6 +112,7 @@ class TForm1 : public QWidget, public LcdSink {
   void PrefaultBackingStore();
   const void *prefaulted_ = nullptr;  // the window picture whose pages were mapped in advance
   LcdEffects lcd_fx_;
+  App_Layer_Cache layers_;  // the skin's pictures at the window's resolution
   QElapsedTimer fade_clock_;
   QTimer fade_timer_;  // runs only while a segment fades
 

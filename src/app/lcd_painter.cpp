@@ -4,6 +4,8 @@
 #include <memory>
 #include <unordered_map>
 
+#include "app/layer_cache.h"
+#include "app/view.h"
 #include "platform/qt/qt_platform.h"
 
 namespace {
@@ -41,19 +43,61 @@ QImage Opaque(const PictureRef &pic) {
 
 QColor Rgb(uint32_t c) { return QColor((c >> 16) & 0xFF, (c >> 8) & 0xFF, c & 0xFF); }
 
-// A picture drawn from its top-left corner at `at`, clipped to size, at a level of 0 .. 1.
-// A picture of scale k (k x k pixels per skin pixel) covers at with at's size in skin pixels.
-void DrawAt(QPainter &p, const QRect &at, const QImage &img, float level, int k = 1) {
-  if (level <= 0) return;
-  if (level < 1) p.setOpacity(level);
-  if (k <= 1) p.drawImage(at.topLeft(), img, QRect(QPoint(0, 0), at.size()));
-  else p.drawImage(QRectF(at), img, QRectF(0, 0, at.width() * double(k), at.height() * double(k)));
-  if (level < 1) p.setOpacity(1);
+// The painter shares a blend or fill of more than about a hundred rows out over a pool of threads.
+// For the small copies of kept layers the hand-over costs far more than it saves, so they are
+// done in bands of fewer rows.
+std::vector<QRect> Bands(const QRect &r) {
+  constexpr int kRows = 64;
+  std::vector<QRect> out;
+  for (int y = r.top(); y <= r.bottom(); y += kRows) out.emplace_back(r.left(), y, r.width(), std::min(kRows, r.bottom() + 1 - y));
+  return out;
+}
+
+// Where the pictures go: straight through the painter (with whatever transform the caller set),
+// or, when the window is scaled and keeps its layers, from pictures of window pixels (the painter
+// then has no transform and paints the window rectangle `window`).
+struct Target {
+  QPainter &p;
+  const View *view = nullptr;
+  App_Layer_Cache *layers = nullptr;
+  QRect window;
+
+  // Draws the pixels src of img (made from pic) over the skin rectangle area at a level of 0 .. 1.
+  void Draw(const PictureRef &pic, bool as_opaque, const QImage &img, const QRect &area, const QRect &src,
+            float level) {
+    if (level <= 0) return;
+    if (level < 1) p.setOpacity(level);
+    if (const App_Layer_Cache::Layer *kept = layers ? layers->Get(pic, as_opaque, img, area, src, window) : nullptr) {
+      for (const QRect &band : Bands(kept->Rect() & window))
+        p.drawImage(band.topLeft(), kept->image, band.translated(-kept->at));
+    } else {
+      Scaled([&] {
+        if (src.size() == area.size()) p.drawImage(area.topLeft(), img, src);
+        else p.drawImage(QRectF(area), img, QRectF(src));
+      });
+    }
+    if (level < 1) p.setOpacity(1);
+  }
+  // Draws in skin coordinates, through the view when the painter has none of its own.
+  template <class F>
+  void Scaled(F draw) {
+    if (!layers) return draw();
+    p.save();
+    p.scale(view->scale, view->scale);
+    draw();
+    p.restore();
+  }
+};
+
+// A picture of scale k (k x k pixels per skin pixel) drawn from its top-left corner over at.
+void DrawAt(Target &t, const QRect &at, const PictureRef &pic, float level) {
+  const int k = std::max(1, pic->scale);
+  t.Draw(pic, false, Wrap(*pic), at, QRect(0, 0, at.width() * k, at.height() * k), level);
 }
 
 // What lies under the segments on a real LCD: the shadows of the lit segments on the reflector,
 // then the faint ghosts of all segments.
-void PaintUnderlay(QPainter &p, const Lcd &lcd, const QRect &dirty, const LcdEffects &fx, int64_t now) {
+void PaintUnderlay(Target &t, const Lcd &lcd, const QRect &dirty, const LcdEffects &fx, int64_t now) {
   LcdEffects::Shown shown[2];
   if (fx.Settings().shadow) {
     for (int i = 0; i < el::kSkinElements; ++i) {
@@ -63,24 +107,33 @@ void PaintUnderlay(QPainter &p, const Lcd &lcd, const QRect &dirty, const LcdEff
       for (int k = 0; k < n; ++k)
         if (const LcdLayer *sh = fx.Shadow_Of(id, shown[k].pic)) {
           const QRect at = ToQ(sh->at);
-          if (at.intersects(dirty)) DrawAt(p, at, Wrap(*sh->pic), shown[k].level);
+          if (at.intersects(dirty)) DrawAt(t, at, sh->pic, shown[k].level);
         }
     }
   }
   for (const LcdLayer &g : fx.Ghosts()) {
     const QRect at = ToQ(g.at);
+    if (t.layers) {
+      if (at.intersects(dirty)) DrawAt(t, at, g.pic, 1);
+      continue;
+    }
     const QRect part = at & dirty;
-    if (!part.isEmpty()) p.drawImage(part.topLeft(), Wrap(*g.pic), part.translated(-at.topLeft()));
+    if (!part.isEmpty()) t.p.drawImage(part.topLeft(), Wrap(*g.pic), part.translated(-at.topLeft()));
   }
 }
 
-}  // namespace
-
-void App_Paint_Lcd(QPainter &p, const Lcd &lcd, const QRect &dirty, const LcdEffects *fx, int64_t now_ms) {
+// Paints the part of the LCD window inside dirty (skin coordinates).
+void PaintLcd(Target &t, const Lcd &lcd, const QRect &dirty, const LcdEffects *fx, int64_t now_ms) {
+  QPainter &p = t.p;
   if (fx && !fx->Active()) fx = nullptr;
   p.save();
-  p.setClipRect(dirty, p.hasClipping() ? Qt::IntersectClip : Qt::ReplaceClip);
-  p.fillRect(dirty, Rgb(lcd.window_color));
+  if (t.layers) {
+    p.setClipRect(t.window, p.hasClipping() ? Qt::IntersectClip : Qt::ReplaceClip);
+    for (const QRect &band : Bands(t.window)) p.fillRect(band, Rgb(lcd.window_color));
+  } else {
+    p.setClipRect(dirty, p.hasClipping() ? Qt::IntersectClip : Qt::ReplaceClip);
+    p.fillRect(dirty, Rgb(lcd.window_color));
+  }
   int count = 0;
   const el::Id *order = Lcd_Paint_Order(&count);
   for (int i = 0; i < count; ++i) {
@@ -92,7 +145,7 @@ void App_Paint_Lcd(QPainter &p, const Lcd &lcd, const QRect &dirty, const LcdEff
       const QRect area = ToQ(el.rect);
       if (!area.intersects(dirty)) continue;
       const int n = fx->Segment_Pictures(lcd, id, now_ms, shown);
-      for (int k = 0; k < n; ++k) DrawAt(p, area, Wrap(*shown[k].pic), shown[k].level, shown[k].pic->scale);
+      for (int k = 0; k < n; ++k) DrawAt(t, area, shown[k].pic, shown[k].level);
       continue;
     }
     if (!el.visible) continue;
@@ -100,12 +153,14 @@ void App_Paint_Lcd(QPainter &p, const Lcd &lcd, const QRect &dirty, const LcdEff
     if (!area.intersects(dirty)) continue;
     switch (el.draw) {
       case DrawMode::FilledRect:
-        p.fillRect(area, Qt::black);
+        t.Scaled([&] { p.fillRect(area, Qt::black); });
         break;
       case DrawMode::Text:
-        p.setFont(Plat_Font(id == el::la_stage_start ? Font::StageTitle : Font::StageName));
-        p.setPen(Rgb(el.color));
-        p.drawText(area, Qt::AlignCenter | Qt::TextDontClip, QString::fromStdString(el.text));
+        t.Scaled([&] {
+          p.setFont(Plat_Font(id == el::la_stage_start ? Font::StageTitle : Font::StageName));
+          p.setPen(Rgb(el.color));
+          p.drawText(area, Qt::AlignCenter | Qt::TextDontClip, QString::fromStdString(el.text));
+        });
         break;
       default: {
         if (!el.pic || el.pic->width <= 0) break;
@@ -118,15 +173,26 @@ void App_Paint_Lcd(QPainter &p, const Lcd &lcd, const QRect &dirty, const LcdEff
         if (el.draw == DrawMode::Centred)
           src = QPoint(std::max(0, (el.pic->SkinWidth() - area.width()) / 2), std::max(0, (el.pic->SkinHeight() - area.height()) / 2));
         const QImage img = el.transparent ? Wrap(*el.pic) : Opaque(el.pic);
-        if (k == 1) p.drawImage(area.topLeft(), img, QRect(src, area.size()));
-        else p.drawImage(QRectF(area), img,
-                         QRectF(src.x() * double(k), src.y() * double(k), area.width() * double(k), area.height() * double(k)));
+        t.Draw(el.pic, !el.transparent, img, area, QRect(src * k, area.size() * k), 1);
         break;
       }
     }
-    if (fx && id == el::im_background) PaintUnderlay(p, lcd, dirty, *fx, now_ms);
+    if (fx && id == el::im_background) PaintUnderlay(t, lcd, dirty, *fx, now_ms);
   }
   p.restore();
+}
+
+}  // namespace
+
+void App_Paint_Lcd(QPainter &p, const Lcd &lcd, const QRect &dirty, const LcdEffects *fx, int64_t now_ms) {
+  Target t{p, nullptr, nullptr, QRect()};
+  PaintLcd(t, lcd, dirty, fx, now_ms);
+}
+
+void App_Paint_Lcd(QPainter &p, const View &view, App_Layer_Cache &layers, const Lcd &lcd, const QRect &window,
+                   const LcdEffects *fx, int64_t now_ms) {
+  Target t{p, &view, &layers, window};
+  PaintLcd(t, lcd, view.ToSkin(window), fx, now_ms);
 }
 
 void App_Paint_Lcd(QPainter &p, const Lcd &lcd, const QRegion &dirty, const LcdEffects *fx, int64_t now_ms) {

@@ -20,6 +20,12 @@
 // or with the effects switched off, the classic flat picture.
 void App_Paint_Lcd(QPainter &p, const Lcd &lcd, const QRect &dirty, const LcdEffects *fx = nullptr,
                    int64_t now_ms = 0);
+// Paints the window rectangle `window` of a scaled window (the painter without a transform) from
+// the layers kept at the window's resolution, drawing and keeping those that are not kept yet.
+struct View;
+class App_Layer_Cache;
+void App_Paint_Lcd(QPainter &p, const View &view, App_Layer_Cache &layers, const Lcd &lcd, const QRect &window,
+                   const LcdEffects *fx = nullptr, int64_t now_ms = 0);
 // Paints dirty rectangle by rectangle (App_Paint_Rects), each with its own rectangular clip.
 void App_Paint_Lcd(QPainter &p, const Lcd &lcd, const QRegion &dirty, const LcdEffects *fx = nullptr,
                    int64_t now_ms = 0);

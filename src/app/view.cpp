@@ -3,8 +3,10 @@
 #include <algorithm>
 #include <cmath>
 
+#include "app/layer_cache.h"
 #include "app/lcd_painter.h"
 #include "display/lcd.h"
+#include "display/lcd_effects.h"
 #include "platform/types.h"
 
 namespace {
@@ -51,14 +53,22 @@ bool View::Smooth(double picture_scale) const {
 }
 
 void App_Paint_Scaled(QPainter &p, const Lcd &lcd, const View &view, const QRegion &dirty, const LcdEffects *fx,
-                      int64_t now_ms) {
+                      int64_t now_ms, App_Layer_Cache *layers) {
   if (view.scale == 1.0) {
     App_Paint_Lcd(p, lcd, dirty, fx, now_ms);
     return;
   }
   const PictureRef &bg = lcd.e[el::im_background].pic;
   p.save();
-  p.setRenderHint(QPainter::SmoothPixmapTransform, view.Smooth(bg ? bg->scale : 1));
+  const bool smooth = view.Smooth(bg ? bg->scale : 1);
+  p.setRenderHint(QPainter::SmoothPixmapTransform, smooth);
+  if (layers) {
+    static const std::vector<Rect> kNone;
+    layers->Begin(view, smooth, fx && fx->Active() ? fx->Lcd_Areas() : kNone);
+    for (const QRect &r : App_Paint_Rects(dirty)) App_Paint_Lcd(p, view, *layers, lcd, r, fx, now_ms);
+    p.restore();
+    return;
+  }
   for (const QRect &r : App_Paint_Rects(dirty)) {
     p.save();
     p.setClipRect(r);

@@ -54,7 +54,9 @@ struct View {
 
 struct Lcd;
 class LcdEffects;
+class App_Layer_Cache;
 // Paints the dirty region of the window (window pixels) with the skin drawn through the view:
-// each of its rectangles clipped on its own, the skin's screen scaled onto it.
+// each of its rectangles clipped on its own, the skin's screen scaled onto it. With layers, the
+// pictures are drawn through the scale once and kept there (see App_Layer_Cache).
 void App_Paint_Scaled(QPainter &p, const Lcd &lcd, const View &view, const QRegion &dirty,
-                      const LcdEffects *fx = nullptr, int64_t now_ms = 0);
+                      const LcdEffects *fx = nullptr, int64_t now_ms = 0, App_Layer_Cache *layers = nullptr);

@@ -1,0 +1,53 @@
+// The skin's pictures kept as the window shows them when it is scaled: each drawn once through the
+// scale into a picture of window pixels, so that repainting what changed on the LCD blends pixels
+// instead of filtering the skin's pictures again. Small pictures are kept whole; a large one (the
+// background) only over the LCD screens, where the game repaints all the time. What is kept is
+// the same as drawing through the scale, to the rounding of a blend.
+#pragma once
+#include <QImage>
+#include <QRect>
+#include <cstdint>
+#include <map>
+#include <memory>
+#include <tuple>
+#include <vector>
+
+#include "platform/types.h"
+
+struct View;
+
+class App_Layer_Cache {
+ public:
+  // A picture in window pixels with its top-left corner on the window.
+  struct Layer {
+    QImage image;
+    QPoint at;
+    QRect Rect() const { return QRect(at, image.size()); }
+  };
+
+  // Called before each paint: everything kept goes when the scale or the filtering changes, the
+  // parts of large pictures when the LCD screens (skin rectangles) move.
+  void Begin(const View &view, bool smooth, const std::vector<::Rect> &lcd_screens);
+  // The picture img (made from pic, drawn as_opaque or not) drawn over the skin rectangle area
+  // from its pixels src, as the painter would draw it through the view. window is the part of the
+  // window being painted. Null when it is not kept: too large and not within an LCD screen.
+  const Layer *Get(const PictureRef &pic, bool as_opaque, const QImage &img, const QRect &area, const QRect &src,
+                   const QRect &window);
+  // The memory the kept pictures take.
+  int64_t Bytes() const { return bytes_; }
+
+ private:
+  // The picture, drawn opaque or not, its area, its source pixels and the LCD screen it is cut to
+  // (0: kept whole).
+  using Key = std::tuple<const Picture *, bool, int, int, int, int, int, int, int, int, int>;
+  struct Entry {
+    std::weak_ptr<const Picture> pic;
+    Layer layer;
+  };
+  void Drop_Expired();
+  std::map<Key, Entry> kept_;
+  int64_t bytes_ = 0;
+  double scale_ = 0;
+  bool smooth_ = false;
+  std::vector<QRect> screens_;  // the LCD screens on the window
+};
