@@ -1,7 +1,9 @@
 #include "app/layer_cache.h"
 
 #include <QPainter>
+#include <algorithm>
 
+#include "app/lcd_painter.h"
 #include "app/view.h"
 
 namespace {
@@ -15,19 +17,42 @@ constexpr int64_t kBudgetBytes = int64_t{40} << 20;
 
 int64_t Pixels(const QRect &r) { return r.isEmpty() ? 0 : int64_t{r.width()} * r.height(); }
 
-// A picture with no see-through pixel is copied instead of blended.
-void MarkOpaque(QImage &img) {
+// Cuts a drawn picture to the part that shows (an LCD segment is mostly see-through around its
+// shape, a shadow around its blur), moving at by what was cut; one with no see-through pixel is
+// marked to be copied instead of blended.
+void Trim(QImage &img, QPoint &at) {
+  int left = img.width(), right = -1, top = img.height(), bottom = -1;
+  bool opaque = true;
   for (int y = 0; y < img.height(); ++y) {
     const auto *row = reinterpret_cast<const uint32_t *>(img.constScanLine(y));
-    for (int x = 0; x < img.width(); ++x)
-      if ((row[x] >> 24) != 0xFF) return;
+    for (int x = 0; x < img.width(); ++x) {
+      const uint32_t a = row[x] >> 24;
+      opaque = opaque && a == 0xFF;
+      if (a == 0) continue;
+      left = std::min(left, x);
+      right = std::max(right, x);
+      top = std::min(top, y);
+      bottom = std::max(bottom, y);
+    }
   }
-  img.reinterpretAsFormat(QImage::Format_RGB32);
+  if (opaque) {
+    img.reinterpretAsFormat(QImage::Format_RGB32);
+    return;
+  }
+  if (right < 0) {
+    img = QImage();
+    return;
+  }
+  const QRect shows(left, top, right - left + 1, bottom - top + 1);
+  if (shows == img.rect()) return;
+  img = img.copy(shows);
+  at += shows.topLeft();
 }
 
 }  // namespace
 
-void App_Layer_Cache::Begin(const View &view, bool smooth, const std::vector<::Rect> &lcd_screens) {
+void App_Layer_Cache::Begin(const View &view, bool smooth, const std::vector<::Rect> &lcd_screens, bool make) {
+  make_ = make;
   if (view.scale != scale_ || smooth != smooth_) {
     kept_.clear();
     bytes_ = 0;
@@ -47,8 +72,22 @@ void App_Layer_Cache::Begin(const View &view, bool smooth, const std::vector<::R
   }
 }
 
+// Draws the pixels src of img over the skin rectangle area as the painter does through the view.
+void DrawScaled(QPainter &q, const QImage &img, const QRect &area, const QRect &src) {
+  if (src.size() == area.size()) q.drawImage(area.topLeft(), img, src);
+  else q.drawImage(QRectF(area), img, QRectF(src));
+}
+
+bool App_Layer_Cache::Entry::Current(const PictureRef &p, const std::vector<LcdLayer> *layers) const {
+  if (pic.lock() != p || over.size() != (layers ? layers->size() : 0)) return false;
+  for (size_t i = 0; i < over.size(); ++i)
+    if (over[i].lock() != (*layers)[i].pic) return false;
+  return true;
+}
+
 const App_Layer_Cache::Layer *App_Layer_Cache::Get(const PictureRef &pic, bool as_opaque, const QImage &img,
-                                                   const QRect &area, const QRect &src, const QRect &window) {
+                                                   const QRect &area, const QRect &src, const QRect &window,
+                                                   const std::vector<LcdLayer> *over) {
   if (!pic || img.isNull() || scale_ <= 0) return nullptr;
   View view;
   view.scale = scale_;
@@ -67,13 +106,14 @@ const App_Layer_Cache::Layer *App_Layer_Cache::Get(const PictureRef &pic, bool a
   if (part.isEmpty()) return nullptr;
 
   const Key key{pic.get(), as_opaque, area.x(), area.y(), area.width(), area.height(), src.x(), src.y(),
-                src.width(), src.height(), screen};
+                src.width(), src.height(), screen, over && !over->empty() ? over->front().pic.get() : nullptr};
   auto it = kept_.find(key);
-  if (it != kept_.end() && it->second.pic.lock() == pic) return &it->second.layer;
+  if (it != kept_.end() && it->second.Current(pic, over)) return &it->second.layer;
   if (it != kept_.end()) {
     bytes_ -= it->second.layer.image.sizeInBytes();
     kept_.erase(it);
   }
+  if (!make_) return nullptr;
   const int64_t bytes = Pixels(part) * 4;
   if (bytes_ + bytes > kBudgetBytes) Drop_Expired();
   if (bytes_ + bytes > kBudgetBytes) {
@@ -90,14 +130,23 @@ const App_Layer_Cache::Layer *App_Layer_Cache::Get(const PictureRef &pic, bool a
     q.setRenderHint(QPainter::SmoothPixmapTransform, smooth_);
     q.translate(-part.topLeft());
     q.scale(scale_, scale_);
-    if (src.size() == area.size()) q.drawImage(area.topLeft(), img, src);
-    else q.drawImage(QRectF(area), img, QRectF(src));
+    DrawScaled(q, img, area, src);
+    if (over)
+      for (const LcdLayer &l : *over) {
+        const QRect at = Plat_QRect(l.at);
+        const int k = std::max(1, l.pic->scale);
+        DrawScaled(q, App_Picture_Image(*l.pic), at, QRect(0, 0, at.width() * k, at.height() * k));
+      }
   }
-  MarkOpaque(out);
+  QPoint at = part.topLeft();
+  Trim(out, at);
   bytes_ += out.sizeInBytes();
   Entry &e = kept_[key];
   e.pic = pic;
-  e.layer = Layer{std::move(out), part.topLeft()};
+  e.over.clear();
+  if (over)
+    for (const LcdLayer &l : *over) e.over.push_back(l.pic);
+  e.layer = Layer{std::move(out), at};
   return &e.layer;
 }
 

@@ -12,6 +12,7 @@
 #include <tuple>
 #include <vector>
 
+#include "display/lcd_effects.h"
 #include "platform/types.h"
 
 struct View;
@@ -26,28 +27,34 @@ class App_Layer_Cache {
   };
 
   // Called before each paint: everything kept goes when the scale or the filtering changes, the
-  // parts of large pictures when the LCD screens (skin rectangles) move.
-  void Begin(const View &view, bool smooth, const std::vector<::Rect> &lcd_screens);
+  // parts of large pictures when the LCD screens (skin rectangles) move. Without make, what is not
+  // kept yet is not made in this paint (a paint of the whole window draws most pictures once only).
+  void Begin(const View &view, bool smooth, const std::vector<::Rect> &lcd_screens, bool make = true);
   // The picture img (made from pic, drawn as_opaque or not) drawn over the skin rectangle area
-  // from its pixels src, as the painter would draw it through the view. window is the part of the
-  // window being painted. Null when it is not kept: too large and not within an LCD screen.
+  // from its pixels src, as the painter would draw it through the view, with the layers `over`
+  // (the LCD's ghosts over the background) drawn on it. window is the part of the window being
+  // painted. Null when it is not kept: too large and not within an LCD screen, or not made in
+  // this paint.
   const Layer *Get(const PictureRef &pic, bool as_opaque, const QImage &img, const QRect &area, const QRect &src,
-                   const QRect &window);
+                   const QRect &window, const std::vector<LcdLayer> *over = nullptr);
   // The memory the kept pictures take.
   int64_t Bytes() const { return bytes_; }
 
  private:
-  // The picture, drawn opaque or not, its area, its source pixels and the LCD screen it is cut to
-  // (0: kept whole).
-  using Key = std::tuple<const Picture *, bool, int, int, int, int, int, int, int, int, int>;
+  // The picture, drawn opaque or not, its area, its source pixels, the LCD screen it is cut to
+  // (0: kept whole) and the first of the layers over it.
+  using Key = std::tuple<const Picture *, bool, int, int, int, int, int, int, int, int, int, const Picture *>;
   struct Entry {
     std::weak_ptr<const Picture> pic;
+    std::vector<std::weak_ptr<const Picture>> over;
     Layer layer;
+    bool Current(const PictureRef &p, const std::vector<LcdLayer> *layers) const;
   };
   void Drop_Expired();
   std::map<Key, Entry> kept_;
   int64_t bytes_ = 0;
   double scale_ = 0;
   bool smooth_ = false;
+  bool make_ = true;
   std::vector<QRect> screens_;  // the LCD screens on the window
 };

@@ -12,11 +12,7 @@ namespace {
 
 QRect ToQ(const Rect &r) { return Plat_QRect(r); }
 
-// A picture known to be opaque is drawn as plain RGB: the same pixels, copied instead of blended.
-QImage Wrap(const Picture &p) {
-  return QImage(reinterpret_cast<const uchar *>(p.pixels.data()), p.width, p.height, p.width * 4,
-                p.opaque ? QImage::Format_RGB32 : QImage::Format_ARGB32_Premultiplied);
-}
+QImage Wrap(const Picture &p) { return App_Picture_Image(p); }
 
 // An element that is not transparent covers what lies beneath its picture: the picture's own
 // colours with the see-through parts black (the premultiplied pixels as they are, made opaque).
@@ -63,11 +59,13 @@ struct Target {
   QRect window;
 
   // Draws the pixels src of img (made from pic) over the skin rectangle area at a level of 0 .. 1.
-  void Draw(const PictureRef &pic, bool as_opaque, const QImage &img, const QRect &area, const QRect &src,
-            float level) {
-    if (level <= 0) return;
+  // True when it came from a kept picture, which also has the layers `over` drawn on it.
+  bool Draw(const PictureRef &pic, bool as_opaque, const QImage &img, const QRect &area, const QRect &src,
+            float level, const std::vector<LcdLayer> *over = nullptr) {
+    if (level <= 0) return false;
     if (level < 1) p.setOpacity(level);
-    if (const App_Layer_Cache::Layer *kept = layers ? layers->Get(pic, as_opaque, img, area, src, window) : nullptr) {
+    const App_Layer_Cache::Layer *kept = layers ? layers->Get(pic, as_opaque, img, area, src, window, over) : nullptr;
+    if (kept) {
       for (const QRect &band : Bands(kept->Rect() & window))
         p.drawImage(band.topLeft(), kept->image, band.translated(-kept->at));
     } else {
@@ -77,6 +75,7 @@ struct Target {
       });
     }
     if (level < 1) p.setOpacity(1);
+    return kept != nullptr;
   }
   // Draws in skin coordinates, through the view when the painter has none of its own.
   template <class F>
@@ -95,23 +94,11 @@ void DrawAt(Target &t, const QRect &at, const PictureRef &pic, float level) {
   t.Draw(pic, false, Wrap(*pic), at, QRect(0, 0, at.width() * k, at.height() * k), level);
 }
 
-// What lies under the segments on a real LCD: the shadows of the lit segments on the reflector,
-// then the faint ghosts of all segments.
-void PaintUnderlay(Target &t, const Lcd &lcd, const QRect &dirty, const LcdEffects &fx, int64_t now) {
-  LcdEffects::Shown shown[2];
-  if (fx.Settings().shadow) {
-    for (int i = 0; i < el::kSkinElements; ++i) {
-      const auto id = static_cast<el::Id>(i);
-      if (!Lcd_Is_Segment(id) || !ToQ(fx.Reach(lcd.e[i].rect)).intersects(dirty)) continue;
-      const int n = fx.Segment_Pictures(lcd, id, now, shown);
-      for (int k = 0; k < n; ++k)
-        if (const LcdLayer *sh = fx.Shadow_Of(id, shown[k].pic)) {
-          const QRect at = ToQ(sh->at);
-          if (at.intersects(dirty)) DrawAt(t, at, sh->pic, shown[k].level);
-        }
-    }
-  }
+// What lies under the segments on a real LCD: the faint ghosts of all segments (unless the kept
+// background has them already), then the shadows of the lit segments.
+void PaintUnderlay(Target &t, const Lcd &lcd, const QRect &dirty, const LcdEffects &fx, int64_t now, bool ghosts_drawn) {
   for (const LcdLayer &g : fx.Ghosts()) {
+    if (ghosts_drawn) break;
     const QRect at = ToQ(g.at);
     if (t.layers) {
       if (at.intersects(dirty)) DrawAt(t, at, g.pic, 1);
@@ -119,6 +106,18 @@ void PaintUnderlay(Target &t, const Lcd &lcd, const QRect &dirty, const LcdEffec
     }
     const QRect part = at & dirty;
     if (!part.isEmpty()) t.p.drawImage(part.topLeft(), Wrap(*g.pic), part.translated(-at.topLeft()));
+  }
+  if (!fx.Settings().shadow) return;
+  LcdEffects::Shown shown[2];
+  for (int i = 0; i < el::kSkinElements; ++i) {
+    const auto id = static_cast<el::Id>(i);
+    if (!Lcd_Is_Segment(id) || !ToQ(fx.Reach(lcd.e[i].rect)).intersects(dirty)) continue;
+    const int n = fx.Segment_Pictures(lcd, id, now, shown);
+    for (int k = 0; k < n; ++k)
+      if (const LcdLayer *sh = fx.Shadow_Of(id, shown[k].pic)) {
+        const QRect at = ToQ(sh->at);
+        if (at.intersects(dirty)) DrawAt(t, at, sh->pic, shown[k].level);
+      }
   }
 }
 
@@ -135,6 +134,7 @@ void PaintLcd(Target &t, const Lcd &lcd, const QRect &dirty, const LcdEffects *f
     p.fillRect(dirty, Rgb(lcd.window_color));
   }
   int count = 0;
+  bool ghosts_drawn = false;
   const el::Id *order = Lcd_Paint_Order(&count);
   for (int i = 0; i < count; ++i) {
     const el::Id id = order[i];
@@ -173,16 +173,25 @@ void PaintLcd(Target &t, const Lcd &lcd, const QRect &dirty, const LcdEffects *f
         if (el.draw == DrawMode::Centred)
           src = QPoint(std::max(0, (el.pic->SkinWidth() - area.width()) / 2), std::max(0, (el.pic->SkinHeight() - area.height()) / 2));
         const QImage img = el.transparent ? Wrap(*el.pic) : Opaque(el.pic);
-        t.Draw(el.pic, !el.transparent, img, area, QRect(src * k, area.size() * k), 1);
+        // The kept background carries the LCD's ghosts.
+        const bool under = fx && id == el::im_background;
+        ghosts_drawn = t.Draw(el.pic, !el.transparent, img, area, QRect(src * k, area.size() * k), 1,
+                              under ? &fx->Ghosts() : nullptr) && under;
         break;
       }
     }
-    if (fx && id == el::im_background) PaintUnderlay(t, lcd, dirty, *fx, now_ms);
+    if (fx && id == el::im_background) PaintUnderlay(t, lcd, dirty, *fx, now_ms, ghosts_drawn);
   }
   p.restore();
 }
 
 }  // namespace
+
+// A picture known to be opaque is drawn as plain RGB: the same pixels, copied instead of blended.
+QImage App_Picture_Image(const Picture &p) {
+  return QImage(reinterpret_cast<const uchar *>(p.pixels.data()), p.width, p.height, p.width * 4,
+                p.opaque ? QImage::Format_RGB32 : QImage::Format_ARGB32_Premultiplied);
+}
 
 void App_Paint_Lcd(QPainter &p, const Lcd &lcd, const QRect &dirty, const LcdEffects *fx, int64_t now_ms) {
   Target t{p, nullptr, nullptr, QRect()};

@@ -15,6 +15,9 @@
 #include "display/lcd.h"
 #include "display/lcd_effects.h"
 
+// A picture's pixels as an image to draw (no copy): plain RGB when the picture is opaque.
+QImage App_Picture_Image(const Picture &p);
+
 // Paints the part of the LCD window inside dirty (the painter is clipped to it here). With fx
 // (synchronised with the model first) the LCD shows its effects as they are at now_ms; without,
 // or with the effects switched off, the classic flat picture.

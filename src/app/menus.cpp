@@ -93,8 +93,31 @@ GameMenus::GameMenus(TForm1 &form) : form_(form) {
 }
 
 void GameMenus::Use_Pixel_Scale(double pixel_scale) {
+  if (icon_ && pixel_scale == pixel_scale_) return;
+  pixel_scale_ = pixel_scale;
+  // The closed menu shows only its icon: the whole picture (some megabytes on a large screen) is
+  // kept only while the menu is open.
+  const PictureRef whole = App_Picture("game_menu", pixel_scale);
+  icon_ = nullptr;
+  if (whole) {
+    const int k = std::max(1, whole->scale);
+    auto icon = std::make_shared<Picture>();
+    icon->scale = k;
+    icon->opaque = whole->opaque;
+    icon->width = std::min(whole->width, kClosedMenu.width * k);
+    icon->height = std::min(whole->height, kClosedMenu.height * k);
+    icon->pixels.resize(static_cast<size_t>(icon->width) * icon->height);
+    for (int y = 0; y < icon->height; ++y)
+      std::copy_n(whole->pixels.begin() + static_cast<std::ptrdiff_t>(y) * whole->width, icon->width,
+                  icon->pixels.begin() + static_cast<std::ptrdiff_t>(y) * icon->width);
+    icon_ = std::move(icon);
+  }
+  ShowMenuPicture();
+}
+
+void GameMenus::ShowMenuPicture() {
   Lcd &lcd = form_.game.lcd;
-  PictureRef pic = App_Picture("game_menu", pixel_scale);
+  PictureRef pic = form_.game.menu_open ? App_Picture("game_menu", pixel_scale_) : icon_;
   if (pic && pic != lcd.e[el::btn_game_menu_background].pic) Lcd_Set_Picture(lcd, el::btn_game_menu_background, std::move(pic));
 }
 
@@ -195,6 +218,7 @@ void GameMenus::CloseGameMenu() {
 void GameMenus::Vid_Display_Game_Menu() {
   CloseGameMenu();
   Lcd &lcd = form_.game.lcd;
+  ShowMenuPicture();
   if (!form_.game.menu_open) {
     Lcd_Set_Rect(lcd, el::btn_game_menu_background, kClosedMenu);
     return;

@@ -9,6 +9,8 @@
 #include <string>
 #include <vector>
 
+#include "platform/types.h"
+
 class QAction;
 class QLabel;
 class QMenu;
@@ -98,7 +100,10 @@ class GameMenus : public QObject {
   void ShowLcdEffects();  // check marks from the window's settings
   void LcdEffectsChosen(int ghost = -1);  // ghost: the strength step chosen, or -1
   bool Inside(int element_id, const QPoint &p) const;
+  void ShowMenuPicture();  // the whole picture while the menu is open, its icon while closed
 
   TForm1 &form_;
+  double pixel_scale_ = 1.0;
+  PictureRef icon_;  // the closed menu's part of the picture, at pixel_scale_
   enum class Pressed { None, Icon, Logo } pressed_ = Pressed::None;
 };

@@ -15,9 +15,11 @@ struct EmbeddedPicture {
 extern const EmbeddedPicture kEmbeddedPictures[];
 
 PictureRef App_Picture(const char *name) {
-  static std::map<std::string, PictureRef> decoded;
+  // A picture is kept while something uses it, and decoded again after.
+  static std::map<std::string, std::weak_ptr<const Picture>> decoded;
   auto it = decoded.find(name);
-  if (it != decoded.end()) return it->second;
+  if (it != decoded.end())
+    if (PictureRef kept = it->second.lock()) return kept;
   for (const EmbeddedPicture *p = kEmbeddedPictures; p->name; ++p) {
     if (std::strcmp(p->name, name) != 0) continue;
     std::string error;

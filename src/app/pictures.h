@@ -4,6 +4,7 @@
 #include "platform/types.h"
 
 // The picture named by its drawing's file stem ("splash_background", ...); null when unknown.
+// Decoded once while anything holds it.
 PictureRef App_Picture(const char *name);
 // The same for a window drawn at pixel_scale device pixels per pixel: the picture rendered two or
 // three times as large where there is one ("name@2x", "name@3x"; the nearest at or above the

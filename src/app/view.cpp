@@ -63,9 +63,16 @@ void App_Paint_Scaled(QPainter &p, const Lcd &lcd, const View &view, const QRegi
   const bool smooth = view.Smooth(bg ? bg->scale : 1);
   p.setRenderHint(QPainter::SmoothPixmapTransform, smooth);
   if (layers) {
+    // Layers are kept for the small repaints of play; a paint of most of the window (the first
+    // one, an uncovered window) draws its pictures through the scale as they come.
     static const std::vector<Rect> kNone;
-    layers->Begin(view, smooth, fx && fx->Active() ? fx->Lcd_Areas() : kNone);
-    for (const QRect &r : App_Paint_Rects(dirty)) App_Paint_Lcd(p, view, *layers, lcd, r, fx, now_ms);
+    const std::vector<QRect> rects = App_Paint_Rects(dirty);
+    int64_t pixels = 0;
+    for (const QRect &r : rects) pixels += int64_t{r.width()} * r.height();
+    const QPaintDevice *device = p.device();
+    const bool make = device && pixels * 4 < int64_t{device->width()} * device->height();
+    layers->Begin(view, smooth, fx && fx->Active() ? fx->Lcd_Areas() : kNone, make);
+    for (const QRect &r : rects) App_Paint_Lcd(p, view, *layers, lcd, r, fx, now_ms);
     p.restore();
     return;
   }
