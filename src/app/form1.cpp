@@ -198,10 +198,15 @@ bool TForm1::FormCreate() {
   rng_ = std::make_unique<DefaultRng>(
       static_cast<uint32_t>(std::chrono::steady_clock::now().time_since_epoch().count()));
   game.rng = rng_.get();
-  StartGamepads();
+  first_stage_pending_ = true;
+  return status == ConfigStatus::Ok;
+}
+
+void TForm1::LoadFirstStage() {
+  if (!first_stage_pending_) return;
+  first_stage_pending_ = false;
   Gam_Load_Stage(game);
   skin_loaded_ = true;
-  return status == ConfigStatus::Ok;
 }
 
 void TForm1::StartGamepads() {
@@ -381,6 +386,12 @@ void TForm1::paintEvent(QPaintEvent *e) {
     fade_timer_.start(std::max(8, static_cast<int>(std::lround(1000.0 / hz))));
   }
   NoteFirstClockPicture(game);
+  // Setting up the gamepads takes a while and no pad acts before the window is on screen: they
+  // are looked for once it shows its first picture.
+  if (!pads_asked_) {
+    pads_asked_ = true;
+    QTimer::singleShot(0, this, [this] { StartGamepads(); });
+  }
 }
 
 int TForm1::FaceAt(const QPoint &pos) const {

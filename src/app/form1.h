@@ -35,6 +35,9 @@ class TForm1 : public QWidget, public LcdSink {
 
   // Start-up sequence; false when a start-up failure was reported and the program is ending.
   bool FormCreate();
+  // Lays out the first stage's skin from the pictures FormCreate started decoding (waiting for
+  // them); the other windows are created in between. Nothing when FormCreate found no stage.
+  void LoadFirstStage();
   // Centres and sizes the window on the screen (the splash window's play action); in window mode
   // the window comes up with its title bar where it was last.
   void CenterOnScreen();
@@ -124,6 +127,8 @@ class TForm1 : public QWidget, public LcdSink {
   bool window_mode_ = false;
   bool on_screen_ = false;  // placed by the play action
   bool skin_loaded_ = false;
+  bool first_stage_pending_ = false;
+  bool pads_asked_ = false;  // gamepads are looked for after the first picture
   QTimer geometry_timer_;
   std::unique_ptr<DefaultRng> rng_;
   std::unique_ptr<SoundLib> sound_lib_;

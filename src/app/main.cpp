@@ -40,6 +40,7 @@ int main(int argc, char **argv) {
 
   TForm1 form1;
   const bool ok = form1.FormCreate();
+  // The small windows are made while the skin's pictures are decoded; the skin is laid out after.
   TAboutForm about_form;
   TKeysForm keys_form(form1.controls, form1.game, &form1);
   form1.AddSmallWindow(&about_form);
@@ -48,6 +49,7 @@ int main(int argc, char **argv) {
     form1.menus->about_form = &about_form;
     form1.menus->keys_form = &keys_form;
   }
+  form1.LoadFirstStage();
   // A start-up failure was reported and the end of the program is on its way: no splash, no game.
   if (!ok) return app.exec();
 
