@@ -34,7 +34,9 @@ QPixmap Pixmap(const char *name) {
   if (!pic || pic->width <= 0) return QPixmap();
   const QImage img(reinterpret_cast<const uchar *>(pic->pixels.data()), pic->width, pic->height, pic->width * 4,
                    QImage::Format_ARGB32_Premultiplied);
-  return QPixmap::fromImage(img);  // copies the pixels
+  // A deep copy: a pixmap made from an image over someone else's pixels may keep pointing at them,
+  // and the picture is freed once nothing holds it.
+  return QPixmap::fromImage(img.copy());
 }
 
 QLabel *PictureLabel(QWidget *parent, const char *name, const QRect &r, Qt::Alignment align = Qt::AlignLeft | Qt::AlignTop) {
