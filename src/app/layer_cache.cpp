@@ -12,7 +12,7 @@ namespace {
 constexpr int64_t kWholePixels = int64_t{1} << 20;
 // Nothing kept is larger than this (an LCD screen as large as a 4K window is not kept).
 constexpr int64_t kPartPixels = int64_t{4} << 20;
-// What all kept pictures may take together; beyond it the expired ones go, then all of them.
+// What all kept pictures may take together; beyond it all of them go.
 constexpr int64_t kBudgetBytes = int64_t{40} << 20;
 
 int64_t Pixels(const QRect &r) { return r.isEmpty() ? 0 : int64_t{r.width()} * r.height(); }
@@ -49,16 +49,25 @@ void Trim(QImage &img, QPoint &at) {
   at += shows.topLeft();
 }
 
+// Draws the pixels src of img over the skin rectangle area as the painter does through the view.
+void DrawScaled(QPainter &q, const QImage &img, const QRect &area, const QRect &src) {
+  if (src.size() == area.size()) q.drawImage(area.topLeft(), img, src);
+  else q.drawImage(QRectF(area), img, QRectF(src));
+}
+
 }  // namespace
 
-void App_Layer_Cache::Begin(const View &view, bool smooth, const std::vector<::Rect> &lcd_screens, bool make) {
+void App_Layer_Cache::Begin(const View &view, bool smooth, const std::vector<::Rect> &lcd_screens, bool make,
+                            const void *skin) {
   make_ = make;
-  if (view.scale != scale_ || smooth != smooth_) {
+  if (view.scale != scale_ || smooth != smooth_ || skin != skin_) {
     kept_.clear();
     bytes_ = 0;
     scale_ = view.scale;
     smooth_ = smooth;
+    skin_ = skin;
   }
+  Drop_Expired();
   std::vector<QRect> screens;
   for (const ::Rect &r : lcd_screens) screens.push_back(view.ToWindow(r));
   if (screens != screens_) {
@@ -70,12 +79,6 @@ void App_Layer_Cache::Begin(const View &view, bool smooth, const std::vector<::R
     });
     screens_ = std::move(screens);
   }
-}
-
-// Draws the pixels src of img over the skin rectangle area as the painter does through the view.
-void DrawScaled(QPainter &q, const QImage &img, const QRect &area, const QRect &src) {
-  if (src.size() == area.size()) q.drawImage(area.topLeft(), img, src);
-  else q.drawImage(QRectF(area), img, QRectF(src));
 }
 
 bool App_Layer_Cache::Entry::Current(const PictureRef &p, const std::vector<LcdLayer> *layers) const {
@@ -115,7 +118,6 @@ const App_Layer_Cache::Layer *App_Layer_Cache::Get(const PictureRef &pic, bool a
   }
   if (!make_) return nullptr;
   const int64_t bytes = Pixels(part) * 4;
-  if (bytes_ + bytes > kBudgetBytes) Drop_Expired();
   if (bytes_ + bytes > kBudgetBytes) {
     kept_.clear();
     bytes_ = 0;
@@ -152,7 +154,8 @@ const App_Layer_Cache::Layer *App_Layer_Cache::Get(const PictureRef &pic, bool a
 
 void App_Layer_Cache::Drop_Expired() {
   std::erase_if(kept_, [this](const auto &kv) {
-    const bool gone = kv.second.pic.expired();
+    const Entry &e = kv.second;
+    const bool gone = e.pic.expired() || std::any_of(e.over.begin(), e.over.end(), [](const auto &o) { return o.expired(); });
     if (gone) bytes_ -= kv.second.layer.image.sizeInBytes();
     return gone;
   });

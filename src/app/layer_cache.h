@@ -26,10 +26,13 @@ class App_Layer_Cache {
     QRect Rect() const { return QRect(at, image.size()); }
   };
 
-  // Called before each paint: everything kept goes when the scale or the filtering changes, the
-  // parts of large pictures when the LCD screens (skin rectangles) move. Without make, what is not
-  // kept yet is not made in this paint (a paint of the whole window draws most pictures once only).
-  void Begin(const View &view, bool smooth, const std::vector<::Rect> &lcd_screens, bool make = true);
+  // Called before each paint: everything kept goes when the scale, the filtering or the skin (any
+  // pointer that stands for it: the background picture) changes, the parts of large pictures when
+  // the LCD screens (skin rectangles) move, and what was made from pictures freed since. Without
+  // make, what is not kept yet is not made in this paint (a paint of the whole window draws most
+  // pictures once only).
+  void Begin(const View &view, bool smooth, const std::vector<::Rect> &lcd_screens, bool make = true,
+             const void *skin = nullptr);
   // The picture img (made from pic, drawn as_opaque or not) drawn over the skin rectangle area
   // from its pixels src, as the painter would draw it through the view, with the layers `over`
   // (the LCD's ghosts over the background) drawn on it. window is the part of the window being
@@ -56,5 +59,6 @@ class App_Layer_Cache {
   double scale_ = 0;
   bool smooth_ = false;
   bool make_ = true;
+  const void *skin_ = nullptr;
   std::vector<QRect> screens_;  // the LCD screens on the window
 };

@@ -71,7 +71,7 @@ void App_Paint_Scaled(QPainter &p, const Lcd &lcd, const View &view, const QRegi
     for (const QRect &r : rects) pixels += int64_t{r.width()} * r.height();
     const QPaintDevice *device = p.device();
     const bool make = device && pixels * 4 < int64_t{device->width()} * device->height();
-    layers->Begin(view, smooth, fx && fx->Active() ? fx->Lcd_Areas() : kNone, make);
+    layers->Begin(view, smooth, fx && fx->Active() ? fx->Lcd_Areas() : kNone, make, bg.get());
     for (const QRect &r : rects) App_Paint_Lcd(p, view, *layers, lcd, r, fx, now_ms);
     p.restore();
     return;

@@ -131,3 +131,38 @@ TEST(LayerCache, KeptLayersShowWhatTheScaleDraws) {
     Lcd_Set_Picture(s.lcd, el::im_panel_digit_pos_1, s.lcd.e[el::im_panel_number_3].pic);
   }
 }
+
+TEST(LayerCache, WhatIsKeptGoesWithItsSkinAndItsGhosts) {
+  Skin s;
+  const double scale = 2.8125;
+  View view;
+  view.scale = scale;
+  auto tick = [&](int64_t now) {
+    QRegion dirty;
+    for (el::Id id : {el::im_barrel_01_01, el::im_barrel_02_01, el::im_panel_digit_pos_1})
+      dirty += view.ToWindow(s.fx.Reach(s.lcd.e[id].rect));
+    s.Paint(scale, dirty, now, true);
+  };
+  tick(0);
+  tick(500);  // the segments lit, past their fades
+  const int64_t one_skin = s.layers.Bytes();
+  ASSERT_GT(one_skin, 0);
+  // Three more skins whose pictures all stay alive (as the decoded pictures of earlier stages do),
+  // and the ghosts' strength changed: never more than one skin's layers are kept.
+  std::vector<PictureRef> earlier;
+  for (int round = 1; round <= 3; ++round) {
+    for (el::Id id : {el::im_background, el::im_barrel_01_01, el::im_barrel_02_01, el::im_panel_digit_pos_1}) {
+      earlier.push_back(s.lcd.e[id].pic);
+      Lcd_Set_Picture(s.lcd, id, std::make_shared<Picture>(*s.lcd.e[id].pic));
+    }
+    tick(1000 * round);
+    EXPECT_LE(s.layers.Bytes(), one_skin) << "skin " << round;
+  }
+  int64_t first_ghost = 0;
+  for (int ghost : {20, 30, 15, 25}) {
+    s.fx.Set(LcdEffectSettings{true, ghost, true, true});
+    tick(10000 + ghost);
+    if (!first_ghost) first_ghost = s.layers.Bytes();
+    EXPECT_LE(s.layers.Bytes(), first_ghost) << "ghost " << ghost;
+  }
+}
