@@ -27,15 +27,7 @@ exe=$root/$build/ktusko/ktusko
 mkdir -p "$root/$build/bench"
 out=$root/$build/bench/live.env
 
-tmp=$(mktemp -d /tmp/ktusko-bench-XXXXXX)
-pids=()
-cleanup() {
-  for p in "${pids[@]}"; do kill "$p" 2>/dev/null || true; done
-  sleep 0.2
-  for p in "${pids[@]}"; do kill -9 "$p" 2>/dev/null || true; done
-  rm -rf "$tmp"
-}
-trap cleanup EXIT
+source "$root/scripts/bench_screen.sh"
 
 # The program folder: the built one when it has a skin, otherwise the end-to-end tests' small skin.
 if [ -f "$root/$build/ktusko/Config.ini" ]; then
@@ -57,16 +49,7 @@ settings=$XDG_CONFIG_HOME/Zandrel/KTuskoSE50.conf
 # KT_BENCH_LCD_EFFECTS=0 measures the classic flat LCD; by default the LCD effects are on.
 skip_splash() { printf '[General]\nSoundMode=2\nSplashScreen=0\nLcdEffects=%s\n' "${KT_BENCH_LCD_EFFECTS:-1}" >"$settings"; }
 
-display=$(( 500 + ($$ % 300) ))
-while [ -e /tmp/.X11-unix/X$display ] || [ -e /tmp/.X$display-lock ]; do display=$((display + 1)); done
-export DISPLAY=:$display QT_QPA_PLATFORM=xcb SDL_AUDIODRIVER=dummy
-unset WAYLAND_DISPLAY
-Xvfb "$DISPLAY" -screen 0 "${KT_BENCH_SCREEN:-1024x768}x24" -nolisten tcp >/dev/null 2>&1 &
-pids+=($!)
-for _ in $(seq 50); do xdpyinfo >/dev/null 2>&1 && break; sleep 0.1; done
-openbox >/dev/null 2>&1 &   # window activation, so that the keys reach the game window
-pids+=($!)
-sleep 0.5
+bench_screen "${KT_BENCH_SCREEN:-1024x768}"
 
 # launch [env assignments...]: starts the program; its pid is in $app.
 launch() {

@@ -14,26 +14,9 @@ for p in "${progs[@]}"; do
   [ -x "$p" ] && [ -f "$(dirname "$p")/Config.ini" ] || { echo "no built program with a skin: $p" >&2; exit 1; }
 done
 
-tmp=$(mktemp -d /tmp/ktusko-ab-XXXXXX)
-pids=()
-cleanup() {
-  for p in "${pids[@]}"; do kill "$p" 2>/dev/null || true; done
-  sleep 0.2
-  for p in "${pids[@]}"; do kill -9 "$p" 2>/dev/null || true; done
-  rm -rf "$tmp"
-}
-trap cleanup EXIT
-
-display=$(( 500 + ($$ % 300) ))
-while [ -e /tmp/.X11-unix/X$display ] || [ -e /tmp/.X$display-lock ]; do display=$((display + 1)); done
-export DISPLAY=:$display QT_QPA_PLATFORM=xcb SDL_AUDIODRIVER=dummy XDG_CONFIG_HOME=$tmp/config
-unset WAYLAND_DISPLAY
-Xvfb "$DISPLAY" -screen 0 "${KT_BENCH_SCREEN:-3840x2160}x24" -nolisten tcp >/dev/null 2>&1 &
-pids+=($!)
-for _ in $(seq 50); do xdpyinfo >/dev/null 2>&1 && break; sleep 0.1; done
-openbox >/dev/null 2>&1 &
-pids+=($!)
-sleep 0.5
+source "$(dirname "$0")/bench_screen.sh"
+bench_screen "${KT_BENCH_SCREEN:-3840x2160}"
+export XDG_CONFIG_HOME=$tmp/config
 mkdir -p "$XDG_CONFIG_HOME/Zandrel"
 
 median() { sort -n | awk '{ v[NR] = $1 } END { if (NR) print v[int((NR + 1) / 2)] }'; }
