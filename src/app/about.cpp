@@ -45,13 +45,6 @@ QLabel *MakeLabel(QWidget *parent, const char *name, const QString &text, int l,
   return la;
 }
 
-QPixmap ToPixmap(const PictureRef &pic) {
-  if (!pic || pic->width <= 0) return QPixmap();
-  const QImage img(reinterpret_cast<const uchar *>(pic->pixels.data()), pic->width, pic->height, pic->width * 4,
-                   QImage::Format_ARGB32_Premultiplied);
-  return QPixmap::fromImage(img.copy());
-}
-
 }  // namespace
 
 TAboutForm::TAboutForm()
@@ -69,7 +62,7 @@ TAboutForm::TAboutForm()
   im_picture = new QLabel(this);
   im_picture->setObjectName("im_picture");
   im_picture->setGeometry(8, 8, 116, 160);
-  im_picture->setPixmap(ToPixmap(App_Picture("about_portrait")));
+  im_picture->setPixmap(App_Picture_Pixmap("about_portrait", devicePixelRatioF()));
 
   const QFont plain = LabelFont(11, false);
   const QColor white(255, 255, 255), yellow(255, 255, 0);

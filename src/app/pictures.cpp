@@ -1,5 +1,7 @@
 #include "app/pictures.h"
 
+#include <QImage>
+#include <algorithm>
 #include <cstring>
 #include <memory>
 #include <map>
@@ -52,4 +54,16 @@ PictureRef App_Picture(const char *name, double pixel_scale) {
   }
   PictureRef pic = App_Picture(best.c_str());
   return pic ? pic : App_Picture(name);
+}
+
+QPixmap App_Picture_Pixmap(const char *name, double device_pixel_ratio) {
+  const PictureRef pic = App_Picture(name, device_pixel_ratio);
+  if (!pic || pic->width <= 0) return QPixmap();
+  const QImage img(reinterpret_cast<const uchar *>(pic->pixels.data()), pic->width, pic->height, pic->width * 4,
+                   QImage::Format_ARGB32_Premultiplied);
+  // A deep copy: a pixmap made from an image over someone else's pixels may keep pointing at them,
+  // and the picture is freed once nothing holds it.
+  QPixmap pixmap = QPixmap::fromImage(img.copy());
+  pixmap.setDevicePixelRatio(std::max(1, pic->scale));
+  return pixmap;
 }

@@ -29,16 +29,6 @@ QFont Arial(int height, bool bold, bool underline = false) {
   return f;
 }
 
-QPixmap Pixmap(const char *name) {
-  const PictureRef pic = App_Picture(name);
-  if (!pic || pic->width <= 0) return QPixmap();
-  const QImage img(reinterpret_cast<const uchar *>(pic->pixels.data()), pic->width, pic->height, pic->width * 4,
-                   QImage::Format_ARGB32_Premultiplied);
-  // A deep copy: a pixmap made from an image over someone else's pixels may keep pointing at them,
-  // and the picture is freed once nothing holds it.
-  return QPixmap::fromImage(img.copy());
-}
-
 QLabel *PictureLabel(QWidget *parent, const char *name, const QRect &r, Qt::Alignment align = Qt::AlignLeft | Qt::AlignTop) {
   auto *l = new QLabel(parent);
   l->setObjectName(name);
@@ -88,9 +78,9 @@ TSplashForm::TSplashForm(TForm1 &form1) : QWidget(&form1, Qt::Dialog | Qt::Custo
 
   const Qt::Alignment centre = Qt::AlignHCenter;
   im_background = PictureLabel(this, "im_background", QRect(0, 0, 460, 420));
-  im_background->setPixmap(Pixmap("splash_background"));
+  im_background->setPixmap(App_Picture_Pixmap("splash_background", devicePixelRatioF()));
   im_box_picture = PictureLabel(this, "im_box_picture", QRect(0, 0, 460, 220), Qt::AlignCenter);
-  im_box_picture->setPixmap(Pixmap("splash_scene"));
+  im_box_picture->setPixmap(App_Picture_Pixmap("splash_scene", devicePixelRatioF()));
   la_game_title = Text(this, "la_game_title", QRect(0, 8, 460, 20), Arial(16, true), centre);
   la_version = Text(this, "la_version", QRect(0, 32, 460, 15), Arial(12, true), centre);
   la_release_date = Text(this, "la_release_date", QRect(0, 236, 460, 15), Arial(12, false), centre);
@@ -118,15 +108,15 @@ TSplashForm::TSplashForm(TForm1 &form1) : QWidget(&form1, Qt::Dialog | Qt::Custo
   connect(cb_sound, &QComboBox::currentIndexChanged, this, [this] { cb_soundChange(); });
 
   btn_play = PictureLabel(this, "btn_play", QRect(116, 340, 107, 30));
-  btn_play->setPixmap(Pixmap("splash_play"));
+  btn_play->setPixmap(App_Picture_Pixmap("splash_play", devicePixelRatioF()));
   btn_play->setCursor(Qt::PointingHandCursor);
   btn_play_disabled = PictureLabel(this, "btn_play_disabled", QRect(116, 340, 107, 30));
-  btn_play_disabled->setPixmap(Pixmap("splash_play_grey"));
+  btn_play_disabled->setPixmap(App_Picture_Pixmap("splash_play_grey", devicePixelRatioF()));
   btn_play_disabled->setCursor(Qt::WhatsThisCursor);
   btn_play_disabled->setToolTip("please select sound driver first");
   btn_play_disabled->hide();
   btn_paypal = PictureLabel(this, "btn_paypal", QRect(237, 340, 107, 30));
-  btn_paypal->setPixmap(Pixmap("splash_donate"));
+  btn_paypal->setPixmap(App_Picture_Pixmap("splash_donate", devicePixelRatioF()));
   btn_paypal->setCursor(Qt::PointingHandCursor);
 
   chb_splashscreen = new QCheckBox("Display this splash screen at startup", this);

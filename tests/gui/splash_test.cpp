@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "app/form1.h"
+#include "app/pictures.h"
 #include "app/splash.h"
 #include "app/studio.h"
 
@@ -302,4 +303,19 @@ TEST(Splash, DriverNamesAndLabelsShowWhole) {
   for (QLabel *la : {s.la_website_1, s.la_email_1, s.la_sound_select, s.la_website_2, s.la_email_2})
     EXPECT_LE(la->fontMetrics().horizontalAdvance(la->text()), la->contentsRect().width())
         << la->objectName().toStdString();
+}
+
+// On a high-density desktop the splash and about pictures come from their larger renderings and
+// stand at the same size as at 1x.
+TEST(WindowPictures, SharpOnHighDensityDesktopsAtTheSameSize) {
+  for (const char *name : {"splash_background", "splash_scene", "splash_play", "splash_play_grey", "splash_donate",
+                           "about_portrait"}) {
+    const QPixmap one = App_Picture_Pixmap(name, 1.0);
+    ASSERT_FALSE(one.isNull()) << name;
+    for (double dpr : {2.0, 3.0}) {
+      const QPixmap sharp = App_Picture_Pixmap(name, dpr);
+      EXPECT_EQ(sharp.width(), one.width() * static_cast<int>(dpr)) << name << " at " << dpr;
+      EXPECT_EQ(sharp.deviceIndependentSize(), one.deviceIndependentSize()) << name << " at " << dpr;
+    }
+  }
 }
