@@ -94,11 +94,12 @@ void DrawAt(Target &t, const QRect &at, const PictureRef &pic, float level) {
   t.Draw(pic, false, Wrap(*pic), at, QRect(0, 0, at.width() * k, at.height() * k), level);
 }
 
+const std::vector<LcdLayer> kNoLayers;
+
 // What lies under the segments on a real LCD: the faint ghosts of all segments (unless the kept
 // background has them already), then the shadows of the lit segments.
 void PaintUnderlay(Target &t, const Lcd &lcd, const QRect &dirty, const LcdEffects &fx, int64_t now, bool ghosts_drawn) {
-  for (const LcdLayer &g : fx.Ghosts()) {
-    if (ghosts_drawn) break;
+  for (const LcdLayer &g : ghosts_drawn ? kNoLayers : fx.Ghosts()) {
     const QRect at = ToQ(g.at);
     if (t.layers) {
       if (at.intersects(dirty)) DrawAt(t, at, g.pic, 1);
