@@ -60,10 +60,10 @@ void DrawScaled(QPainter &q, const QImage &img, const QRect &area, const QRect &
 void App_Layer_Cache::Begin(const View &view, bool smooth, const std::vector<::Rect> &lcd_screens, bool make,
                             const void *skin) {
   make_ = make;
-  if (view.scale != scale_ || smooth != smooth_ || skin != skin_) {
+  if (view.scale != view_.scale || smooth != smooth_ || skin != skin_) {
     kept_.clear();
     bytes_ = 0;
-    scale_ = view.scale;
+    view_ = view;
     smooth_ = smooth;
     skin_ = skin;
   }
@@ -91,10 +91,8 @@ bool App_Layer_Cache::Entry::Current(const PictureRef &p, const std::vector<LcdL
 const App_Layer_Cache::Layer *App_Layer_Cache::Get(const PictureRef &pic, bool as_opaque, const QImage &img,
                                                    const QRect &area, const QRect &src, const QRect &window,
                                                    const std::vector<LcdLayer> *over) {
-  if (!pic || img.isNull() || scale_ <= 0) return nullptr;
-  View view;
-  view.scale = scale_;
-  const QRect whole = view.ToWindow(::Rect{area.x(), area.y(), area.width(), area.height()});
+  if (!pic || img.isNull() || view_.scale <= 0) return nullptr;
+  const QRect whole = view_.ToWindow(::Rect{area.x(), area.y(), area.width(), area.height()});
   QRect part = whole;
   int screen = 0;
   if (Pixels(whole) > kWholePixels) {
@@ -131,7 +129,7 @@ const App_Layer_Cache::Layer *App_Layer_Cache::Get(const PictureRef &pic, bool a
     QPainter q(&out);
     q.setRenderHint(QPainter::SmoothPixmapTransform, smooth_);
     q.translate(-part.topLeft());
-    q.scale(scale_, scale_);
+    q.scale(view_.scale, view_.scale);
     DrawScaled(q, img, area, src);
     if (over)
       for (const LcdLayer &l : *over) {

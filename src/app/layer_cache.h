@@ -12,10 +12,10 @@
 #include <tuple>
 #include <vector>
 
+#include "app/view.h"
 #include "display/lcd_effects.h"
 #include "platform/types.h"
 
-struct View;
 
 class App_Layer_Cache {
  public:
@@ -56,7 +56,7 @@ class App_Layer_Cache {
   void Drop_Expired();
   std::map<Key, Entry> kept_;
   int64_t bytes_ = 0;
-  double scale_ = 0;
+  View view_{0.0};  // the view the kept pictures were drawn for
   bool smooth_ = false;
   bool make_ = true;
   const void *skin_ = nullptr;

@@ -12,13 +12,11 @@ namespace {
 
 QRect ToQ(const Rect &r) { return Plat_QRect(r); }
 
-QImage Wrap(const Picture &p) { return App_Picture_Image(p); }
-
 // An element that is not transparent covers what lies beneath its picture: the picture's own
 // colours with the see-through parts black (the premultiplied pixels as they are, made opaque).
 // Made once per picture and kept while the picture lives.
 QImage Opaque(const PictureRef &pic) {
-  if (pic->opaque) return Wrap(*pic);
+  if (pic->opaque) return App_Picture_Image(*pic);
   struct Entry {
     std::weak_ptr<const Picture> pic;
     QImage image;
@@ -58,12 +56,14 @@ struct Target {
   App_Layer_Cache *layers = nullptr;
   QRect window;
 
-  // Draws the pixels src of img (made from pic) over the skin rectangle area at a level of 0 .. 1.
-  // True when it came from a kept picture, which also has the layers `over` drawn on it.
-  bool Draw(const PictureRef &pic, bool as_opaque, const QImage &img, const QRect &area, const QRect &src,
-            float level, const std::vector<LcdLayer> *over = nullptr) {
+  // Draws the pixels src of pic (as_opaque: its see-through parts black) over the skin rectangle
+  // area at a level of 0 .. 1. True when it came from a kept picture, which also has the layers
+  // `over` drawn on it.
+  bool Draw(const PictureRef &pic, bool as_opaque, const QRect &area, const QRect &src, float level,
+            const std::vector<LcdLayer> *over = nullptr) {
     if (level <= 0) return false;
     if (level < 1) p.setOpacity(level);
+    const QImage img = as_opaque ? Opaque(pic) : App_Picture_Image(*pic);
     const App_Layer_Cache::Layer *kept = layers ? layers->Get(pic, as_opaque, img, area, src, window, over) : nullptr;
     if (kept) {
       for (const QRect &band : Bands(kept->Rect() & window))
@@ -91,7 +91,7 @@ struct Target {
 // A picture of scale k (k x k pixels per skin pixel) drawn from its top-left corner over at.
 void DrawAt(Target &t, const QRect &at, const PictureRef &pic, float level) {
   const int k = std::max(1, pic->scale);
-  t.Draw(pic, false, Wrap(*pic), at, QRect(0, 0, at.width() * k, at.height() * k), level);
+  t.Draw(pic, false, at, QRect(0, 0, at.width() * k, at.height() * k), level);
 }
 
 const std::vector<LcdLayer> kNoLayers;
@@ -106,7 +106,7 @@ void PaintUnderlay(Target &t, const Lcd &lcd, const QRect &dirty, const LcdEffec
       continue;
     }
     const QRect part = at & dirty;
-    if (!part.isEmpty()) t.p.drawImage(part.topLeft(), Wrap(*g.pic), part.translated(-at.topLeft()));
+    if (!part.isEmpty()) t.p.drawImage(part.topLeft(), App_Picture_Image(*g.pic), part.translated(-at.topLeft()));
   }
   if (!fx.Settings().shadow) return;
   LcdEffects::Shown shown[2];
@@ -173,10 +173,9 @@ void PaintLcd(Target &t, const Lcd &lcd, const QRect &dirty, const LcdEffects *f
         QPoint src(0, 0);
         if (el.draw == DrawMode::Centred)
           src = QPoint(std::max(0, (el.pic->SkinWidth() - area.width()) / 2), std::max(0, (el.pic->SkinHeight() - area.height()) / 2));
-        const QImage img = el.transparent ? Wrap(*el.pic) : Opaque(el.pic);
         // The kept background carries the LCD's ghosts.
         const bool under = fx && id == el::im_background;
-        ghosts_drawn = t.Draw(el.pic, !el.transparent, img, area, QRect(src * k, area.size() * k), 1,
+        ghosts_drawn = t.Draw(el.pic, !el.transparent, area, QRect(src * k, area.size() * k), 1,
                               under ? &fx->Ghosts() : nullptr) && under;
         break;
       }
