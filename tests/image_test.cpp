@@ -403,6 +403,45 @@ TEST(ImageDecode, LongThinPicturesAreWithinTheLimits) {
   EXPECT_EQ(tall->height, 9000);
 }
 
+// A large picture keeps only what shows, with one skin pixel of border, cut between skin pixels;
+// every pixel reads as before. Small, opaque, empty and nearly full pictures stay whole.
+TEST(ImageTrim, KeepsWhatShowsBetweenSkinPixels) {
+  auto bordered = [](int w, int h, int k, Rect shows) {
+    Picture p;
+    p.width = w;
+    p.height = h;
+    p.scale = k;
+    p.pixels.assign(static_cast<size_t>(w) * h, 0);
+    for (int y = shows.top; y < shows.top + shows.height; ++y)
+      for (int x = shows.left; x < shows.left + shows.width; ++x)
+        p.pixels[static_cast<size_t>(y) * w + x] = 0xFF000000u | static_cast<uint32_t>(x * 977 + y);
+    return p;
+  };
+  const Picture whole = bordered(1200, 900, 3, Rect{301, 100, 499, 601});
+  Picture cut = whole;
+  Img_Trim(cut);
+  // Column 301 lies in skin pixel 100 (300..302): one skin pixel out is 297. The last column, 799,
+  // lies in skin pixel 266 (798..800): out to 801, and one more skin pixel to 804.
+  EXPECT_EQ(cut.trim, (Rect{297, 96, 507, 609}));
+  EXPECT_EQ(cut.pixels.size(), size_t{507} * 609);
+  for (int y = -1; y <= whole.height; ++y)
+    for (int x = -1; x <= whole.width; ++x) ASSERT_EQ(cut.At(x, y), whole.At(x, y)) << x << "," << y;
+
+  // Content touching the bottom and right edges keeps them.
+  Picture corner = bordered(1200, 900, 2, Rect{700, 500, 500, 400});
+  Img_Trim(corner);
+  EXPECT_EQ(corner.trim, (Rect{698, 498, 502, 402}));
+
+  for (Picture p : {bordered(400, 400, 1, Rect{100, 100, 10, 10}),   // under a megabyte
+                    bordered(1200, 900, 1, Rect{0, 0, 0, 0}),         // nothing shows
+                    bordered(1200, 900, 1, Rect{10, 10, 1100, 850})}) {  // cutting saves too little
+    const size_t before = p.pixels.size();
+    Img_Trim(p);
+    EXPECT_TRUE(p.trim.Empty());
+    EXPECT_EQ(p.pixels.size(), before);
+  }
+}
+
 TEST(JpegDecode, BaselineAndProgressiveGiveTheSamePicture) {
   const PictureRef base = DecodeJpeg(GradientJpeg(false));
   const PictureRef prog = DecodeJpeg(GradientJpeg(true));

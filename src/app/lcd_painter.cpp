@@ -26,13 +26,34 @@ QImage Opaque(const PictureRef &pic) {
   if (it != cache.end() && it->second.pic.lock() == pic) return it->second.image;
   if (cache.size() > 64) std::erase_if(cache, [](const auto &kv) { return kv.second.pic.expired(); });
   QImage img(pic->width, pic->height, QImage::Format_RGB32);
-  for (int y = 0; y < pic->height; ++y) {
-    const uint32_t *src = pic->pixels.data() + static_cast<size_t>(y) * pic->width;
-    auto *dst = reinterpret_cast<uint32_t *>(img.scanLine(y));
-    for (int x = 0; x < pic->width; ++x) dst[x] = src[x] | 0xFF000000u;
+  img.fill(Qt::black);
+  const Rect s = pic->Stored();
+  for (int y = 0; y < s.height; ++y) {
+    const uint32_t *src = pic->pixels.data() + static_cast<size_t>(y) * s.width;
+    auto *dst = reinterpret_cast<uint32_t *>(img.scanLine(s.top + y)) + s.left;
+    for (int x = 0; x < s.width; ++x) dst[x] = src[x] | 0xFF000000u;
   }
   cache[pic.get()] = Entry{pic, img};
   return img;
+}
+
+// Narrows the pixels src of pic, drawn over the skin rectangle area, to the part that is stored
+// (a picture cut to what shows), src then counted from the stored part; false when none of src is
+// stored. The stored part's edges inside the picture fall between skin pixels, as src's do.
+bool Cut(const Picture &pic, QRect &area, QRect &src) {
+  const Rect s = pic.Stored();
+  if (s == Rect{0, 0, pic.width, pic.height}) return true;
+  const int k = std::max(1, pic.scale);
+  int left = src.left(), top = src.top(), right = src.right() + 1, bottom = src.bottom() + 1;
+  if (s.left > 0) left = std::max(left, s.left);
+  if (s.top > 0) top = std::max(top, s.top);
+  if (s.left + s.width < pic.width) right = std::min(right, s.left + s.width);
+  if (s.top + s.height < pic.height) bottom = std::min(bottom, s.top + s.height);
+  if (left >= right || top >= bottom) return false;
+  area = QRect(area.left() + (left - src.left()) / k, area.top() + (top - src.top()) / k, (right - left) / k,
+               (bottom - top) / k);
+  src = QRect(left - s.left, top - s.top, right - left, bottom - top);
+  return true;
 }
 
 QColor Rgb(uint32_t c) { return QColor((c >> 16) & 0xFF, (c >> 8) & 0xFF, c & 0xFF); }
@@ -59,9 +80,9 @@ struct Target {
   // Draws the pixels src of pic (as_opaque: its see-through parts black) over the skin rectangle
   // area at a level of 0 .. 1. True when it came from a kept picture, which also has the layers
   // `over` drawn on it.
-  bool Draw(const PictureRef &pic, bool as_opaque, const QRect &area, const QRect &src, float level,
+  bool Draw(const PictureRef &pic, bool as_opaque, QRect area, QRect src, float level,
             const std::vector<LcdLayer> *over = nullptr) {
-    if (level <= 0) return false;
+    if (level <= 0 || (!as_opaque && !Cut(*pic, area, src))) return false;
     if (level < 1) p.setOpacity(level);
     const QImage img = as_opaque ? Opaque(pic) : App_Picture_Image(*pic);
     const App_Layer_Cache::Layer *kept = layers ? layers->Get(pic, as_opaque, img, area, src, window, over) : nullptr;
@@ -189,7 +210,8 @@ void PaintLcd(Target &t, const Lcd &lcd, const QRect &dirty, const LcdEffects *f
 
 // A picture known to be opaque is drawn as plain RGB: the same pixels, copied instead of blended.
 QImage App_Picture_Image(const Picture &p) {
-  return QImage(reinterpret_cast<const uchar *>(p.pixels.data()), p.width, p.height, p.width * 4,
+  const Rect s = p.Stored();
+  return QImage(reinterpret_cast<const uchar *>(p.pixels.data()), s.width, s.height, s.width * 4,
                 p.opaque ? QImage::Format_RGB32 : QImage::Format_ARGB32_Premultiplied);
 }
 

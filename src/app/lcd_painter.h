@@ -15,7 +15,8 @@
 #include "display/lcd.h"
 #include "display/lcd_effects.h"
 
-// A picture's pixels as an image to draw (no copy): plain RGB when the picture is opaque.
+// The stored pixels of a picture (all of it unless cut to what shows) as an image to draw, without
+// a copy: plain RGB when the picture is opaque.
 QImage App_Picture_Image(const Picture &p);
 
 // Paints the part of the LCD window inside dirty (the painter is clipped to it here). With fx

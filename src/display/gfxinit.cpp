@@ -27,7 +27,7 @@ constexpr uint64_t kCacheSpareBytes = uint64_t{64} << 20;
 // are read again when decoded.
 constexpr uint64_t kKeptFileBytes = uint64_t{64} << 20;
 
-uint64_t Bytes(const Picture &p) { return static_cast<uint64_t>(p.width) * static_cast<uint64_t>(p.height) * 4; }
+uint64_t Bytes(const Picture &p) { return static_cast<uint64_t>(p.pixels.size()) * 4; }
 
 // Decoded pictures by file, so that reloading a skin at every game start and stage change does
 // not decode the same files again. An entry is reused only while the file's size and time match.
@@ -191,8 +191,12 @@ void DecodePictures(std::vector<Wanted> &wanted, std::vector<Wanted *> todo) {
       return;
     }
     w.pic = Img_Decode_File(w.file, w.bytes, &w.error);
-    // Freshly decoded and not shared yet: its scale can still be set.
-    if (w.pic) std::const_pointer_cast<Picture>(w.pic)->scale = w.scale;
+    // Freshly decoded and not shared yet: its scale can still be set, its borders cut.
+    if (w.pic) {
+      Picture &fresh = *std::const_pointer_cast<Picture>(w.pic);
+      fresh.scale = w.scale;
+      Img_Trim(fresh);
+    }
     std::string().swap(w.bytes);
   });
 

@@ -65,7 +65,7 @@ struct Backdrop {
       if (px < pic->SkinWidth() && py < pic->SkinHeight()) {
         // Premultiplied over the window colour is near enough for telling colours apart. (A
         // high-resolution picture is read at one pixel per skin pixel.)
-        return pic->pixels[static_cast<size_t>(py * pic->scale) * pic->width + px * pic->scale] & 0xFFFFFF;
+        return pic->At(px * pic->scale, py * pic->scale) & 0xFFFFFF;
       }
     }
     return window;
@@ -110,7 +110,7 @@ bool LineIsLcd(const Backdrop &b, uint32_t lcd_colour, int64_t x0, int64_t y0, i
 // Alpha of a picture drawn at a rectangle's top-left corner, clipped to the rectangle.
 uint32_t AlphaAt(const Picture &p, const Rect &r, int32_t x, int32_t y) {
   if (x < 0 || y < 0 || x >= std::min(p.SkinWidth(), r.width) || y >= std::min(p.SkinHeight(), r.height)) return 0;
-  return p.pixels[static_cast<size_t>(y) * p.scale * p.width + static_cast<size_t>(x) * p.scale] >> 24;
+  return p.At(int64_t{x} * p.scale, int64_t{y} * p.scale) >> 24;
 }
 
 // Three-tap box blur along rows (dx = 1) or columns, `passes` times, on a w x h alpha map.
@@ -332,7 +332,7 @@ void LcdEffects::Rebuild(const Lcd &lcd) {
         for (int32_t x = 0; x < w; ++x) {
           const int64_t lx = int64_t{r.left} + x - a.left;
           if (lx < 0 || lx >= a.width) continue;
-          const uint32_t px = p.pixels[static_cast<size_t>(y) * p.scale * p.width + static_cast<size_t>(x) * p.scale];
+          const uint32_t px = p.At(int64_t{x} * p.scale, int64_t{y} * p.scale);
           uint32_t &dst = layer->pixels[static_cast<size_t>(ly) * a.width + lx];
           if ((px >> 24) > (dst >> 24)) dst = px;
           any = true;

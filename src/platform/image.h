@@ -29,5 +29,11 @@ using ImageFallback = std::function<PictureRef(const std::string &path, std::str
 // Registers the decoder for extensions other than .png, .jpg and .jpeg.
 void Img_Set_Fallback(ImageFallback fallback);
 
+// Cuts the fully transparent borders off a large picture whose pixels nobody shares yet, when
+// that frees a quarter of it or more (a skin's background often lies in a larger transparent
+// canvas). One skin pixel of the border stays, and the cut falls between skin pixels, so that the
+// stored part drawn through any scale shows what the whole picture shows.
+void Img_Trim(Picture &pic);
+
 // The 10 x 10 placeholder for a missing picture: red, outlined with a one-pixel black line.
 PictureRef Img_Placeholder();

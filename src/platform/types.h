@@ -64,7 +64,19 @@ struct Picture {
   PixelBuffer pixels;
   int32_t scale = 1;
   bool opaque = false;  // every pixel's alpha is 255 (as a decoder found it; false when unknown)
+  // The part whose pixels are stored, row after row, when the loader cut fully transparent borders
+  // away (Img_Trim); empty when the whole picture is stored.
+  Rect trim;
   int32_t SkinWidth() const { return width / scale; }
   int32_t SkinHeight() const { return height / scale; }
+  Rect Stored() const { return trim.Empty() ? Rect{0, 0, width, height} : trim; }
+  // The pixel at (x, y) of the whole picture: transparent outside it and outside what is stored.
+  uint32_t At(int64_t x, int64_t y) const {
+    const Rect s = Stored();
+    x -= s.left;
+    y -= s.top;
+    if (x < 0 || y < 0 || x >= s.width || y >= s.height) return 0;
+    return pixels[static_cast<size_t>(y) * static_cast<size_t>(s.width) + static_cast<size_t>(x)];
+  }
 };
 using PictureRef = std::shared_ptr<const Picture>;

@@ -10,6 +10,7 @@
 #include "app/layer_cache.h"
 #include "app/view.h"
 #include "display/lcd_effects.h"
+#include "platform/image.h"
 
 namespace {
 
@@ -130,6 +131,48 @@ TEST(LayerCache, KeptLayersShowWhatTheScaleDraws) {
     Lcd_Set_Visible(s.lcd, el::im_barrel_01_01, true);
     Lcd_Set_Picture(s.lcd, el::im_panel_digit_pos_1, s.lcd.e[el::im_panel_number_3].pic);
   }
+}
+
+// A background in a larger transparent canvas, stored cut to what shows, paints as the whole
+// picture: at 1:1, through a fractional scale, from kept layers, and drawn opaque.
+TEST(LayerCache, APictureCutToWhatShowsPaintsAsTheWhole) {
+  // 600 x 450 skin pixels at 2x; what shows starts and ends inside skin pixels, and the element
+  // shows the picture's centre, cut on every side.
+  auto bg = std::make_shared<Picture>();
+  bg->width = 1200;
+  bg->height = 900;
+  bg->scale = 2;
+  bg->pixels.assign(size_t{1200} * 900, 0);
+  for (int y = 121; y < 781; ++y)
+    for (int x = 151; x < 1001; ++x) bg->pixels[static_cast<size_t>(y) * 1200 + x] = x < 700 ? 0xFF808080 : 0xFFC02020;
+  auto cut = std::make_shared<Picture>(*bg);
+  Img_Trim(*cut);
+  ASSERT_FALSE(cut->trim.Empty());
+  Skin whole, trimmed;
+  Put(whole.lcd, el::im_background, bg, Rect{10, 10, 460, 340}, true);
+  Put(trimmed.lcd, el::im_background, cut, Rect{10, 10, 460, 340}, true);
+  for (bool transparent : {true, false})
+    for (double scale : {1.0, 2.8125}) {
+      SCOPED_TRACE(testing::Message() << "transparent " << transparent << ", scale " << scale);
+      for (Skin *s : {&whole, &trimmed}) s->lcd.e[el::im_background].transparent = transparent;
+      const QRect all(0, 0, static_cast<int>(480 * scale), static_cast<int>(360 * scale));
+      QImage a = whole.Paint(scale, all, 0, false), b = trimmed.Paint(scale, all, 0, false);
+      EXPECT_LE(Difference(a, b), 2) << "whole window";
+      // A segment switching on the LCD, repainted from kept layers.
+      Lcd_Set_Visible(whole.lcd, el::im_barrel_01_03, true);
+      Lcd_Set_Visible(trimmed.lcd, el::im_barrel_01_03, true);
+      View view;
+      view.scale = scale;
+      const QRect dirty = view.ToWindow(whole.fx.Reach(whole.lcd.e[el::im_barrel_01_03].rect));
+      a = whole.Paint(scale, dirty, 500, false, &a);
+      b = trimmed.Paint(scale, dirty, 500, true, &b);
+      EXPECT_LE(Difference(a, b), 2) << "kept layers";
+      if (scale != 1 && transparent) {
+        EXPECT_GT(trimmed.layers.Bytes(), 0);
+      }
+      Lcd_Set_Visible(whole.lcd, el::im_barrel_01_03, false);
+      Lcd_Set_Visible(trimmed.lcd, el::im_barrel_01_03, false);
+    }
 }
 
 TEST(LayerCache, WhatIsKeptGoesWithItsSkinAndItsGhosts) {
