@@ -2,8 +2,11 @@
 # build time and compiles the PNG bytes into <target>. The program finds them with
 # App_Picture("<file stem>"). The drawings named after SCALED are also rendered two and three times
 # as large ("<stem>@2x", "<stem>@3x"), for pictures drawn in the scaled game window.
+add_library(kt_pngout STATIC ${CMAKE_SOURCE_DIR}/tools/pngout/pngout.cpp)
+target_include_directories(kt_pngout PUBLIC ${CMAKE_SOURCE_DIR}/tools/pngout)
+target_link_libraries(kt_pngout PUBLIC Qt6::Gui PRIVATE PNG::PNG)
 add_executable(svg2png ${CMAKE_SOURCE_DIR}/tools/svg2png/svg2png.cpp)
-target_link_libraries(svg2png PRIVATE Qt6::Gui Qt6::Svg)
+target_link_libraries(svg2png PRIVATE kt_pngout Qt6::Gui Qt6::Svg)
 
 function(kt_embed_pictures target)
   cmake_parse_arguments(ARG "" "" "SCALED" ${ARGN})

@@ -1,14 +1,12 @@
 #include "skin.h"
 
+#include "pngout.h"
+
 #include <QImage>
 #include <QPainter>
 #include <QSvgRenderer>
 #include <QXmlStreamReader>
-#include <png.h>
-
 #include <cctype>
-#include <csetjmp>
-#include <cstdio>
 #include <cmath>
 #include <map>
 #include <sstream>
@@ -99,31 +97,9 @@ QRect VisiblePart(const QImage &img) {
 }
 
 bool SavePng(const QImage &img, const std::string &file, std::string *error) {
-  // RGBA with straight alpha, best compression and no row filters: these flat drawn pictures
-  // compress as well without them, and decode in half the time (undoing the filters libpng picks
-  // by default costs more than inflating). The same picture always gives the same bytes.
-  const QImage rgba = img.convertToFormat(QImage::Format_RGBA8888);
+  if (Tool_Save_Png(img, file)) return true;
   *error = "cannot write " + file;
-  FILE *out = std::fopen(file.c_str(), "wb");
-  if (!out) return false;
-  png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
-  png_infop info = png ? png_create_info_struct(png) : nullptr;
-  volatile bool ok = false;  // set after the last call that may jump back
-  if (info && setjmp(png_jmpbuf(png)) == 0) {
-    png_init_io(png, out);
-    png_set_compression_level(png, 9);
-    png_set_filter(png, PNG_FILTER_TYPE_BASE, PNG_FILTER_NONE);
-    png_set_IHDR(png, info, static_cast<png_uint_32>(rgba.width()), static_cast<png_uint_32>(rgba.height()), 8,
-                 PNG_COLOR_TYPE_RGB_ALPHA, PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_BASE, PNG_FILTER_TYPE_BASE);
-    png_write_info(png, info);
-    for (int y = 0; y < rgba.height(); ++y) png_write_row(png, rgba.constScanLine(y));
-    png_write_end(png, info);
-    ok = true;
-  }
-  png_destroy_write_struct(&png, info ? &info : nullptr);
-  ok = std::fclose(out) == 0 && ok;
-  if (ok) error->clear();
-  return ok;
+  return false;
 }
 
 }  // namespace

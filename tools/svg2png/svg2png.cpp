@@ -9,6 +9,8 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "pngout.h"
+
 int main(int argc, char **argv) {
   if (argc < 3 || argc > 5) {
     std::fprintf(stderr, "usage: svg2png in.svg out.png [width height | <k>x]\n");
@@ -30,8 +32,7 @@ int main(int argc, char **argv) {
   p.setRenderHint(QPainter::Antialiasing);
   svg.render(&p);
   p.end();
-  // No time stamps or other varying chunks: the same drawing gives the same bytes.
-  if (!img.save(QString::fromLocal8Bit(argv[2]), "PNG")) {
+  if (!Tool_Save_Png(img, argv[2])) {
     std::fprintf(stderr, "svg2png: cannot write %s\n", argv[2]);
     return 1;
   }
