@@ -57,14 +57,6 @@ launch() {
   app=$!
   pids+=($app)
 }
-# wait_file FILE SECONDS: until FILE exists and is not empty.
-wait_file() {
-  local end=$(( $(date +%s) + $2 ))
-  while [ ! -s "$1" ]; do
-    [ "$(date +%s)" -lt "$end" ] || return 1
-    sleep 0.01
-  done
-}
 # stop_app: ends the program as a player would (Escape), so that it writes its logs.
 stop_app() {
   xdotool key Escape 2>/dev/null || true
@@ -78,7 +70,6 @@ cpu_percent() { awk -v d="$1" -v hz="$hz" -v s="$2" 'BEGIN { printf "%.2f", 100 
 # The same in nanoseconds, summed over the program's threads (finer than the 1/hz ticks of stat).
 cpu_ns() { cat /proc/"$1"/task/*/schedstat 2>/dev/null | awk '{ s += $1 } END { printf "%.0f", s }'; }
 ns_percent() { awk -v d="$1" -v s="$2" 'BEGIN { printf "%.3f", 100 * d / 1e9 / s }'; }
-median() { sort -n | awk '{ v[NR] = $1 } END { if (NR) print v[int((NR + 1) / 2)] }'; }
 # pct P: the P-th percentile (nearest rank) of the numbers on stdin.
 pct() { sort -n | awk -v p="$1" '{ v[NR] = $1 } END { if (!NR) exit; i = int(p / 100 * NR + 0.999999); if (i < 1) i = 1; if (i > NR) i = NR; print v[i] }'; }
 

@@ -1,6 +1,7 @@
 # Sourced by the live benchmarks: a private folder ($tmp, removed at the end with every process
-# listed in pids) and bench_screen SIZE, which starts Xvfb at SIZE on a free display with openbox
-# (window activation, so that keys reach the game window) and exports what the program needs.
+# listed in pids); bench_screen SIZE, which starts Xvfb at SIZE on a free display with openbox
+# (window activation, so that keys reach the game window) and exports what the program needs;
+# wait_file and median.
 tmp=$(mktemp -d /tmp/ktusko-bench-XXXXXX)
 pids=()
 cleanup() {
@@ -23,3 +24,14 @@ bench_screen() {
   pids+=($!)
   sleep 0.5
 }
+
+# wait_file FILE SECONDS: until FILE exists and is not empty.
+wait_file() {
+  local end=$(( $(date +%s) + $2 ))
+  while [ ! -s "$1" ]; do
+    [ "$(date +%s)" -lt "$end" ] || return 1
+    sleep 0.01
+  done
+}
+# median: of the numbers on standard input, one a line.
+median() { sort -n | awk '{ v[NR] = $1 } END { if (NR) print v[int((NR + 1) / 2)] }'; }

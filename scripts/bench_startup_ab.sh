@@ -19,7 +19,6 @@ bench_screen "${KT_BENCH_SCREEN:-3840x2160}"
 export XDG_CONFIG_HOME=$tmp/config
 mkdir -p "$XDG_CONFIG_HOME/Zandrel"
 
-median() { sort -n | awk '{ v[NR] = $1 } END { if (NR) print v[int((NR + 1) / 2)] }'; }
 : >"$tmp/a.txt"
 : >"$tmp/b.txt"
 for i in $(seq "$launches"); do
@@ -29,9 +28,7 @@ for i in $(seq "$launches"); do
     t0=$(date +%s%N)
     (cd "$(dirname "${progs[$k]}")" && exec env KT_STARTUP_LOG="$tmp/mark" "${progs[$k]}") >/dev/null 2>&1 &
     app=$!
-    end=$(( $(date +%s) + 20 ))
-    while [ ! -s "$tmp/mark" ] && [ "$(date +%s)" -lt "$end" ]; do sleep 0.01; done
-    [ -s "$tmp/mark" ] || { echo "no first clock picture from ${progs[$k]}" >&2; exit 1; }
+    wait_file "$tmp/mark" 20 || { echo "no first clock picture from ${progs[$k]}" >&2; exit 1; }
     echo $(( ($(cat "$tmp/mark") - t0) / 1000000 )) >>"$tmp/$([ $k = 0 ] && echo a || echo b).txt"
     sleep 0.3
     kill "$app" 2>/dev/null || true

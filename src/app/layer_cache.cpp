@@ -5,6 +5,8 @@
 
 #include "app/lcd_painter.h"
 #include "app/view.h"
+#include "platform/image.h"
+#include "platform/qt/qt_platform.h"
 
 namespace {
 
@@ -21,38 +23,17 @@ int64_t Pixels(const QRect &r) { return r.isEmpty() ? 0 : int64_t{r.width()} * r
 // shape, a shadow around its blur), moving at by what was cut; one with no see-through pixel is
 // marked to be copied instead of blended.
 void Trim(QImage &img, QPoint &at) {
-  int left = img.width(), right = -1, top = img.height(), bottom = -1;
-  bool opaque = true;
-  for (int y = 0; y < img.height(); ++y) {
-    const auto *row = reinterpret_cast<const uint32_t *>(img.constScanLine(y));
-    for (int x = 0; x < img.width(); ++x) {
-      const uint32_t a = row[x] >> 24;
-      opaque = opaque && a == 0xFF;
-      if (a == 0) continue;
-      left = std::min(left, x);
-      right = std::max(right, x);
-      top = std::min(top, y);
-      bottom = std::max(bottom, y);
-    }
-  }
-  if (opaque) {
-    img.reinterpretAsFormat(QImage::Format_RGB32);
-    return;
-  }
-  if (right < 0) {
+  const auto *px = reinterpret_cast<const uint32_t *>(img.constBits());
+  const size_t stride = static_cast<size_t>(img.bytesPerLine()) / 4;
+  const QRect shows = Plat_QRect(Img_Shown_Part(px, img.width(), img.height(), stride));
+  if (shows.isEmpty()) {
     img = QImage();
-    return;
+  } else if (shows != img.rect()) {
+    img = img.copy(shows);
+    at += shows.topLeft();
+  } else if (std::all_of(px, px + stride * static_cast<size_t>(img.height()), [](uint32_t p) { return p >> 24 == 0xFF; })) {
+    img.reinterpretAsFormat(QImage::Format_RGB32);
   }
-  const QRect shows(left, top, right - left + 1, bottom - top + 1);
-  if (shows == img.rect()) return;
-  img = img.copy(shows);
-  at += shows.topLeft();
-}
-
-// Draws the pixels src of img over the skin rectangle area as the painter does through the view.
-void DrawScaled(QPainter &q, const QImage &img, const QRect &area, const QRect &src) {
-  if (src.size() == area.size()) q.drawImage(area.topLeft(), img, src);
-  else q.drawImage(QRectF(area), img, QRectF(src));
 }
 
 }  // namespace
@@ -130,12 +111,12 @@ const App_Layer_Cache::Layer *App_Layer_Cache::Get(const PictureRef &pic, bool a
     q.setRenderHint(QPainter::SmoothPixmapTransform, smooth_);
     q.translate(-part.topLeft());
     q.scale(view_.scale, view_.scale);
-    DrawScaled(q, img, area, src);
+    App_Draw_Image(q, img, area, src);
     if (over)
       for (const LcdLayer &l : *over) {
         const QRect at = Plat_QRect(l.at);
         const int k = std::max(1, l.pic->scale);
-        DrawScaled(q, App_Picture_Image(*l.pic), at, QRect(0, 0, at.width() * k, at.height() * k));
+        App_Draw_Image(q, App_Picture_Image(*l.pic), at, QRect(0, 0, at.width() * k, at.height() * k));
       }
   }
   QPoint at = part.topLeft();

@@ -90,10 +90,7 @@ struct Target {
       for (const QRect &band : Bands(kept->Rect() & window))
         p.drawImage(band.topLeft(), kept->image, band.translated(-kept->at));
     } else {
-      Scaled([&] {
-        if (src.size() == area.size()) p.drawImage(area.topLeft(), img, src);
-        else p.drawImage(QRectF(area), img, QRectF(src));
-      });
+      Scaled([&] { App_Draw_Image(p, img, area, src); });
     }
     if (level < 1) p.setOpacity(1);
     return kept != nullptr;
@@ -122,12 +119,7 @@ const std::vector<LcdLayer> kNoLayers;
 void PaintUnderlay(Target &t, const Lcd &lcd, const QRect &dirty, const LcdEffects &fx, int64_t now, bool ghosts_drawn) {
   for (const LcdLayer &g : ghosts_drawn ? kNoLayers : fx.Ghosts()) {
     const QRect at = ToQ(g.at);
-    if (t.layers) {
-      if (at.intersects(dirty)) DrawAt(t, at, g.pic, 1);
-      continue;
-    }
-    const QRect part = at & dirty;
-    if (!part.isEmpty()) t.p.drawImage(part.topLeft(), App_Picture_Image(*g.pic), part.translated(-at.topLeft()));
+    if (at.intersects(dirty)) DrawAt(t, at, g.pic, 1);
   }
   if (!fx.Settings().shadow) return;
   LcdEffects::Shown shown[2];
@@ -213,6 +205,11 @@ QImage App_Picture_Image(const Picture &p) {
   const Rect s = p.Stored();
   return QImage(reinterpret_cast<const uchar *>(p.pixels.data()), s.width, s.height, s.width * 4,
                 p.opaque ? QImage::Format_RGB32 : QImage::Format_ARGB32_Premultiplied);
+}
+
+void App_Draw_Image(QPainter &p, const QImage &img, const QRect &area, const QRect &src) {
+  if (src.size() == area.size()) p.drawImage(area.topLeft(), img, src);
+  else p.drawImage(QRectF(area), img, QRectF(src));
 }
 
 void App_Paint_Lcd(QPainter &p, const Lcd &lcd, const QRect &dirty, const LcdEffects *fx, int64_t now_ms) {

@@ -18,6 +18,9 @@
 // The stored pixels of a picture (all of it unless cut to what shows) as an image to draw, without
 // a copy: plain RGB when the picture is opaque.
 QImage App_Picture_Image(const Picture &p);
+// Draws the pixels src of img over the rectangle area (the painter's coordinates), scaled when
+// their sizes differ.
+void App_Draw_Image(QPainter &p, const QImage &img, const QRect &area, const QRect &src);
 
 // Paints the part of the LCD window inside dirty (the painter is clipped to it here). With fx
 // (synchronised with the model first) the LCD shows its effects as they are at now_ms; without,

@@ -1,12 +1,12 @@
 #include "app/pictures.h"
 
-#include <QImage>
 #include <algorithm>
 #include <cstring>
 #include <memory>
 #include <map>
 #include <string>
 
+#include "app/lcd_painter.h"
 #include "platform/image.h"
 
 struct EmbeddedPicture {
@@ -62,11 +62,9 @@ PictureRef App_Picture(const char *name, double pixel_scale) {
 QPixmap App_Picture_Pixmap(const char *name, double device_pixel_ratio) {
   const PictureRef pic = App_Picture(name, device_pixel_ratio);
   if (!pic || pic->width <= 0) return QPixmap();
-  const QImage img(reinterpret_cast<const uchar *>(pic->pixels.data()), pic->width, pic->height, pic->width * 4,
-                   QImage::Format_ARGB32_Premultiplied);
   // A deep copy: a pixmap made from an image over someone else's pixels may keep pointing at them,
   // and the picture is freed once nothing holds it.
-  QPixmap pixmap = QPixmap::fromImage(img.copy());
+  QPixmap pixmap = QPixmap::fromImage(App_Picture_Image(*pic).copy());
   pixmap.setDevicePixelRatio(std::max(1, pic->scale));
   return pixmap;
 }

@@ -129,28 +129,33 @@ bool Img_Peek_Size(const std::string &path, const std::string &bytes, int32_t *w
   return false;
 }
 
+Rect Img_Shown_Part(const uint32_t *px, int32_t w, int32_t h, size_t stride) {
+  auto row = [&](int64_t y) { return px + static_cast<size_t>(y) * stride; };
+  auto clear = [&](int64_t y) { return std::all_of(row(y), row(y) + w, [](uint32_t p) { return p >> 24 == 0; }); };
+  int32_t top = 0, bottom = h;
+  while (top < h && clear(top)) ++top;
+  if (top == h) return Rect{};
+  while (clear(bottom - 1)) --bottom;
+  // Each row is only searched in the columns not yet known to show.
+  int32_t left = w, right = 0;
+  for (int32_t y = top; y < bottom; ++y) {
+    const uint32_t *r = row(y);
+    for (int32_t x = 0; x < left; ++x)
+      if (r[x] >> 24) left = x;
+    for (int32_t x = w - 1; x >= right; --x)
+      if (r[x] >> 24) right = x + 1;
+  }
+  return Rect{left, top, right - left, bottom - top};
+}
+
 void Img_Trim(Picture &pic) {
   constexpr size_t kWorthBytes = size_t{1} << 20;  // smaller pictures are kept whole
   const int64_t w = pic.width, h = pic.height;
   if (pic.opaque || !pic.trim.Empty() || w <= 0 || h <= 0 || pic.pixels.size() != static_cast<size_t>(w * h) ||
       pic.pixels.size() * 4 < kWorthBytes)
     return;
-  const uint32_t *px = pic.pixels.data();
-  auto row = [&](int64_t y) { return px + y * w; };
-  auto clear = [&](int64_t y) { return std::all_of(row(y), row(y) + w, [](uint32_t p) { return p >> 24 == 0; }); };
-  int64_t top = 0, bottom = h;
-  while (top < h && clear(top)) ++top;
-  if (top == h) return;  // nothing shows at all
-  while (clear(bottom - 1)) --bottom;
-  // Each row is only searched in the columns not yet known to show.
-  int64_t left = w, right = 0;
-  for (int64_t y = top; y < bottom; ++y) {
-    const uint32_t *r = row(y);
-    for (int64_t x = 0; x < left; ++x)
-      if (r[x] >> 24) left = x;
-    for (int64_t x = w - 1; x >= right; --x)
-      if (r[x] >> 24) right = x + 1;
-  }
+  const Rect shows = Img_Shown_Part(pic.pixels.data(), pic.width, pic.height, static_cast<size_t>(w));
+  if (shows.Empty()) return;
   // Out by one skin pixel, to whole skin pixels (a side the picture fills stays as it is).
   const int64_t k = std::max(1, pic.scale);
   auto down = [k](int64_t v) { return std::max<int64_t>(0, (v / k - 1) * k); };
@@ -158,13 +163,16 @@ void Img_Trim(Picture &pic) {
     const int64_t out = ((v + k - 1) / k + 1) * k;
     return out >= end ? end : out;
   };
-  const Rect keep{static_cast<int32_t>(down(left)), static_cast<int32_t>(down(top)),
-                  static_cast<int32_t>(up(right, w) - down(left)), static_cast<int32_t>(up(bottom, h) - down(top))};
+  const int64_t left = down(shows.left), top = down(shows.top);
+  const Rect keep{static_cast<int32_t>(left), static_cast<int32_t>(top),
+                  static_cast<int32_t>(up(int64_t{shows.left} + shows.width, w) - left),
+                  static_cast<int32_t>(up(int64_t{shows.top} + shows.height, h) - top)};
   const size_t kept = static_cast<size_t>(keep.width) * static_cast<size_t>(keep.height);
   if (kept > pic.pixels.size() / 4 * 3) return;
   PixelBuffer out(kept);
   for (int32_t y = 0; y < keep.height; ++y)
-    std::copy_n(row(keep.top + y) + keep.left, keep.width, out.data() + static_cast<size_t>(y) * static_cast<size_t>(keep.width));
+    std::copy_n(pic.pixels.data() + static_cast<size_t>(keep.top + y) * static_cast<size_t>(w) + keep.left, keep.width,
+                out.data() + static_cast<size_t>(y) * static_cast<size_t>(keep.width));
   pic.pixels.swap(out);
   pic.trim = keep;
 }

@@ -29,6 +29,9 @@ using ImageFallback = std::function<PictureRef(const std::string &path, std::str
 // Registers the decoder for extensions other than .png, .jpg and .jpeg.
 void Img_Set_Fallback(ImageFallback fallback);
 
+// The smallest rectangle holding every pixel that is not fully transparent, of w x h pixels whose
+// rows lie stride pixels apart; empty when every pixel is.
+Rect Img_Shown_Part(const uint32_t *px, int32_t w, int32_t h, size_t stride);
 // Cuts the fully transparent borders off a large picture whose pixels nobody shares yet, when
 // that frees a quarter of it or more (a skin's background often lies in a larger transparent
 // canvas). One skin pixel of the border stays, and the cut falls between skin pixels, so that the

@@ -39,8 +39,8 @@ void Pixels_Free(void *p, size_t) noexcept { std::free(p); }
 
 void Pixels_Prefault(const void *p, size_t bytes) noexcept {
 #ifdef MADV_POPULATE_WRITE
-  // One call maps all the pages (about a tenth of the time of faulting them one by one on a 4K
-  // window's 33 MB). Older kernels refuse the advice and the pages fault in as they are painted.
+  // One call maps all the pages, in a fraction of the time of faulting them one by one as a 4K
+  // window's 33 MB are painted. Older kernels refuse the advice and the pages fault in as before.
   const auto page = static_cast<uintptr_t>(::sysconf(_SC_PAGESIZE));
   if (!p || bytes == 0 || page == 0) return;
   const uintptr_t start = reinterpret_cast<uintptr_t>(p) / page * page;
