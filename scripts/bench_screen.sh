@@ -1,7 +1,6 @@
 # Sourced by the live benchmarks: a private folder ($tmp, removed at the end with every process
-# listed in pids); bench_screen SIZE, which starts Xvfb at SIZE on a free display with openbox
-# (window activation, so that keys reach the game window) and exports what the program needs;
-# wait_file and median.
+# listed in pids); bench_screen SIZE, a display of that size (tests/e2e/display_lib.sh) with what
+# the program needs exported; wait_file and median.
 tmp=$(mktemp -d /tmp/ktusko-bench-XXXXXX)
 pids=()
 cleanup() {
@@ -12,16 +11,11 @@ cleanup() {
 }
 trap cleanup EXIT
 
+source "$(dirname "${BASH_SOURCE[0]}")/../tests/e2e/display_lib.sh"
 bench_screen() {
-  local display=$(( 500 + ($$ % 300) ))
-  while [ -e /tmp/.X11-unix/X$display ] || [ -e /tmp/.X$display-lock ]; do display=$((display + 1)); done
-  export DISPLAY=:$display QT_QPA_PLATFORM=xcb SDL_AUDIODRIVER=dummy
+  export QT_QPA_PLATFORM=xcb SDL_AUDIODRIVER=dummy
   unset WAYLAND_DISPLAY
-  Xvfb "$DISPLAY" -screen 0 "$1x24" -nolisten tcp >/dev/null 2>&1 &
-  pids+=($!)
-  for _ in $(seq 50); do xdpyinfo >/dev/null 2>&1 && break; sleep 0.1; done
-  openbox >/dev/null 2>&1 &
-  pids+=($!)
+  start_display "$1" $(( 500 + ($$ % 300) )) pids
   sleep 0.5
 }
 

@@ -12,10 +12,7 @@ E2E_SETTINGS=$XDG_CONFIG_HOME/Zandrel/KTuskoSE50.conf
 mkdir -p "$E2E_PROG" "$XDG_CONFIG_HOME/Zandrel"
 cp "$E2E_EXE" "$E2E_PROG/ktusko"
 
-# A display number nobody uses.
-E2E_DISPLAY=$(( 100 + ($$ % 400) ))
-while [ -e /tmp/.X11-unix/X$E2E_DISPLAY ] || [ -e /tmp/.X$E2E_DISPLAY-lock ]; do E2E_DISPLAY=$((E2E_DISPLAY + 1)); done
-export DISPLAY=:$E2E_DISPLAY
+source "$(dirname "${BASH_SOURCE[0]}")/display_lib.sh"
 unset WAYLAND_DISPLAY
 export QT_QPA_PLATFORM=xcb
 export SDL_AUDIODRIVER=dummy
@@ -43,11 +40,7 @@ if [ -n "${E2E_XKB_LAYOUT:-}" ] && [ "$E2E_XKB_LAYOUT" != us ]; then
   E2E_XKB_ARGS=(-xkbdir "$xkb")
 fi
 
-Xvfb "$DISPLAY" "${E2E_XKB_ARGS[@]}" -screen 0 "${E2E_SIZE}x24" -nolisten tcp >/dev/null 2>&1 &
-E2E_PIDS+=($!)
-for _ in $(seq 50); do xdpyinfo >/dev/null 2>&1 && break; sleep 0.1; done
-openbox >/dev/null 2>&1 &
-E2E_PIDS+=($!)
+start_display "$E2E_SIZE" $(( 100 + ($$ % 400) )) E2E_PIDS "${E2E_XKB_ARGS[@]}"
 sleep 0.3
 
 # Starts the program in the background; its pid is in E2E_APP.

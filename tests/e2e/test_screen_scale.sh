@@ -33,14 +33,7 @@ skin
 run_at() {
   e2e_cleanup_display
   # A fresh display number each time: the last server may not have let go of its own yet.
-  local n=$(( ${DISPLAY#:} + 1 ))
-  while [ -e /tmp/.X11-unix/X$n ] || [ -e /tmp/.X$n-lock ]; do n=$((n + 1)); done
-  export DISPLAY=:$n
-  Xvfb "$DISPLAY" -screen 0 "$1x24" -nolisten tcp >/dev/null 2>&1 &
-  E2E_PIDS+=($!)
-  for _ in $(seq 50); do xdpyinfo >/dev/null 2>&1 && break; sleep 0.1; done
-  openbox >/dev/null 2>&1 &
-  E2E_PIDS+=($!)
+  start_display "$1" $(( ${DISPLAY#:} + 1 )) E2E_PIDS
   sleep 1
   printf '[General]\nSoundMode=2\nSplashScreen=0\n%b' "$2" >"$E2E_SETTINGS"
   e2e_start
