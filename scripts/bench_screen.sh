@@ -3,13 +3,7 @@
 # the program needs exported; wait_file and median.
 tmp=$(mktemp -d /tmp/ktusko-bench-XXXXXX)
 pids=()
-cleanup() {
-  for p in "${pids[@]}"; do kill "$p" 2>/dev/null || true; done
-  sleep 0.2
-  for p in "${pids[@]}"; do kill -9 "$p" 2>/dev/null || true; done
-  rm -rf "$tmp"
-}
-trap cleanup EXIT
+trap 'end_all pids "$tmp"' EXIT
 
 source "$(dirname "${BASH_SOURCE[0]}")/../tests/e2e/display_lib.sh"
 bench_screen() {

@@ -18,12 +18,7 @@ export QT_QPA_PLATFORM=xcb
 export SDL_AUDIODRIVER=dummy
 
 E2E_PIDS=()
-e2e_cleanup() {
-  for p in "${E2E_PIDS[@]}"; do kill "$p" 2>/dev/null || true; done
-  sleep 0.2
-  for p in "${E2E_PIDS[@]}"; do kill -9 "$p" 2>/dev/null || true; done
-  rm -rf "$E2E_TMP"
-}
+e2e_cleanup() { end_all E2E_PIDS "$E2E_TMP"; }
 trap e2e_cleanup EXIT
 
 # E2E_XKB_LAYOUT=fr (de, gb, ...): the X server starts with that keyboard layout. (The test
