@@ -241,13 +241,13 @@ TEST(Splash, TheScreenIsCheckedAsTheGameLaysItOut) {
     EXPECT_EQ(r.ends, 0) << window;
     EXPECT_EQ(r.form1.game.game_mode, kModeClock) << window;
   }
-  // A skin laid out for 640 x 480 fits a 1280 x 720 screen at one and a half times its size,
-  // which leaves it a screen of 854 x 480: too low.
+  // A skin laid out for 1024 x 480 fits a 1280 x 720 screen at 1.25 times its size, which leaves
+  // it a screen of 1024 x 576: too low.
   QTemporaryDir dir;
   ASSERT_TRUE(dir.isValid());
   QFile ini(dir.filePath("Config.ini"));
   ASSERT_TRUE(ini.open(QIODevice::WriteOnly));
-  ini.write("[Common]\nDesignWidth=640\nDesignHeight=480\n");
+  ini.write("[Common]\nDesignWidth=1024\nDesignHeight=480\n");
   ini.close();
   Rig r;
   r.screen.SetSize(1280, 720);
