@@ -23,11 +23,11 @@ TForm1 *g_game_window = nullptr;
 
 // A close request from a signal: the game window's close, as the window manager's close would be.
 // A modal box runs its own event loop inside code that goes on once the box is gone: the box is
-// closed first and the request comes again after it.
+// closed first and the request comes again a moment after it (its loop has ended by then).
 void CloseRequest() {
   if (QWidget *box = QApplication::activeModalWidget()) {
     box->close();
-    QTimer::singleShot(0, qApp, CloseRequest);
+    QTimer::singleShot(20, qApp, CloseRequest);
     return;
   }
   if (g_game_window) g_game_window->close();
