@@ -70,6 +70,7 @@ TForm1::TForm1() : QWidget(nullptr, Qt::FramelessWindowHint) {
   setMouseTracking(true);
   setFocusPolicy(Qt::StrongFocus);
   game.lcd.sink = this;
+  desktop = &screen_;
   end_program = [] { QCoreApplication::exit(0); };
 }
 
@@ -133,7 +134,7 @@ bool TForm1::FormCreate() {
   // The title shown in the task bar. (Not the application's display name, which the desktop would
   // append to the captions of the small windows.)
   setWindowTitle("Kellup Tusko Lumo Special Edition");
-  const int sw = screen_.Width(), sh = screen_.Height();
+  const int sw = desktop->Width(), sh = desktop->Height();
   move(-sw, -sh);
   resize(sw, sh);
   setMinimumSize(kMinWindowWidth, kMinWindowHeight);
@@ -223,7 +224,7 @@ void TForm1::StartGamepads() {
 void TForm1::CenterOnScreen() {
   on_screen_ = true;
   if (!window_mode_) {
-    setGeometry(0, 0, screen_.Width(), screen_.Height());
+    setGeometry(0, 0, desktop->Width(), desktop->Height());
     return;
   }
   const bool shown = isVisible();
@@ -245,12 +246,12 @@ void TForm1::SetWindowMode(bool window) {
   window_mode_ = window;
   if (store) store->WriteBool("WindowMode", window);
   if (!on_screen_) {  // before the play action: it puts the window in place
-    resize(window ? WindowedGeometry().size() : QSize(screen_.Width(), screen_.Height()));
+    resize(window ? WindowedGeometry().size() : QSize(desktop->Width(), desktop->Height()));
     return;
   }
   const bool shown = isVisible();
   setWindowFlags(window ? Qt::Window : Qt::Window | Qt::FramelessWindowHint);
-  setGeometry(window ? WindowedGeometry() : QRect(0, 0, screen_.Width(), screen_.Height()));
+  setGeometry(window ? WindowedGeometry() : QRect(0, 0, desktop->Width(), desktop->Height()));
   if (shown) {
     show();
     raise();
@@ -260,7 +261,7 @@ void TForm1::SetWindowMode(bool window) {
 }
 
 QRect TForm1::WindowedGeometry() {
-  const QRect desk(0, 0, screen_.Width(), screen_.Height());
+  const QRect desk(0, 0, desktop->Width(), desktop->Height());
   if (store) {
     const QStringList v = QString::fromStdString(store->ReadText(kGeometryValue).value_or("")).split(',');
     bool ok = v.size() == 4;
@@ -287,8 +288,37 @@ void TForm1::RememberWindowGeometry() {
   store->WriteText(kGeometryValue, QString("%1,%2,%3,%4").arg(g.x()).arg(g.y()).arg(g.width()).arg(g.height()).toStdString());
 }
 
+double TForm1::ScaleFor(int w, int h) const {
+  // At the original size a window too small for the skin shows it whole, reduced, rather than cut
+  // off at its edges; once the window is large enough the skin is drawn pixel for pixel again.
+  const double fit = Gfx_Fit_Scale(cfg, w, h);
+  return fit_ ? fit : std::min(1.0, fit);
+}
+
+bool TForm1::ScreenLargeEnough() const {
+  const int w = desktop->Width(), h = desktop->Height();
+  const double s = ScaleFor(w, h);
+  return Gfx_Virtual_Size(w, s) >= 1024 && Gfx_Virtual_Size(h, s) >= 768;
+}
+
+void TForm1::BringToFront() {
+  // Before Play the splash window takes input; while key settings is open the game window is
+  // disabled and waits on it. The small windows were added about, key settings, splash.
+  QWidget *w = this;
+  if (!isVisible() || !isEnabled()) {
+    for (auto it = small_windows_.rbegin(); it != small_windows_.rend(); ++it)
+      if (*it && (*it)->isVisible()) {
+        w = *it;
+        break;
+      }
+  }
+  if (w->isMinimized()) w->showNormal();
+  w->raise();
+  w->activateWindow();
+}
+
 void TForm1::ApplyView() {
-  const double s = fit_ ? Gfx_Fit_Scale(cfg, width(), height()) : 1.0;
+  const double s = ScaleFor(width(), height());
   const int32_t w = Gfx_Virtual_Size(width(), s), h = Gfx_Virtual_Size(height(), s);
   const double pixel_scale = s * devicePixelRatioF();
   if (s == view_.scale && w == view_screen_.Width() && h == view_screen_.Height() &&

@@ -49,6 +49,17 @@ class TForm1 : public QWidget, public LcdSink {
   void SetWindowMode(bool window);
   // How the skin's screen is drawn onto the window.
   const View &view() const { return view_; }
+  // Window pixels per skin pixel for a window of w x h: the fit scale, or at the original size 1
+  // while the skin fits and the fit scale while the window is too small for it.
+  double ScaleFor(int w, int h) const;
+  // True when the whole screen, laid out as the play action will lay it out, gives the skin at
+  // least 1024 x 768 (the stored window size and window mode play no part).
+  bool ScreenLargeEnough() const;
+  // Brings forward the window that takes input: the splash before Play, a small window the game
+  // window waits on (key settings), else the game window; a minimised one is restored.
+  void BringToFront();
+  // The desktop's primary screen (replaceable by tests).
+  Screen *desktop = nullptr;
   // Shutdown: stops every timer, closes the small windows, then frees the samples and closes the
   // sound library and the settings store. Runs once; nothing of the game runs afterwards.
   void Shutdown();

@@ -11,10 +11,30 @@
 #include "app/about.h"
 #include "app/form1.h"
 #include "app/menus.h"
+#include "app/quit_signals.h"
 #include "app/splash.h"
 #include "display/vid.h"
 #include "input/keys_form.h"
 #include "platform/qt/qt_instance.h"
+
+namespace {
+
+TForm1 *g_game_window = nullptr;
+
+// A close request from a signal: the game window's close, as the window manager's close would be.
+// A modal box runs its own event loop inside code that goes on once the box is gone: the box is
+// closed first and the request comes again a moment after it (its loop has ended by then).
+void CloseRequest() {
+  if (QWidget *box = QApplication::activeModalWidget()) {
+    box->close();
+    QTimer::singleShot(20, qApp, CloseRequest);
+    return;
+  }
+  if (g_game_window) g_game_window->close();
+  else QCoreApplication::exit(0);
+}
+
+}  // namespace
 
 int main(int argc, char **argv) {
   // The skin is drawn pixel for pixel: no scaling on high-density screens.
@@ -23,6 +43,9 @@ int main(int argc, char **argv) {
   QApplication::setApplicationName("KTuskoSE50");
   QApplication::setOrganizationName("Zandrel");
   Plat_Register_Image_Fallback();
+  // A logout, Ctrl+C or a closed terminal ends the program through its shutdown: everything is
+  // saved and the instance lock's socket is removed.
+  if (!App_Close_On_Signals(&app, CloseRequest)) std::fprintf(stderr, "ktusko: signals are not handled\n");
 
   // A second copy for the same settings would write its older values over the running one's:
   // it says so, brings the running copy to the front and ends before it reads or writes anything.
@@ -39,6 +62,7 @@ int main(int argc, char **argv) {
   }
 
   TForm1 form1;
+  g_game_window = &form1;
   const bool ok = form1.FormCreate();
   // The small windows are made while the skin's pictures are decoded; the skin is laid out after.
   TAboutForm about_form;
@@ -63,18 +87,15 @@ int main(int argc, char **argv) {
                      &QAction::setChecked);
   }
   splash.FormCreate();
-  // A later copy was started: the one that runs comes to the front (the splash window while it is
-  // still up).
-  QObject::connect(&instance, &InstanceLock::FrontRequested, &form1, [&form1, &splash] {
-    QWidget *w = splash.isVisible() ? static_cast<QWidget *>(&splash) : &form1;
-    if (w->isMinimized()) w->showNormal();
-    w->raise();
-    w->activateWindow();
-  });
+  // A later copy was started: the one that runs comes to the front, with the window that takes
+  // input (the splash window while it is still up, key settings while it is open).
+  QObject::connect(&instance, &InstanceLock::FrontRequested, &form1, &TForm1::BringToFront);
   // The game window stays unmapped until the play action brings it on screen: nothing of it can
   // be seen or take input before. The program's first activation, as the event loop starts, shows
   // the splash window (unless its creation took the direct path and started the clock already).
   QObject::connect(&form1, &TForm1::FirstActivation, &splash, &TSplashForm::ShowSplash);
   QTimer::singleShot(0, &form1, &TForm1::FormActivate);
-  return app.exec();
+  const int status = app.exec();
+  g_game_window = nullptr;  // a signal from now on finds no window to close
+  return status;
 }

@@ -184,8 +184,9 @@ void TSplashForm::btn_playClick() {
     end_program();
     return;
   }
-  Screen &screen = *form1_.game.screen;
-  if (screen.Width() < 1024 || screen.Height() < 768) {
+  // The screen as the game will lay the skin out on it; a stored window size or the original
+  // size chosen in the menu never refuses a start.
+  if (!form1_.ScreenLargeEnough()) {
     error_box("Your screen resolution is below the minimum required 1024x768.\r\n\r\n"
               "Please increase your screen resolution and restart the game.");
     end_program();

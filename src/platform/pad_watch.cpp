@@ -87,7 +87,8 @@ void PadWatch::Stop() {
 
 void PadWatch::Run() {
   pthread_setname_np(pthread_self(), "gamepads");
-  // The program's signals are the GUI thread's to handle.
+  // Signals are delivered to the other threads: the close requests' handlers note them for the GUI
+  // thread's event loop (src/app/quit_signals), and nothing here is cut short by one.
   sigset_t all;
   sigfillset(&all);
   pthread_sigmask(SIG_BLOCK, &all, nullptr);

@@ -22,7 +22,8 @@ PadSource::~PadSource() { Close(); }
 
 bool PadSource::Open() {
   if (open_) return true;
-  // The program ends on its own signals, not through SDL's event queue.
+  // SIGTERM, SIGINT and SIGHUP are the program's close requests (handled in src/app/quit_signals),
+  // never events in SDL's queue.
   SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
   // Buttons by their position on the pad, whatever the maker prints on them.
   SDL_SetHint(SDL_HINT_GAMECONTROLLER_USE_BUTTON_LABELS, "0");

@@ -213,7 +213,8 @@ class SdlSoundLib : public SoundLib {
     if (open_) return true;
     if (!started_ || tried_) return false;
     tried_ = true;
-    // The program handles its own signals; SDL must not turn them into events nobody reads.
+    // SIGTERM, SIGINT and SIGHUP are the program's close requests (handled in src/app/quit_signals);
+    // SDL must not take them over and turn them into events nobody reads.
     SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
     const std::lock_guard<std::mutex> lock(device_mutex_);
     const char *forced = std::getenv("SDL_AUDIODRIVER");

@@ -94,6 +94,14 @@ TEST(GameWindowKeys, KeysHeldFromAnotherWindowDoNotActHere) {
   EXPECT_TRUE(w.Pressed(el::btn_game_b_top, el::btn_game_b_pressed));
   w.Key(QEvent::KeyRelease, Qt::Key_2, Qt::NoModifier, false, "2");
   EXPECT_EQ(w.Mode(), kModeGameB);
+  // Time held while the keyboard goes elsewhere keeps the picture frozen: its release (the clock)
+  // comes only with its key going up here.
+  w.Key(QEvent::KeyPress, Qt::Key_3, Qt::NoModifier, false, "3");
+  ASSERT_EQ(w.Mode(), kModeTimeHeld);
+  QApplication::sendEvent(&w.form1, &deactivate);
+  EXPECT_EQ(w.Mode(), kModeTimeHeld) << "losing the keyboard let go of Time";
+  w.Key(QEvent::KeyRelease, Qt::Key_3, Qt::NoModifier, false, "3");
+  EXPECT_EQ(w.Mode(), kModeClock);
 }
 
 TEST(GameWindowKeys, OnlyTheMainKeyboardDigitsAndLettersInAnyCase) {
@@ -141,6 +149,24 @@ TEST(GameWindowKeys, KeyCodesOfTheBindableKeys) {
     QKeyEvent e(QEvent::KeyPress, c.key, c.mods);
     EXPECT_EQ(Plat_Virtual_Key(&e), c.vk) << "Qt key " << c.key;
   }
+  // A keyboard with two layouts (X key code 24 carries q Q on the first and a A on the second,
+  // French, layout; key code 40 d D and Cyrillic ve on a Russian second layout): the layout group
+  // in the event's state picks the key's letter; Shift (bit 0) changes nothing.
+  struct Grouped {
+    uint32_t keycode, syms[4];
+    int n;
+    uint32_t state;
+    uint16_t vk;
+  } grouped[] = {
+      {24, {'q', 'Q', 'a', 'A'}, 4, 0, 'Q'},        {24, {'q', 'Q', 'a', 'A'}, 4, 1u << 13, 'A'},
+      {24, {'q', 'Q', 'a', 'A'}, 4, (1u << 13) | 1, 'A'}, {24, {'q', 'Q', 'a', 'A'}, 4, 1, 'Q'},
+      {40, {'d', 'D', 0x6d7, 0x6f7}, 4, 1u << 13, 'D'},   // Cyrillic: the letter of the key's place
+      {65, {' ', 0, 0, 0}, 1, 1u << 13, 32},          // one group: the same in every group
+      {38, {'a', 'A', 0, 0}, 4, 1u << 13, 'A'},       // nothing in the second group: the first's
+  };
+  for (const Grouped &g : grouped)
+    EXPECT_EQ(Inp_Native_Key_Code(g.keycode, Plat_Group_Keysym(g.syms, g.n, g.state)), g.vk)
+        << "key code " << g.keycode << " state " << g.state;
 }
 
 TEST(GameWindowMouse, LeftPressCapturesUntilReleaseOtherButtonsDoNothing) {
@@ -217,4 +243,65 @@ TEST(GameWindowClose, StopsEveryTimerAndClosesTheSmallWindowsBeforeTheRelease) {
   EXPECT_EQ(w.form1.store, nullptr);
   EXPECT_EQ(ends, 1);
   w.clock.Advance(600000);  // a game left running would reach its game over and write its score
+}
+
+TEST(GameWindowPlace, RememberedPlaceAndOriginalSizeInASmallWindow) {
+  GameWindow w;
+  FixedScreen desktop{1920, 1080};
+  w.form1.desktop = &desktop;
+  // A remembered place on the screen is where the window comes up; one off the screen is brought
+  // to its middle.
+  struct Case {
+    const char *stored;
+    QRect expected;
+  } cases[] = {{"100,80,640,480", QRect(100, 80, 640, 480)},
+               {"1700,900,1280,720", QRect(1700, 900, 1280, 720)},  // partly on the screen
+               {"5000,4000,640,480", QRect(640, 300, 640, 480)}};
+  for (const Case &c : cases) {
+    GameWindow g;
+    g.form1.desktop = &desktop;
+    g.store->values["WindowGeometry"] = c.stored;
+    g.form1.SetWindowMode(true);
+    g.form1.CenterOnScreen();
+    EXPECT_EQ(g.form1.geometry(), c.expected) << c.stored;
+  }
+  // The original size in a window smaller than the skin's 1024 x 768 shows the handheld whole,
+  // reduced; in a window large enough it is pixel for pixel again.
+  w.form1.SetFitToScreen(false);
+  w.form1.show();
+  w.form1.resize(1280, 720);
+  QApplication::processEvents();
+  EXPECT_DOUBLE_EQ(w.form1.view().scale, 720.0 / 768);
+  w.form1.resize(1600, 1000);
+  QApplication::processEvents();
+  EXPECT_DOUBLE_EQ(w.form1.view().scale, 1.0);
+  w.form1.SetFitToScreen(true);
+  EXPECT_DOUBLE_EQ(w.form1.view().scale, 1000.0 / 768);
+}
+
+TEST(GameWindowFront, TheWindowThatTakesInputComesForward) {
+  GameWindow w;
+  QWidget about, keys;
+  w.form1.AddSmallWindow(&about);
+  w.form1.AddSmallWindow(&keys);
+  w.form1.show();
+  about.show();
+  keys.show();
+  // Key settings is open: the game window waits on it, disabled.
+  w.form1.setEnabled(false);
+  w.form1.activateWindow();
+  QApplication::processEvents();
+  w.form1.BringToFront();
+  QApplication::processEvents();
+  EXPECT_EQ(QApplication::activeWindow(), &keys);
+  // Key settings closed: the game window, minimised, comes back and takes the keyboard.
+  keys.hide();
+  w.form1.setEnabled(true);
+  w.form1.showMinimized();
+  about.activateWindow();
+  QApplication::processEvents();
+  w.form1.BringToFront();
+  QApplication::processEvents();
+  EXPECT_FALSE(w.form1.isMinimized());
+  EXPECT_EQ(QApplication::activeWindow(), &w.form1);
 }

@@ -376,6 +376,7 @@ TEST_F(MenusTest, FacesIconAndRowsWorkThroughTheScale) {
   Key(&form, Qt::Key_F11);  // before the play action: remembered, the window stays where it is
   EXPECT_EQ(store->values["WindowMode"], "1");
   EXPECT_TRUE(form.game.menu_open);
+  form.resize(2048, 1536);  // a window the skin fits at its original size
   m->pm_16_original_size->trigger();
   EXPECT_EQ(store->values["ScreenScale"], "0");
   EXPECT_EQ(form.view().scale, 1.0);

@@ -11,6 +11,7 @@
 #include <QScreen>
 #include <QStyle>
 #include <QStyleOptionComboBox>
+#include <QTemporaryDir>
 #include <memory>
 #include <string>
 #include <vector>
@@ -223,9 +224,35 @@ TEST(Splash, EscEndsTheProgramWithoutWriting) {
   EXPECT_EQ(r.form1.game.game_mode, kModeTimeHeld);
 }
 
-TEST(Splash, SmallScreenIsRefused) {
+TEST(Splash, TheScreenIsCheckedAsTheGameLaysItOut) {
+  // "Original size" chosen in the menu on a 1280 x 720 screen, in full screen and in a small
+  // window: the handheld is shown reduced while it does not fit, and every later start plays.
+  for (bool window : {false, true}) {
+    Rig r;
+    r.screen.SetSize(1280, 720);
+    r.form1.desktop = &r.screen;
+    r.store->values["WindowGeometry"] = "10,10,800,600";
+    r.form1.SetFitToScreen(false);
+    r.form1.SetWindowMode(window);
+    r.store->values["SoundMode"] = "2";
+    r.store->values["SplashScreen"] = "0";
+    r.Create();
+    EXPECT_TRUE(r.boxes.empty()) << window;
+    EXPECT_EQ(r.ends, 0) << window;
+    EXPECT_EQ(r.form1.game.game_mode, kModeClock) << window;
+  }
+  // A skin laid out for 1024 x 480 fits a 1280 x 720 screen at 1.25 times its size, which leaves
+  // it a screen of 1024 x 576: too low.
+  QTemporaryDir dir;
+  ASSERT_TRUE(dir.isValid());
+  QFile ini(dir.filePath("Config.ini"));
+  ASSERT_TRUE(ini.open(QIODevice::WriteOnly));
+  ini.write("[Common]\nDesignWidth=1024\nDesignHeight=480\n");
+  ini.close();
   Rig r;
   r.screen.SetSize(1280, 720);
+  r.form1.desktop = &r.screen;
+  r.form1.cfg.program_folder = dir.path().toStdString() + "/";
   TSplashForm &s = r.Create();
   s.cb_sound->setCurrentIndex(2);
   Click(s.btn_play);
@@ -237,9 +264,14 @@ TEST(Splash, SmallScreenIsRefused) {
   EXPECT_EQ(r.Value("SoundMode"), "2");  // written at the start of the action
   EXPECT_FALSE(r.Has("SplashScreen"));
   EXPECT_EQ(r.form1.game.game_mode, kModeTimeHeld);
-  // Too narrow is refused as well.
+  // Too narrow is refused as well: a skin for 800 x 768 on a screen of 1000 x 768.
+  ASSERT_TRUE(ini.open(QIODevice::WriteOnly | QIODevice::Truncate));
+  ini.write("[Common]\nDesignWidth=800\nDesignHeight=768\n");
+  ini.close();
   Rig narrow;
-  narrow.screen.SetSize(1000, 800);
+  narrow.screen.SetSize(1000, 768);
+  narrow.form1.desktop = &narrow.screen;
+  narrow.form1.cfg.program_folder = r.form1.cfg.program_folder;
   narrow.store->values["SoundMode"] = "2";
   narrow.store->values["SplashScreen"] = "0";
   narrow.Create();

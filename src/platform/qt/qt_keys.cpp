@@ -21,8 +21,8 @@ bool IsXKeycode(quint32 code) { return code >= 8 && code <= 255; }
 
 #ifdef KT_HAVE_XCB
 // The keysym of an X key code on the unshifted level of the event's layout group, asked of the X
-// server at each event so that a layout switched while the program runs is followed at once. The
-// core mapping lists group 1 and group 2 first (two levels each); 0 when the server has none.
+// server at each event so that a layout switched while the program runs is followed at once; 0
+// when the server has none.
 uint32_t UnshiftedKeysym(quint32 keycode, quint32 state) {
   auto *x11 = qGuiApp ? qGuiApp->nativeInterface<QNativeInterface::QX11Application>() : nullptr;
   xcb_connection_t *c = x11 ? x11->connection() : nullptr;
@@ -30,12 +30,8 @@ uint32_t UnshiftedKeysym(quint32 keycode, quint32 state) {
   const auto cookie = xcb_get_keyboard_mapping(c, static_cast<xcb_keycode_t>(keycode), 1);
   xcb_get_keyboard_mapping_reply_t *reply = xcb_get_keyboard_mapping_reply(c, cookie, nullptr);
   if (!reply) return 0;
-  const xcb_keysym_t *syms = xcb_get_keyboard_mapping_keysyms(reply);
-  const int n = xcb_get_keyboard_mapping_keysyms_length(reply);
-  const int group = static_cast<int>((state >> 13) & 3);  // the XKB group bits of the key event's state
-  uint32_t sym = 0;
-  if (group == 1 && n > 2) sym = syms[2];
-  if (sym == 0 && n > 0) sym = syms[0];  // a key with one group has it in every group
+  const uint32_t sym = Plat_Group_Keysym(xcb_get_keyboard_mapping_keysyms(reply),
+                                         xcb_get_keyboard_mapping_keysyms_length(reply), state);
   std::free(reply);
   return sym;
 }
@@ -67,6 +63,14 @@ uint16_t FromQtKey(const QKeyEvent *e) {
 }
 
 }  // namespace
+
+uint32_t Plat_Group_Keysym(const uint32_t *syms, int n, uint32_t state) {
+  const int group = static_cast<int>((state >> 13) & 3);  // the XKB group bits of the key event's state
+  uint32_t sym = 0;
+  if (group == 1 && n > 2) sym = syms[2];
+  if (sym == 0 && n > 0) sym = syms[0];  // a key with one group has it in every group
+  return sym;
+}
 
 uint16_t Plat_Virtual_Key(const QKeyEvent *e) {
   const quint32 code = e->nativeScanCode();

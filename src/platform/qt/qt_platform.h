@@ -55,6 +55,9 @@ QFont Plat_Font(Font font);
 // The Windows virtual-key code of a key event's physical key under the active layout (the bindable
 // keys, Enter 13 and Esc 27), or 0; the typed text and Shift play no part.
 uint16_t Plat_Virtual_Key(const QKeyEvent *e);
+// The unshifted keysym of a key from its X core mapping (group 1 and group 2 first, two levels
+// each) for the layout group in an X key event's state; 0 when the mapping has none.
+uint32_t Plat_Group_Keysym(const uint32_t *syms, int n, uint32_t state);
 // A skin rectangle as a Qt rectangle. Coordinates are kept within +-2^29, far beyond any screen, so
 // that the far edge and every sum Qt forms from it stay representable however large the numbers.
 struct Rect;
