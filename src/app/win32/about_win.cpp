@@ -24,7 +24,7 @@ void WinAbout::Create() {
   Win_Register_Class(kClass, &WinAbout::Proc);
   const UiWindow &ui = Ui_About_Window();
   // A fixed dialog with only a close button, kept above the other windows.
-  hwnd_ = CreateWindowExW(WS_EX_DLGMODALFRAME | WS_EX_TOPMOST, kClass, Win_Wide(ui.caption).c_str(),
+  hwnd_ = CreateWindowExW(WS_EX_DLGMODALFRAME | WS_EX_TOPMOST, kClass, Plat_Wide(ui.caption).c_str(),
                           WS_POPUP | WS_CAPTION | WS_SYSMENU, CW_USEDEFAULT, CW_USEDEFAULT, 100, 100, nullptr,
                           nullptr, GetModuleHandleW(nullptr), this);
   dpi_ = Win_Dpi(hwnd_);
@@ -71,7 +71,7 @@ LRESULT WinAbout::Handle(UINT msg, WPARAM wp, LPARAM lp) {
         if (e.kind == UiKind::Picture) {
           b.Picture(e.text.c_str(), Win_Rect(e.rect, dpi_), dpi_);
         } else {
-          HFONT f = Win_Font(e.font, dpi_);
+          HFONT f = Win_Ui_Font(e.font, dpi_);
           b.Text(e, dpi_, f);
           DeleteObject(f);
         }

@@ -26,11 +26,11 @@ struct WinKeys::Fonts {
   void Make(int dpi) {
     Free();
     const UiWindow &ui = Ui_Keys_Window();
-    heading = Win_Font(ui["la_main"].font, dpi);
-    name = Win_Font(ui["la_1"].font, dpi);
-    list = Win_Font(ui["cb_1"].font, dpi);
-    pad = Win_Font(ui["la_pad_1"].font, dpi);
-    button = Win_Font(ui["btn_accept"].font, dpi);
+    heading = Win_Ui_Font(ui["la_main"].font, dpi);
+    name = Win_Ui_Font(ui["la_1"].font, dpi);
+    list = Win_Ui_Font(ui["cb_1"].font, dpi);
+    pad = Win_Ui_Font(ui["la_pad_1"].font, dpi);
+    button = Win_Ui_Font(ui["btn_accept"].font, dpi);
   }
   void Free() {
     for (HFONT *f : {&heading, &name, &list, &pad, &button})
@@ -74,7 +74,7 @@ void WinKeys::Create() {
   Win_Register_Class(kClass, &WinKeys::Proc);
   const UiWindow &ui = Ui_Keys_Window();
   // A fixed border and a caption without title-bar buttons.
-  hwnd_ = CreateWindowExW(WS_EX_DLGMODALFRAME, kClass, Win_Wide(ui.caption).c_str(), WS_POPUP | WS_CAPTION | WS_CLIPCHILDREN,
+  hwnd_ = CreateWindowExW(WS_EX_DLGMODALFRAME, kClass, Plat_Wide(ui.caption).c_str(), WS_POPUP | WS_CAPTION | WS_CLIPCHILDREN,
                           CW_USEDEFAULT, CW_USEDEFAULT, 100, 100, nullptr, nullptr, GetModuleHandleW(nullptr), this);
   dpi_ = Win_Dpi(hwnd_);
   fonts_->Make(dpi_);
@@ -86,12 +86,12 @@ void WinKeys::Create() {
                              reinterpret_cast<HMENU>(static_cast<INT_PTR>(100 + i)), GetModuleHandleW(nullptr), nullptr);
     SendMessageW(cb_[i], WM_SETFONT, reinterpret_cast<WPARAM>(fonts_->list), TRUE);
     for (int k = 1; k <= kKeys; ++k)
-      SendMessageW(cb_[i], CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(Win_Wide(Inp_Key_List_Text(k)).c_str()));
+      SendMessageW(cb_[i], CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(Plat_Wide(Inp_Key_List_Text(k)).c_str()));
     SetWindowSubclass(cb_[i], KeysChildProc, kChildHook, reinterpret_cast<DWORD_PTR>(this));
   }
   const UiElement &accept = ui["btn_accept"];
   const RECT r = Win_Rect(accept.rect, dpi_);
-  accept_ = CreateWindowExW(0, L"BUTTON", Win_Wide(accept.text).c_str(), WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_PUSHBUTTON,
+  accept_ = CreateWindowExW(0, L"BUTTON", Plat_Wide(accept.text).c_str(), WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_PUSHBUTTON,
                             r.left, r.top, r.right - r.left, r.bottom - r.top, hwnd_,
                             reinterpret_cast<HMENU>(static_cast<INT_PTR>(200)), GetModuleHandleW(nullptr), nullptr);
   SendMessageW(accept_, WM_SETFONT, reinterpret_cast<WPARAM>(fonts_->button), TRUE);

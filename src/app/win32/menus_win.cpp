@@ -99,7 +99,7 @@ void WinMenus::Popup(HWND owner, POINT screen) {
       std::string text = e.caption;
       if (e.shortcut) text += std::string("\t") + e.shortcut;
       UINT flags = MF_STRING | (e.enabled ? MF_ENABLED : MF_GRAYED) | (Checked(e.command) ? MF_CHECKED : 0);
-      AppendMenuW(menu, flags, kEntryId + n, Win_Wide(text).c_str());
+      AppendMenuW(menu, flags, kEntryId + n, Plat_Wide(text).c_str());
       if (e.is_default) SetMenuDefaultItem(menu, kEntryId + static_cast<UINT>(n), FALSE);
     }
     // "LCD effects" follows the splash entry.
@@ -112,7 +112,7 @@ void WinMenus::Popup(HWND owner, POINT screen) {
       HMENU ghost = CreatePopupMenu();
       const int nearest = Ui_Nearest_Ghost_Step(s.ghost);
       for (int g : Ui_Ghost_Steps()) {
-        AppendMenuW(ghost, MF_STRING, kGhostId + g, Win_Wide(Ui_Ghost_Step_Caption(g)).c_str());
+        AppendMenuW(ghost, MF_STRING, kGhostId + g, Plat_Wide(Ui_Ghost_Step_Caption(g)).c_str());
         if (g == nearest) CheckMenuRadioItem(ghost, kGhostId + g, kGhostId + g, kGhostId + g, MF_BYCOMMAND);
       }
       AppendMenuW(lcd, MF_POPUP | on, reinterpret_cast<UINT_PTR>(ghost), L"Ghost segments");
@@ -260,7 +260,7 @@ void WinMenus::Draw(HDC dc, double scale) const {
   UiFont font;
   font.height = kGameMenuFontHeight;
   // The rows' font follows the game window's scale (96 dpi stands for one window pixel).
-  HFONT f = Win_Font(font, static_cast<int>(96 * scale + 0.5));
+  HFONT f = Win_Ui_Font(font, static_cast<int>(96 * scale + 0.5));
   HGDIOBJ old = SelectObject(dc, f);
   SetBkMode(dc, TRANSPARENT);
   for (int i = 1; i <= kMenuItems; ++i) {
@@ -271,7 +271,7 @@ void WinMenus::Draw(HDC dc, double scale) const {
            static_cast<LONG>((r.left + r.width) * scale + 0.5), static_cast<LONG>((r.top + r.height) * scale + 0.5)};
     if (i == hover_) FillRect(dc, &w, static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)));
     SetTextColor(dc, e.enabled ? RGB(255, 255, 255) : RGB(128, 128, 128));
-    const std::wstring text = Win_Wide(Ui_Game_Menu_Row_Text(e, Checked(e.command)));
+    const std::wstring text = Plat_Wide(Ui_Game_Menu_Row_Text(e, Checked(e.command)));
     DrawTextW(dc, text.c_str(), static_cast<int>(text.size()), &w, DT_SINGLELINE | DT_VCENTER | DT_LEFT | DT_NOPREFIX);
   }
   SelectObject(dc, old);

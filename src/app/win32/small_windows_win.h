@@ -1,7 +1,7 @@
 // The Windows shell's small windows and menus: the splash, about and key settings windows, the
 // context menu, the on-screen game menu and the message boxes. Native windows made from code with
 // the wide APIs, laid out from app/ui scaled by the window's DPI. They reach the game window only
-// through WinUiHooks.
+// through WinUiHooks; text, message boxes and the desktop shell come from platform/win32.
 #pragma once
 #include <windows.h>
 
@@ -11,6 +11,7 @@
 
 #include "app/ui/ui.h"
 #include "display/lcd_effects.h"
+#include "platform/win32/win_platform.h"
 
 struct Game;
 struct Sound;
@@ -19,7 +20,7 @@ class Store;
 // What the small windows ask of the game window. Unset hooks are skipped.
 struct WinUiHooks {
   std::function<void()> end_program;                    // asks the message loop to end (exit 0)
-  std::function<void(const std::string &)> shell_open;  // desktop shell "open" (UTF-8); failures silent
+  std::function<void(const std::string &)> shell_open;  // desktop shell "open" (Plat_Shell_Open)
   std::function<std::string(const char *)> program_file;  // a file of the program folder (UTF-8 path)
   std::function<void()> show_game;                      // the play action: centre, show and activate it
   std::function<void(bool)> enable_game;                // false while the key settings window is up
@@ -32,18 +33,6 @@ struct WinUiHooks {
   std::function<LcdEffectSettings()> lcd_effects;
   std::function<void(const LcdEffectSettings &)> set_lcd_effects;
 };
-
-// UTF-8 and UTF-16, as the wide APIs take text.
-std::wstring Win_Wide(const std::string &utf8);
-std::string Win_Utf8(const std::wstring &wide);
-
-// Message boxes (UTF-8 text, the program's title): an error box with OK that waits; a notice that
-// neither waits nor takes the keyboard from the game (a failed settings write).
-void Win_Error_Box(HWND owner, const std::string &text);
-void Win_Info_Box(HWND owner, const std::string &text);
-void Win_Notice_Box(const std::string &text);
-// The desktop shell's "open" of a file or an address (ShellExecuteW); failures are silent.
-void Win_Shell_Open(const std::string &what);
 
 // "About this game...": the sound driver and the play action. Create() is the window's creation:
 // with a stored driver and the splash switched off it plays at once and is never seen.

@@ -65,14 +65,14 @@ void WinSplash::Build() {
   Win_Register_Class(kClass, &WinSplash::Proc);
   const UiWindow &ui = Ui_Splash_Window();
   // A fixed border and a caption without title-bar buttons.
-  hwnd_ = CreateWindowExW(WS_EX_DLGMODALFRAME, kClass, Win_Wide(ui.caption).c_str(), WS_POPUP | WS_CAPTION | WS_CLIPCHILDREN,
+  hwnd_ = CreateWindowExW(WS_EX_DLGMODALFRAME, kClass, Plat_Wide(ui.caption).c_str(), WS_POPUP | WS_CAPTION | WS_CLIPCHILDREN,
                           CW_USEDEFAULT, CW_USEDEFAULT, 100, 100, nullptr, nullptr, GetModuleHandleW(nullptr), this);
   dpi_ = Win_Dpi(hwnd_);
-  fonts_->title = Win_Font(ui["la_game_title"].font, dpi_);
-  fonts_->version = Win_Font(ui["la_version"].font, dpi_);
-  fonts_->plain = Win_Font(ui["la_release_date"].font, dpi_);
-  fonts_->link = Win_Font(ui["la_website_2"].font, dpi_);
-  fonts_->check = Win_Font(ui["chb_splashscreen"].font, dpi_);
+  fonts_->title = Win_Ui_Font(ui["la_game_title"].font, dpi_);
+  fonts_->version = Win_Ui_Font(ui["la_version"].font, dpi_);
+  fonts_->plain = Win_Ui_Font(ui["la_release_date"].font, dpi_);
+  fonts_->link = Win_Ui_Font(ui["la_website_2"].font, dpi_);
+  fonts_->check = Win_Ui_Font(ui["chb_splashscreen"].font, dpi_);
   fonts_->check_brush = CreateSolidBrush(Win_Color(ui["chb_splashscreen"].color));
 
   const UiElement &list = ui["cb_sound"];
@@ -82,13 +82,13 @@ void WinSplash::Build() {
                               lr.left, lr.top, lr.right - lr.left, Win_Px(list.rect.height * 5, dpi_), hwnd_,
                               nullptr, GetModuleHandleW(nullptr), nullptr);
   SendMessageW(cb_sound_, WM_SETFONT, reinterpret_cast<WPARAM>(fonts_->plain), TRUE);
-  for (const std::string &d : Drivers()) SendMessageW(cb_sound_, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(Win_Wide(d).c_str()));
+  for (const std::string &d : Drivers()) SendMessageW(cb_sound_, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(Plat_Wide(d).c_str()));
   SendMessageW(cb_sound_, CB_SETMINVISIBLE, 3, 0);
   SendMessageW(cb_sound_, CB_SETCURSEL, static_cast<WPARAM>(-1), 0);
 
   const UiElement &check = ui["chb_splashscreen"];
   const RECT cr = Win_Rect(check.rect, dpi_);
-  chb_ = CreateWindowExW(0, L"BUTTON", Win_Wide(check.text).c_str(), WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_AUTOCHECKBOX,
+  chb_ = CreateWindowExW(0, L"BUTTON", Plat_Wide(check.text).c_str(), WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_AUTOCHECKBOX,
                          cr.left, cr.top, cr.right - cr.left, cr.bottom - cr.top, hwnd_, nullptr,
                          GetModuleHandleW(nullptr), nullptr);
   SendMessageW(chb_, WM_SETFONT, reinterpret_cast<WPARAM>(fonts_->check), TRUE);
@@ -99,7 +99,7 @@ void WinSplash::Build() {
   const UiElement &grey = ui["btn_play_disabled"];
   fonts_->tip = CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_ALWAYSTIP, CW_USEDEFAULT,
                                 CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, hwnd_, nullptr, GetModuleHandleW(nullptr), nullptr);
-  const std::wstring hint = Win_Wide(grey.hint);
+  const std::wstring hint = Plat_Wide(grey.hint);
   TOOLINFOW ti{};
   ti.cbSize = sizeof ti;
   ti.uFlags = TTF_SUBCLASS;
@@ -151,14 +151,14 @@ void WinSplash::PlayClick() {
   const std::string driver = sel >= 0 && sel < static_cast<LRESULT>(drivers.size()) ? drivers[static_cast<size_t>(sel)] : "";
   std::string message;
   if (!Snd_Init(snd_, driver, &message)) {
-    Win_Error_Box(owner, message);
+    Plat_Error_Box(owner, message);
     store_.WriteInteger("SoundMode", -1);
     store_.WriteBool("SplashScreen", true);
     if (hooks_.end_program) hooks_.end_program();
     return;
   }
   if (game_.screen && (game_.screen->Width() < 1024 || game_.screen->Height() < 768)) {
-    Win_Error_Box(owner, kUiResolutionMessage);
+    Plat_Error_Box(owner, kUiResolutionMessage);
     if (hooks_.end_program) hooks_.end_program();
     return;
   }
@@ -293,11 +293,11 @@ LRESULT WinSplash::Handle(UINT msg, WPARAM wp, LPARAM lp) {
       std::swap(fresh.plain, fonts_->plain);
       std::swap(fresh.link, fonts_->link);
       std::swap(fresh.check, fonts_->check);
-      fonts_->title = Win_Font(ui["la_game_title"].font, dpi_);
-      fonts_->version = Win_Font(ui["la_version"].font, dpi_);
-      fonts_->plain = Win_Font(ui["la_release_date"].font, dpi_);
-      fonts_->link = Win_Font(ui["la_website_2"].font, dpi_);
-      fonts_->check = Win_Font(ui["chb_splashscreen"].font, dpi_);
+      fonts_->title = Win_Ui_Font(ui["la_game_title"].font, dpi_);
+      fonts_->version = Win_Ui_Font(ui["la_version"].font, dpi_);
+      fonts_->plain = Win_Ui_Font(ui["la_release_date"].font, dpi_);
+      fonts_->link = Win_Ui_Font(ui["la_website_2"].font, dpi_);
+      fonts_->check = Win_Ui_Font(ui["chb_splashscreen"].font, dpi_);
       SendMessageW(cb_sound_, WM_SETFONT, reinterpret_cast<WPARAM>(fonts_->plain), TRUE);
       SendMessageW(chb_, WM_SETFONT, reinterpret_cast<WPARAM>(fonts_->check), TRUE);
       InvalidateRect(hwnd_, nullptr, FALSE);

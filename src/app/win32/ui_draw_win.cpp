@@ -24,7 +24,7 @@ RECT Win_Rect(const Rect &r, int dpi) {
   return RECT{Win_Px(r.left, dpi), Win_Px(r.top, dpi), Win_Px(r.left + r.width, dpi), Win_Px(r.top + r.height, dpi)};
 }
 
-HFONT Win_Font(const UiFont &f, int dpi) {
+HFONT Win_Ui_Font(const UiFont &f, int dpi) {
   // A negative height asks for the character height (the cell without its internal leading).
   return CreateFontW(-Win_Px(f.height, dpi), 0, 0, 0, f.bold ? FW_BOLD : FW_NORMAL, f.italic, f.underline, FALSE,
                      DEFAULT_CHARSET, OUT_TT_PRECIS, CLIP_DEFAULT_PRECIS, CLEARTYPE_QUALITY,
@@ -129,7 +129,7 @@ void WinBuffer::Picture(const char *name, const RECT &r, int dpi, bool centre) {
 }
 
 void WinBuffer::Text(const UiElement &e, int dpi, HFONT font, const COLORREF *colour) {
-  const std::wstring text = Win_Wide(e.text);
+  const std::wstring text = Plat_Wide(e.text);
   RECT r = Win_Rect(e.rect, dpi);
   HGDIOBJ old = SelectObject(dc, font);
   SetBkMode(dc, TRANSPARENT);

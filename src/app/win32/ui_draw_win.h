@@ -14,7 +14,7 @@ inline int Win_Px(int v, int dpi) { return MulDiv(v, dpi, 96); }
 RECT Win_Rect(const Rect &r, int dpi);
 inline COLORREF Win_Color(const UiColor &c) { return RGB(c.r, c.g, c.b); }
 // Arial (or the nearest) with the character height of f at dpi. The caller deletes it.
-HFONT Win_Font(const UiFont &f, int dpi);
+HFONT Win_Ui_Font(const UiFont &f, int dpi);
 // Registers a window class of this program once (arrow cursor, no background brush).
 void Win_Register_Class(const wchar_t *name, WNDPROC proc);
 // Gives a window a client area of w x h layout pixels at its DPI, centred on the primary screen.
