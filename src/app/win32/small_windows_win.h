@@ -174,3 +174,16 @@ class WinMenus {
   double pixel_scale_ = 1.0;
   PictureRef icon_;
 };
+
+// The four together, made in the program's order (about, key settings, splash, menus) and wired to
+// each other: the menus open the about and key settings windows, take the splash window's check
+// box as their default and follow the preference its play action stores. Run splash.Create()
+// once the game window is ready; show the splash at the game window's first activation when it
+// returned true.
+struct WinSmallWindows {
+  WinSmallWindows(Store &store, Sound &snd, Game &game, Controls &controls, WinUiHooks &hooks);
+  WinAbout about;
+  WinKeys keys;
+  WinSplash splash;
+  WinMenus menus;
+};

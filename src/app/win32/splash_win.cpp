@@ -287,6 +287,12 @@ LRESULT WinSplash::Handle(UINT msg, WPARAM wp, LPARAM lp) {
       const RECT lr = Win_Rect(ui["cb_sound"].rect, dpi_), cr = Win_Rect(ui["chb_splashscreen"].rect, dpi_);
       MoveWindow(cb_sound_, lr.left, lr.top, lr.right - lr.left, Win_Px(ui["cb_sound"].rect.height * 5, dpi_), TRUE);
       MoveWindow(chb_, cr.left, cr.top, cr.right - cr.left, cr.bottom - cr.top, TRUE);
+      TOOLINFOW ti{};
+      ti.cbSize = sizeof ti;
+      ti.hwnd = hwnd_;
+      ti.uId = 1;
+      ti.rect = Win_Rect(ui["btn_play_disabled"].rect, dpi_);
+      SendMessageW(fonts_->tip, TTM_NEWTOOLRECTW, 0, reinterpret_cast<LPARAM>(&ti));
       Fonts fresh;
       std::swap(fresh.title, fonts_->title);
       std::swap(fresh.version, fonts_->version);
