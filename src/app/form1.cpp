@@ -19,6 +19,7 @@
 #include <cstdlib>
 
 #include "app/menus.h"
+#include "app/ui/ui.h"
 #include "app/pad_poller.h"
 #include "app/lcd_painter.h"
 #include "display/gfxinit.h"
@@ -57,7 +58,7 @@ void NoteFirstClockPicture(const Game &g) {
 }  // namespace
 
 void App_Error_Box(QWidget *parent, const QString &text) {
-  QMessageBox box(QMessageBox::Critical, "Kellup Tusko Lumo Special Edition", text, QMessageBox::Ok, parent);
+  QMessageBox box(QMessageBox::Critical, kUiProgramTitle, text, QMessageBox::Ok, parent);
   box.exec();
 }
 
@@ -114,9 +115,7 @@ void TForm1::ReportStoreFailure(const std::string &why) {
   store_failure_told_ = true;
   auto *box = new QMessageBox(
       QMessageBox::Warning, windowTitle(),
-      "Your settings and high scores cannot be saved:\n\n" + QString::fromStdString(why) +
-          "\n\nThe game goes on. Changes are kept while it runs and saved as soon as the file can be "
-          "written again.",
+      QString::fromStdString(Ui_Store_Failure_Message(why)),
       QMessageBox::Ok, this);
   box->setAttribute(Qt::WA_DeleteOnClose);
   box->setAttribute(Qt::WA_ShowWithoutActivating);

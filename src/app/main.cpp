@@ -13,6 +13,7 @@
 #include "app/menus.h"
 #include "app/quit_signals.h"
 #include "app/splash.h"
+#include "app/ui/ui.h"
 #include "display/vid.h"
 #include "input/keys_form.h"
 #include "platform/qt/qt_instance.h"
@@ -52,10 +53,7 @@ int main(int argc, char **argv) {
   InstanceLock instance;
   if (!instance.Acquire(QtStore::FilePath())) {
     std::fprintf(stderr, "ktusko: already running for this user; this copy ends\n");
-    QMessageBox box(QMessageBox::Information, "Kellup Tusko Lumo Special Edition",
-                    "Kellup Tusko Lumo Special Edition is already running.\n\nThis copy ends now, so that "
-                    "the two cannot write over each other's high scores and settings.",
-                    QMessageBox::Ok);
+    QMessageBox box(QMessageBox::Information, kUiProgramTitle, kUiAlreadyRunning, QMessageBox::Ok);
     box.exec();
     instance.AskRunningToFront();
     return 0;

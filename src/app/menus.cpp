@@ -24,20 +24,19 @@
 
 namespace {
 
-constexpr int kRowHeight = 32;
-constexpr int kMenuWidth = 256;
-constexpr Rect kClosedMenu{0, 0, 36, 32};
-constexpr Rect kOpenMenu{0, 0, kMenuWidth, kRowHeight * (kMenuItems + 1)};
 const char *const kItemProperty = "menu_item";
-
-// The caption of an entry without the shortcut text the context menu shows at its right.
-QString Caption(const QAction *a) { return a->text().section('\t', 0, 0); }
 
 QFont RowFont(double scale) {
   // Arial with a character cell 16 pixels high (on the skin's screen).
   QFont f(QStringList{"Arial", "Liberation Sans"});
-  f.setPixelSize(std::max(1, static_cast<int>(std::lround(14 * scale))));
+  f.setPixelSize(std::max(1, static_cast<int>(std::lround(kGameMenuFontHeight * scale))));
   return f;
+}
+
+// The virtual-key code of a shortcut key (the function keys and Esc), 0 for any other.
+uint16_t ShortcutKey(int qt_key) {
+  if (qt_key >= Qt::Key_F1 && qt_key <= Qt::Key_F24) return static_cast<uint16_t>(0x70 + (qt_key - Qt::Key_F1));
+  return qt_key == Qt::Key_Escape ? 27 : 0;
 }
 
 }  // namespace
@@ -48,47 +47,28 @@ GameMenus::GameMenus(TForm1 &form) : form_(form) {
 
   pm_0_menu = new QMenu(&form_);
   pm_0_menu->setObjectName("pm_0_menu");
-  pm_1_about = AddEntry("pm_1_about", "About...", "F1");
-  pm_2_readme = AddEntry("pm_2_readme", "View 'Readme.txt'", "F2");
-  pm_3_whatsnew = AddEntry("pm_3_whatsnew", "View 'Whatsnew.txt'", "F3");
-  pm_5_n1 = AddEntry("pm_5_n1", "-", nullptr);
-  pm_6_config = AddEntry("pm_6_config", "Edit configuration file", nullptr);
-  pm_7_keys = AddEntry("pm_7_keys", "Key settings", nullptr);
-  pm_8_hiscore = AddEntry("pm_8_hiscore", "Reset Hiscores", nullptr);
-  pm_9_n2 = AddEntry("pm_9_n2", "-", nullptr);
-  pm_11_splashscreen = AddEntry("pm_11_splashscreen", "Display splash screen at startup", nullptr);
-  pm_13_n3 = AddEntry("pm_13_n3", "-", nullptr);
-  pm_14_exit = AddEntry("pm_14_exit", "Exit", "Esc");
-  pm_15_n4 = AddEntry("pm_15_n4", "-", nullptr);
-  pm_16_original_size = AddEntry("pm_16_original_size", "Original size", nullptr);
-  pm_17_window = AddEntry("pm_17_window", "Play in a window", "F11");
-  pm_16_original_size->setCheckable(true);
-  pm_16_original_size->setChecked(!form_.FitToScreen());
-  pm_17_window->setCheckable(true);
-  pm_17_window->setChecked(form_.WindowMode());
-  pm_0_menu->setDefaultAction(pm_1_about);
-  pm_3_whatsnew->setEnabled(false);  // the entry is there, but never offered
-  pm_11_splashscreen->setCheckable(true);
+  QAction **named[] = {&pm_1_about,  &pm_2_readme,        &pm_3_whatsnew, &pm_5_n1,  &pm_6_config,
+                       &pm_7_keys,   &pm_8_hiscore,       &pm_9_n2,       &pm_11_splashscreen,
+                       &pm_13_n3,    &pm_14_exit,         &pm_15_n4,      &pm_16_original_size,
+                       &pm_17_window};
+  const std::span<const MenuEntry> table = Ui_Menu_Entries();
+  for (size_t n = 0; n < table.size(); ++n) {
+    QAction *a = AddEntry(table[n]);
+    if (n < std::size(named)) *named[n] = a;
+  }
   pm_11_splashscreen->setChecked(true);
+  pm_16_original_size->setChecked(!form_.FitToScreen());
+  pm_17_window->setChecked(form_.WindowMode());
 
   BuildLcdMenu();
 
   connect(pm_0_menu, &QMenu::aboutToShow, this, [this] { pm_0_menuPopup(); });
-  connect(pm_1_about, &QAction::triggered, this, [this] { pm_1_aboutClick(); });
-  connect(pm_2_readme, &QAction::triggered, this, [this] { pm_2_readmeClick(); });
-  connect(pm_6_config, &QAction::triggered, this, [this] { pm_6_configClick(); });
-  connect(pm_7_keys, &QAction::triggered, this, [this] { pm_7_keysClick(); });
-  connect(pm_8_hiscore, &QAction::triggered, this, [this] { pm_8_hiscoreClick(); });
-  connect(pm_11_splashscreen, &QAction::triggered, this, [this] { pm_11_splashscreenClick(); });
-  connect(pm_14_exit, &QAction::triggered, this, [this] { pm_14_exitClick(); });
-  connect(pm_16_original_size, &QAction::triggered, this, [this] { pm_16_original_sizeClick(); });
-  connect(pm_17_window, &QAction::triggered, this, [this] { pm_17_windowClick(); });
 
   // The game menu starts closed: only the icon of its picture shows.
   Lcd &lcd = form_.game.lcd;
   Use_Pixel_Scale(form_.game.screen ? form_.game.screen->PixelScale() : 1.0);
-  Lcd_Set_Rect(lcd, el::btn_game_menu_background, kClosedMenu);
-  Lcd_Set_Rect(lcd, el::btn_game_menu_top, kClosedMenu);
+  Lcd_Set_Rect(lcd, el::btn_game_menu_background, kGameMenuClosed);
+  Lcd_Set_Rect(lcd, el::btn_game_menu_top, kGameMenuClosed);
   lcd.e[el::im_logo].hint = "Click to open website";
 }
 
@@ -104,8 +84,8 @@ void GameMenus::Use_Pixel_Scale(double pixel_scale) {
     auto icon = std::make_shared<Picture>();
     icon->scale = k;
     icon->opaque = whole->opaque;
-    icon->width = std::min(whole->width, kClosedMenu.width * k);
-    icon->height = std::min(whole->height, kClosedMenu.height * k);
+    icon->width = std::min(whole->width, kGameMenuClosed.width * k);
+    icon->height = std::min(whole->height, kGameMenuClosed.height * k);
     icon->pixels.resize(static_cast<size_t>(icon->width) * icon->height);
     for (int y = 0; y < icon->height; ++y)
       std::copy_n(whole->pixels.begin() + static_cast<std::ptrdiff_t>(y) * whole->width, icon->width,
@@ -126,22 +106,40 @@ GameMenus::~GameMenus() {
     if (la) la->deleteLater();
 }
 
-QAction *GameMenus::AddEntry(const char *name, const char *caption, const char *shortcut) {
+QAction *GameMenus::AddEntry(const MenuEntry &e) {
   QAction *a;
-  if (QString(caption) == "-") {
+  if (e.Separator()) {
     a = pm_0_menu->addSeparator();
   } else {
     // The text after the tab is shown at the right of the entry; the keys themselves are handled
     // by the game window (FormShortcut), so an open menu keeps its own use of Esc.
-    a = pm_0_menu->addAction(shortcut ? QString("%1\t%2").arg(caption, shortcut) : QString(caption));
+    a = pm_0_menu->addAction(e.shortcut ? QString("%1\t%2").arg(e.caption, e.shortcut) : QString(e.caption));
+    a->setEnabled(e.enabled);
+    a->setCheckable(e.checkable);
+    if (e.is_default) pm_0_menu->setDefaultAction(a);
+    connect(a, &QAction::triggered, this, [this, c = e.command] { Run(c); });
   }
-  a->setObjectName(name);
-  for (int i = 1; i <= kMenuItems; ++i)
-    if (!menu_items[i]) {
-      menu_items[i] = a;
-      break;
-    }
+  a->setObjectName(e.name);
+  const int i = static_cast<int>(entries.size()) + 1;
+  if (i <= kMenuItems) menu_items[i] = a;
+  entries.push_back(a);
   return a;
+}
+
+void GameMenus::Run(MenuCommand c) {
+  switch (c) {
+    case MenuCommand::About: pm_1_aboutClick(); break;
+    case MenuCommand::Readme: pm_2_readmeClick(); break;
+    case MenuCommand::Config: pm_6_configClick(); break;
+    case MenuCommand::Keys: pm_7_keysClick(); break;
+    case MenuCommand::ResetHiscores: pm_8_hiscoreClick(); break;
+    case MenuCommand::SplashScreen: pm_11_splashscreenClick(); break;
+    case MenuCommand::Exit: pm_14_exitClick(); break;
+    case MenuCommand::OriginalSize: pm_16_original_sizeClick(); break;
+    case MenuCommand::WindowMode: pm_17_windowClick(); break;
+    case MenuCommand::Whatsnew:
+    case MenuCommand::None: break;
+  }
 }
 
 void GameMenus::BuildLcdMenu() {
@@ -154,8 +152,8 @@ void GameMenus::BuildLcdMenu() {
   pm_lcd_ghost_menu = pm_lcd_menu->addMenu("Ghost segments");
   pm_lcd_ghost_menu->setObjectName("pm_lcd_ghost_menu");
   auto *steps = new QActionGroup(pm_lcd_ghost_menu);
-  for (int g : {0, 3, 5, 8, 12, 20, 30}) {
-    QAction *a = pm_lcd_ghost_menu->addAction(g == 0 ? QString("Off") : QString("%1 %").arg(g));
+  for (int g : Ui_Ghost_Steps()) {
+    QAction *a = pm_lcd_ghost_menu->addAction(QString::fromStdString(Ui_Ghost_Step_Caption(g)));
     a->setData(g);
     a->setCheckable(true);
     steps->addAction(a);
@@ -181,10 +179,9 @@ void GameMenus::ShowLcdEffects() {
   pm_lcd_shadow->setChecked(s.shadow);
   pm_lcd_fade->setChecked(s.fade);
   // A strength set by hand between two steps shows at the nearest step.
-  QAction *nearest = nullptr;
+  const int nearest = Ui_Nearest_Ghost_Step(s.ghost);
   for (QAction *a : pm_lcd_ghost)
-    if (!nearest || std::abs(a->data().toInt() - s.ghost) < std::abs(nearest->data().toInt() - s.ghost)) nearest = a;
-  if (nearest) nearest->setChecked(true);
+    if (a->data().toInt() == nearest) a->setChecked(true);
   // Classic keeps the effects' settings for later but offers none of them.
   for (QAction *a : {pm_lcd_shadow, pm_lcd_fade, pm_lcd_ghost_menu->menuAction()}) a->setEnabled(s.enabled);
 }
@@ -220,19 +217,20 @@ void GameMenus::Vid_Display_Game_Menu() {
   Lcd &lcd = form_.game.lcd;
   ShowMenuPicture();
   if (!form_.game.menu_open) {
-    Lcd_Set_Rect(lcd, el::btn_game_menu_background, kClosedMenu);
+    Lcd_Set_Rect(lcd, el::btn_game_menu_background, kGameMenuClosed);
     return;
   }
   for (int i = 1; i <= kMenuItems; ++i) {
     QAction *e = menu_items[i];
+    const MenuEntry &entry = Ui_Menu_Entries()[i - 1];
     auto *la = new QLabel(&form_);
     la->setObjectName(QString("la_menu_item_%1").arg(i));
     // Rows of the skin's screen, scaled onto the window with the picture behind them.
-    la->setGeometry(form_.view().Rounded(Rect{0, i * kRowHeight, kMenuWidth, kRowHeight}));
+    la->setGeometry(form_.view().Rounded(Ui_Game_Menu_Row(i)));
     la->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
     la->setAutoFillBackground(false);
     la->setProperty(kItemProperty, i);
-    if (!e->isSeparator()) {
+    if (!entry.Separator()) {
       la->setFont(RowFont(form_.view().scale));
       QPalette pal = la->palette();
       pal.setColor(QPalette::Active, QPalette::WindowText, Qt::white);
@@ -241,7 +239,7 @@ void GameMenus::Vid_Display_Game_Menu() {
       pal.setColor(QPalette::Window, Qt::black);  // shown only while the row is highlighted
       la->setPalette(pal);
       la->setTextFormat(Qt::PlainText);
-      la->setText("   " + Caption(e) + (e->isChecked() ? " [V]" : ""));
+      la->setText(QString::fromStdString(Ui_Game_Menu_Row_Text(entry, e->isChecked())));
       la->setEnabled(e->isEnabled());
       if (e->isEnabled()) {
         la->setCursor(Qt::PointingHandCursor);
@@ -251,7 +249,7 @@ void GameMenus::Vid_Display_Game_Menu() {
     la->show();
     menu_labels.emplace_back(la);
   }
-  Lcd_Set_Rect(lcd, el::btn_game_menu_background, kOpenMenu);
+  Lcd_Set_Rect(lcd, el::btn_game_menu_background, kGameMenuOpen);
 }
 
 void GameMenus::btn_game_menu_topClick() {
@@ -337,16 +335,11 @@ void GameMenus::la_menu_itemMouseUp(QObject *) {
 }
 
 bool GameMenus::FormShortcut(int qt_key, Qt::KeyboardModifiers mods) {
-  if ((mods & ~Qt::KeypadModifier) != Qt::NoModifier) return false;
-  QAction *a = nullptr;
-  switch (qt_key) {
-    case Qt::Key_F1: a = pm_1_about; break;
-    case Qt::Key_F2: a = pm_2_readme; break;
-    case Qt::Key_F3: a = pm_3_whatsnew; break;
-    case Qt::Key_Escape: a = pm_14_exit; break;
-    case Qt::Key_F11: a = pm_17_window; break;
-    default: return false;
-  }
+  const Qt::KeyboardModifiers m = mods & ~Qt::KeypadModifier;
+  const MenuEntry *e = Ui_Menu_Shortcut(ShortcutKey(qt_key), m & Qt::ShiftModifier, m & Qt::ControlModifier,
+                                        m & (Qt::AltModifier | Qt::MetaModifier));
+  if (!e || m != Qt::NoModifier) return false;
+  QAction *a = entries.at(static_cast<size_t>(e - Ui_Menu_Entries().data()));
   if (a->isEnabled()) a->trigger();
   return true;
 }

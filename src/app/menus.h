@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "app/ui/ui.h"
 #include "platform/types.h"
 
 class QAction;
@@ -18,8 +19,6 @@ class QMouseEvent;
 class TAboutForm;
 class TForm1;
 class TKeysForm;
-
-constexpr int kMenuItems = 11;
 
 class GameMenus : public QObject {
   Q_OBJECT
@@ -45,6 +44,7 @@ class GameMenus : public QObject {
   // After the eleven entries, the context menu only: how the handheld meets the screen.
   QAction *pm_15_n4 = nullptr, *pm_16_original_size = nullptr, *pm_17_window = nullptr;
   QAction *menu_items[kMenuItems + 1] = {};  // 1 .. 11 in menu order
+  std::vector<QAction *> entries;             // every entry of Ui_Menu_Entries(), in its order
   // "LCD effects": a submenu of the context menu only, after the splash entry.
   QMenu *pm_lcd_menu = nullptr;
   QAction *pm_lcd_classic = nullptr, *pm_lcd_shadow = nullptr, *pm_lcd_fade = nullptr;
@@ -94,7 +94,8 @@ class GameMenus : public QObject {
   bool eventFilter(QObject *watched, QEvent *e) override;
 
  private:
-  QAction *AddEntry(const char *name, const char *caption, const char *shortcut);
+  QAction *AddEntry(const MenuEntry &e);
+  void Run(MenuCommand c);  // the action of an entry that was triggered
   void CloseGameMenu();
   void BuildLcdMenu();
   void ShowLcdEffects();  // check marks from the window's settings

@@ -13,50 +13,52 @@
 #include "app/form1.h"
 #include "app/pictures.h"
 #include "app/studio.h"
+#include "app/ui/ui.h"
 #include "platform/qt/qt_platform.h"
 
 namespace {
 
-const int kWidth = 460, kHeight = 420;
-
 enum : uint16_t { kVkReturn = 13, kVkEscape = 27, kVkOne = 49 };
 
-QFont Arial(int height, bool bold, bool underline = false) {
+QFont Arial(const UiFont &u) {
   QFont f(QStringList{"Arial", "Liberation Sans"});
-  f.setPixelSize(height);
-  f.setBold(bold);
-  f.setUnderline(underline);
+  f.setPixelSize(u.height);
+  f.setBold(u.bold);
+  f.setItalic(u.italic);
+  f.setUnderline(u.underline);
   return f;
 }
 
-QLabel *PictureLabel(QWidget *parent, const char *name, const QRect &r, Qt::Alignment align = Qt::AlignLeft | Qt::AlignTop) {
+QColor Colour(const UiColor &c) { return QColor(c.r, c.g, c.b); }
+
+Qt::Alignment Align(UiAlign a) {
+  return a == UiAlign::Centre ? Qt::AlignHCenter : a == UiAlign::Right ? Qt::AlignRight : Qt::AlignLeft;
+}
+
+QLabel *PictureLabel(QWidget *parent, const UiElement &e) {
   auto *l = new QLabel(parent);
-  l->setObjectName(name);
-  l->setGeometry(r);
-  l->setAlignment(align);
+  l->setObjectName(e.name);
+  l->setGeometry(Plat_QRect(e.rect));
+  l->setAlignment(e.align == UiAlign::Centre ? Qt::AlignCenter : Qt::AlignLeft | Qt::AlignTop);
+  l->setPixmap(App_Picture_Pixmap(e.text.c_str(), parent->devicePixelRatioF()));
+  if (e.hint) l->setToolTip(e.hint);
   return l;
 }
 
-QLabel *Text(QWidget *parent, const char *name, const QRect &r, const QFont &font, Qt::Alignment align,
-             const QString &text = QString()) {
-  auto *l = new QLabel(text, parent);
-  l->setObjectName(name);
-  l->setGeometry(r);
-  l->setFont(font);
-  l->setAlignment(align | Qt::AlignTop);
+// A text element; with_text false leaves the text to be set at creation (FormCreate).
+QLabel *Text(QWidget *parent, const UiElement &e, bool with_text = true) {
+  auto *l = new QLabel(with_text ? QString::fromStdString(e.text) : QString(), parent);
+  l->setObjectName(e.name);
+  l->setGeometry(Plat_QRect(e.rect));
+  l->setFont(Arial(e.font));
+  l->setAlignment(Align(e.align) | Qt::AlignTop);
   QPalette p = l->palette();
-  p.setColor(QPalette::WindowText, Qt::black);
+  p.setColor(QPalette::WindowText, Colour(e.color));
   l->setPalette(p);
   // The place is kept; a text wider in the fonts at hand than its box grows the box to the right.
-  if (l->sizeHint().width() > r.width()) l->resize(l->sizeHint().width(), r.height());
+  if (l->sizeHint().width() > e.rect.width) l->resize(l->sizeHint().width(), e.rect.height);
+  if (e.kind == UiKind::Link) l->setCursor(Qt::PointingHandCursor);
   return l;
-}
-
-void Link(QLabel *l) {
-  QPalette p = l->palette();
-  p.setColor(QPalette::WindowText, QColor(24, 82, 148));
-  l->setPalette(p);
-  l->setCursor(Qt::PointingHandCursor);
 }
 
 }  // namespace
@@ -64,11 +66,11 @@ void Link(QLabel *l) {
 TSplashForm::TSplashForm(TForm1 &form1) : QWidget(&form1, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint),
                                           form1_(form1) {
   setObjectName("SplashForm");
-  setWindowTitle("About this game...");
-  setFixedSize(kWidth, kHeight);
+  setWindowTitle(Ui_Splash_Window().caption);
+  setFixedSize(Ui_Splash_Window().width, Ui_Splash_Window().height);
   setAutoFillBackground(true);
   QPalette pal = palette();
-  pal.setColor(QPalette::Window, Qt::white);
+  pal.setColor(QPalette::Window, Colour(Ui_Splash_Window().background));
   setPalette(pal);
 
   // Off the screen (the direct path) the box must not be placed over this window.
@@ -76,56 +78,50 @@ TSplashForm::TSplashForm(TForm1 &form1) : QWidget(&form1, Qt::Dialog | Qt::Custo
   end_program = [] { QTimer::singleShot(0, qApp, &QCoreApplication::quit); };
   shell_open = Plat_Shell_Open;
 
-  const Qt::Alignment centre = Qt::AlignHCenter;
-  im_background = PictureLabel(this, "im_background", QRect(0, 0, 460, 420));
-  im_background->setPixmap(App_Picture_Pixmap("splash_background", devicePixelRatioF()));
-  im_box_picture = PictureLabel(this, "im_box_picture", QRect(0, 0, 460, 220), Qt::AlignCenter);
-  im_box_picture->setPixmap(App_Picture_Pixmap("splash_scene", devicePixelRatioF()));
-  la_game_title = Text(this, "la_game_title", QRect(0, 8, 460, 20), Arial(16, true), centre);
-  la_version = Text(this, "la_version", QRect(0, 32, 460, 15), Arial(12, true), centre);
-  la_release_date = Text(this, "la_release_date", QRect(0, 236, 460, 15), Arial(12, false), centre);
-  la_website_1 = Text(this, "la_website_1", QRect(118, 259, 56, 15), Arial(12, false), Qt::AlignLeft, "website:");
-  la_website_2 = Text(this, "la_website_2", QRect(174, 259, 168, 15), Arial(12, true, true), Qt::AlignLeft,
-                      kStudioWebsiteText);
-  Link(la_website_2);
-  la_email_1 = Text(this, "la_email_1", QRect(118, 282, 56, 15), Arial(12, false), Qt::AlignLeft, "email:");
-  la_email_2 = Text(this, "la_email_2", QRect(174, 282, 168, 15), Arial(12, true, true), Qt::AlignLeft, kStudioEmail);
-  Link(la_email_2);
-  la_sound_select = Text(this, "la_sound_select", QRect(98, 308, 116, 15), Arial(12, false), Qt::AlignLeft,
-                         "Select sound driver:");
+  const UiWindow &ui = Ui_Splash_Window();
+  im_background = PictureLabel(this, ui["im_background"]);
+  im_box_picture = PictureLabel(this, ui["im_box_picture"]);
+  la_game_title = Text(this, ui["la_game_title"], false);
+  la_version = Text(this, ui["la_version"], false);
+  la_release_date = Text(this, ui["la_release_date"], false);
+  la_website_1 = Text(this, ui["la_website_1"]);
+  la_website_2 = Text(this, ui["la_website_2"]);
+  la_email_1 = Text(this, ui["la_email_1"]);
+  la_email_2 = Text(this, ui["la_email_2"]);
+  la_sound_select = Text(this, ui["la_sound_select"]);
 
+  const UiElement &drivers = ui["cb_sound"];
   cb_sound = new QComboBox(this);
-  cb_sound->setObjectName("cb_sound");
-  cb_sound->setGeometry(217, 308, 144, 21);
+  cb_sound->setObjectName(drivers.name);
+  cb_sound->setGeometry(Plat_QRect(drivers.rect));
   cb_sound->setEditable(false);
   cb_sound->setMaxVisibleItems(3);
-  for (const char *driver : kSoundDrivers) cb_sound->addItem(driver);
+  for (const QString &driver : QString::fromStdString(drivers.text).split('\n', Qt::SkipEmptyParts))
+    cb_sound->addItem(driver);
   cb_sound->setCurrentIndex(-1);
   // Every driver name shows whole: the list keeps its place and grows to the right when needed.
-  cb_sound->setFont(Arial(12, false));
+  cb_sound->setFont(Arial(drivers.font));
   if (cb_sound->sizeHint().width() > cb_sound->width())
-    cb_sound->resize(std::min(cb_sound->sizeHint().width(), kWidth - cb_sound->x() - 4), cb_sound->height());
+    cb_sound->resize(std::min(cb_sound->sizeHint().width(), width() - cb_sound->x() - 4), cb_sound->height());
   connect(cb_sound, &QComboBox::currentIndexChanged, this, [this] { cb_soundChange(); });
 
-  btn_play = PictureLabel(this, "btn_play", QRect(116, 340, 107, 30));
-  btn_play->setPixmap(App_Picture_Pixmap("splash_play", devicePixelRatioF()));
+  btn_play = PictureLabel(this, ui["btn_play"]);
   btn_play->setCursor(Qt::PointingHandCursor);
-  btn_play_disabled = PictureLabel(this, "btn_play_disabled", QRect(116, 340, 107, 30));
-  btn_play_disabled->setPixmap(App_Picture_Pixmap("splash_play_grey", devicePixelRatioF()));
+  btn_play_disabled = PictureLabel(this, ui["btn_play_disabled"]);
   btn_play_disabled->setCursor(Qt::WhatsThisCursor);
-  btn_play_disabled->setToolTip("please select sound driver first");
   btn_play_disabled->hide();
-  btn_paypal = PictureLabel(this, "btn_paypal", QRect(237, 340, 107, 30));
-  btn_paypal->setPixmap(App_Picture_Pixmap("splash_donate", devicePixelRatioF()));
+  btn_paypal = PictureLabel(this, ui["btn_paypal"]);
   btn_paypal->setCursor(Qt::PointingHandCursor);
 
-  chb_splashscreen = new QCheckBox("Display this splash screen at startup", this);
-  chb_splashscreen->setObjectName("chb_splashscreen");
-  chb_splashscreen->setGeometry(12, 391, 444, 17);
-  chb_splashscreen->setFont(Arial(12, true));
+  const UiElement &check = ui["chb_splashscreen"];
+  chb_splashscreen = new QCheckBox(QString::fromStdString(check.text), this);
+  chb_splashscreen->setObjectName(check.name);
+  chb_splashscreen->setGeometry(Plat_QRect(check.rect));
+  chb_splashscreen->setFont(Arial(check.font));
   chb_splashscreen->setChecked(true);
   chb_splashscreen->setAutoFillBackground(true);
-  chb_splashscreen->setStyleSheet("QCheckBox { background-color: rgb(170, 85, 30); color: black; }");
+  chb_splashscreen->setStyleSheet(QString("QCheckBox { background-color: rgb(%1, %2, %3); color: black; }")
+                                      .arg(check.color.r).arg(check.color.g).arg(check.color.b));
 
   // Key preview: the window sees the keys of its elements first.
   cb_sound->installEventFilter(this);
@@ -134,9 +130,9 @@ TSplashForm::TSplashForm(TForm1 &form1) : QWidget(&form1, Qt::Dialog | Qt::Custo
 }
 
 void TSplashForm::FormCreate() {
-  la_game_title->setText("Kellup Tusko Lumo Special Edition");
-  la_version->setText("Version 5.00 * Final *");
-  la_release_date->setText(QString("Released by ") + kStudioName + " on 24th December, 2017");
+  const UiWindow &ui = Ui_Splash_Window();
+  for (QLabel *la : {la_game_title, la_version, la_release_date})
+    la->setText(QString::fromStdString(ui[la->objectName().toUtf8().constData()].text));
 
   Store &store = *form1_.store;
   const int32_t mode = store.ReadInteger("SoundMode", -1);
@@ -187,8 +183,7 @@ void TSplashForm::btn_playClick() {
   // The screen as the game will lay the skin out on it; a stored window size or the original
   // size chosen in the menu never refuses a start.
   if (!form1_.ScreenLargeEnough()) {
-    error_box("Your screen resolution is below the minimum required 1024x768.\r\n\r\n"
-              "Please increase your screen resolution and restart the game.");
+    error_box(kUiResolutionMessage);
     end_program();
     return;
   }

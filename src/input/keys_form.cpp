@@ -7,6 +7,7 @@
 #include <QPushButton>
 #include <string>
 
+#include "app/ui/ui.h"
 #include "game/game.h"
 #include "input/pad.h"
 #include "platform/qt/qt_platform.h"
@@ -14,21 +15,33 @@
 
 namespace {
 
-const char *const kNames[kControls + 1] = {"", "Game A", "Game B", "Time", "Up", "Left", "Right", "Down", "Jump"};
-
-QFont Arial(int pixels, bool bold, bool underline = false) {
+QFont Arial(const UiFont &u) {
   QFont f(QStringList{"Arial", "Liberation Sans"});
-  f.setPixelSize(pixels);
-  f.setBold(bold);
-  f.setUnderline(underline);
+  f.setPixelSize(u.height);
+  f.setBold(u.bold);
+  f.setUnderline(u.underline);
   return f;
 }
+
+QColor Colour(const UiColor &c) { return QColor(c.r, c.g, c.b); }
 
 void SetTextColor(QWidget *w, const QColor &c) {
   QPalette pal = w->palette();
   pal.setColor(QPalette::WindowText, c);
   w->setPalette(pal);
 }
+
+QLabel *MakeLabel(QWidget *parent, const UiElement &e) {
+  auto *la = new QLabel(QString::fromStdString(e.text), parent);
+  la->setObjectName(e.name);
+  la->setGeometry(Plat_QRect(e.rect));
+  la->setFont(Arial(e.font));
+  if (e.align == UiAlign::Right) la->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+  SetTextColor(la, Colour(e.color));
+  return la;
+}
+
+std::string Numbered(const char *prefix, int i) { return prefix + std::to_string(i); }
 
 }  // namespace
 
@@ -37,58 +50,34 @@ TKeysForm::TKeysForm(Controls &controls, Game &game, QWidget *game_window)
       controls_(controls),
       game_(game),
       game_window_(game_window) {
+  const UiWindow &ui = Ui_Keys_Window();
   setObjectName("KeysForm");
-  setWindowTitle("Key settings");
-  setFixedSize(448, 227);
+  setWindowTitle(ui.caption);
+  setFixedSize(ui.width, ui.height);
   QPalette pal = palette();
-  pal.setColor(QPalette::Window, QColor(170, 85, 30));
+  pal.setColor(QPalette::Window, Colour(ui.background));
   setPalette(pal);
   setAutoFillBackground(true);
 
-  const QColor white(255, 255, 255);
-  la_main = new QLabel("Main operations", this);
-  la_main->setObjectName("la_main");
-  la_main->setGeometry(8, 8, 104, 13);
-  la_controls = new QLabel("Game controls", this);
-  la_controls->setObjectName("la_controls");
-  la_controls->setGeometry(336, 8, 104, 13);
-  la_controls->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-  for (QLabel *h : {la_main, la_controls}) {
-    h->setFont(Arial(11, true, true));
-    SetTextColor(h, white);
-  }
-
+  la_main = MakeLabel(this, ui["la_main"]);
+  la_controls = MakeLabel(this, ui["la_controls"]);
   for (int i = 1; i <= kControls; ++i) {
-    la[i] = new QLabel(kNames[i], this);
-    la[i]->setObjectName(QString("la_%1").arg(i));
-    la[i]->setFont(Arial(11, true));
+    la[i] = MakeLabel(this, ui[Numbered("la_", i).c_str()]);
+    const UiElement &list = ui[Numbered("cb_", i).c_str()];
     cb[i] = new QComboBox(this);
-    cb[i]->setObjectName(QString("cb_%1").arg(i));
+    cb[i]->setObjectName(list.name);
     cb[i]->setEditable(false);
-    cb[i]->setFont(Arial(11, false));
-    if (i <= 3) {
-      la[i]->setGeometry(136, 33 + (i - 1) * 32, 72, 14);
-      cb[i]->setGeometry(8, 29 + (i - 1) * 32, 120, 21);
-    } else {
-      la[i]->setGeometry(216, 33 + (i - 4) * 32, 96, 14);
-      la[i]->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-      cb[i]->setGeometry(320, 29 + (i - 4) * 32, 120, 21);
-    }
+    cb[i]->setFont(Arial(list.font));
+    cb[i]->setGeometry(Plat_QRect(list.rect));
     cb[i]->installEventFilter(this);
-    // The gamepad button that works the control: under the names on the left, before them on
-    // the right.
-    pad[i] = new QLabel(Inp_Pad_Button_Name(i), this);
-    pad[i]->setObjectName(QString("la_pad_%1").arg(i));
-    pad[i]->setFont(Arial(9, false));
-    SetTextColor(pad[i], QColor(255, 225, 190));
-    if (i <= 3) pad[i]->setGeometry(136, 47 + (i - 1) * 32, 72, 12);
-    else pad[i]->setGeometry(216, 34 + (i - 4) * 32, 60, 12);
+    pad[i] = MakeLabel(this, ui[Numbered("la_pad_", i).c_str()]);
   }
 
-  btn_accept = new QPushButton("- ACCEPT -", this);
-  btn_accept->setObjectName("btn_accept");
-  btn_accept->setGeometry(183, 194, 82, 25);
-  btn_accept->setFont(Arial(11, true));
+  const UiElement &accept = ui["btn_accept"];
+  btn_accept = new QPushButton(QString::fromStdString(accept.text), this);
+  btn_accept->setObjectName(accept.name);
+  btn_accept->setGeometry(Plat_QRect(accept.rect));
+  btn_accept->setFont(Arial(accept.font));
   btn_accept->setCursor(Qt::PointingHandCursor);
   btn_accept->setAutoDefault(false);
   btn_accept->installEventFilter(this);
@@ -115,12 +104,9 @@ void TKeysForm::FormCreate() {
 }
 
 void TKeysForm::FindClashes(bool clash[kControls + 1]) const {
-  for (int j = 1; j <= kControls; ++j) {
-    // A list without a choice would store 0, which names no key: it counts as a clash too.
-    clash[j] = cb[j]->currentIndex() < 0;
-    for (int k = 1; k <= kControls; ++k)
-      if (k != j && cb[j]->currentText() == cb[k]->currentText()) clash[j] = true;
-  }
+  int32_t selected[kControls + 1] = {};
+  for (int i = 1; i <= kControls; ++i) selected[i] = cb[i]->currentIndex() + 1;
+  Ui_Keys_Clashes(selected, clash);
 }
 
 bool TKeysForm::CheckKeys() const {
@@ -136,7 +122,7 @@ void TKeysForm::cbChange() {
   FindClashes(clash);
   bool any = false;
   for (int i = 1; i <= kControls; ++i) {
-    SetTextColor(la[i], clash[i] ? QColor(255, 0, 0) : QColor(255, 255, 255));
+    SetTextColor(la[i], Colour(clash[i] ? kUiClashColor : Ui_Keys_Window()[la[i]->objectName().toUtf8().constData()].color));
     any = any || clash[i];
   }
   btn_accept->setEnabled(!any);

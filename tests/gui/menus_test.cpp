@@ -176,8 +176,9 @@ TEST_F(MenusTest, ShortcutKeysComeBeforeTheBindings) {
   Key(&form, Qt::Key_F1, Qt::ShiftModifier);  // shortcuts are plain keys
   EXPECT_FALSE(about.isVisible());
   Key(&form, Qt::Key_F2);
-  Key(&form, Qt::Key_F3);  // the disabled entry
   EXPECT_EQ(opened, std::vector<std::string>{"/opt/kt/Readme.txt"});
+  Key(&form, Qt::Key_F3);  // the disabled entry
+  EXPECT_EQ(opened.size(), 1u);
   EXPECT_EQ(exits, 0);
   Key(&form, Qt::Key_Escape);
   EXPECT_EQ(exits, 1);
