@@ -17,8 +17,8 @@
 #include "platform/qt/qt_instance.h"
 
 int main(int argc, char **argv) {
-  // The skin is drawn pixel for pixel: no scaling on high-density screens.
-  if (qEnvironmentVariableIsEmpty("QT_ENABLE_HIGHDPI_SCALING")) qputenv("QT_ENABLE_HIGHDPI_SCALING", "0");
+  // The desktop's scale is followed as Qt follows it (fonts, small windows, menus, hints, message
+  // boxes); the game window draws the skin at the device's own pixels whatever the scale.
   QApplication app(argc, argv);
   QApplication::setApplicationName("KTuskoSE50");
   QApplication::setOrganizationName("Zandrel");
