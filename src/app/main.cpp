@@ -10,6 +10,7 @@
 
 #include "app/about.h"
 #include "app/form1.h"
+#include "app/layout_log.h"
 #include "app/menus.h"
 #include "app/splash.h"
 #include "display/vid.h"
@@ -23,6 +24,7 @@ int main(int argc, char **argv) {
   QApplication::setApplicationName("KTuskoSE50");
   QApplication::setOrganizationName("Zandrel");
   Plat_Register_Image_Fallback();
+  App_Start_Layout_Log();
 
   // A second copy for the same settings would write its older values over the running one's:
   // it says so, brings the running copy to the front and ends before it reads or writes anything.
