@@ -47,19 +47,29 @@ QPoint View::ToSkin(const QPointF &p) const {
   return QPoint(Pin(std::floor(p.x() / scale)), Pin(std::floor(p.y() / scale)));
 }
 
+namespace {
+
+// A whole-number ratio maps window pixels onto device pixels exactly; another one is rounded by
+// the toolkit to either side, so a pixel is kept to spare.
+int Spare(double ratio) { return ratio == std::round(ratio) ? 0 : 1; }
+
+}  // namespace
+
 QRect App_To_Device(const QRect &w, double ratio) {
   if (ratio == 1.0 || w.isEmpty()) return w;
-  const int x1 = Pin(std::floor(w.left() * ratio)) - 1, y1 = Pin(std::floor(w.top() * ratio)) - 1;
-  const int x2 = Pin(std::ceil((w.left() + double(w.width())) * ratio)) + 1;
-  const int y2 = Pin(std::ceil((w.top() + double(w.height())) * ratio)) + 1;
+  const int k = Spare(ratio);
+  const int x1 = Pin(std::floor(w.left() * ratio)) - k, y1 = Pin(std::floor(w.top() * ratio)) - k;
+  const int x2 = Pin(std::ceil((w.left() + double(w.width())) * ratio)) + k;
+  const int y2 = Pin(std::ceil((w.top() + double(w.height())) * ratio)) + k;
   return QRect(x1, y1, x2 - x1, y2 - y1);
 }
 
 QRect App_To_Window(const QRect &d, double ratio) {
   if (ratio == 1.0 || d.isEmpty()) return d;
-  const int x1 = Pin(std::floor(d.left() / ratio)) - 1, y1 = Pin(std::floor(d.top() / ratio)) - 1;
-  const int x2 = Pin(std::ceil((d.left() + double(d.width())) / ratio)) + 1;
-  const int y2 = Pin(std::ceil((d.top() + double(d.height())) / ratio)) + 1;
+  const int k = Spare(ratio);
+  const int x1 = Pin(std::floor(d.left() / ratio)) - k, y1 = Pin(std::floor(d.top() / ratio)) - k;
+  const int x2 = Pin(std::ceil((d.left() + double(d.width())) / ratio)) + k;
+  const int y2 = Pin(std::ceil((d.top() + double(d.height())) / ratio)) + k;
   return QRect(x1, y1, x2 - x1, y2 - y1);
 }
 

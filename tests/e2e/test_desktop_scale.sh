@@ -39,6 +39,8 @@ run() {
   xdotool key Return
   wait_window '^Kellup Tusko Lumo Special Edition$'
   sleep 3  # test picture, then the clock
+  xdotool search --onlyvisible --name '^Kellup Tusko Lumo Special Edition$' windowactivate --sync >/dev/null 2>&1 || true
+  sleep 0.3
   xdotool keydown 1
   sleep 1.5
   e2e_shot "$E2E_TMP/$tag.png"
