@@ -4,7 +4,8 @@
 #   lib/ktusko/            the program folder: executable, Config.ini, Resources, Readme.txt, Whatsnew.txt
 #   games/ktusko           launcher on the PATH: a link to the executable (the program finds its
 #                          folder from the executable's real path)
-#   share/applications, share/icons/hicolor, share/metainfo, share/man/man6, share/doc/ktusko
+#   share/applications, share/icons/hicolor, share/metainfo, share/man/man6, share/doc/ktusko,
+#   share/ktusko/screenshots (the metainfo's pictures)
 # The program only reads its folder; settings go to each user's settings store.
 include(GNUInstallDirs)
 # Installing (and cpack) takes what is built; it does not build the tests and benchmarks first.
@@ -76,6 +77,9 @@ install(FILES ${KT_PACKAGE_WORK}/launcher/ktusko DESTINATION ${KT_INSTALL_LAUNCH
 install(FILES ${KT_PACKAGE_DIR}/org.zandrel.ktusko.desktop DESTINATION ${CMAKE_INSTALL_DATADIR}/applications
   PERMISSIONS ${KT_FILE_PERMS})
 install(FILES ${KT_PACKAGE_WORK}/org.zandrel.ktusko.metainfo.xml DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo
+  PERMISSIONS ${KT_FILE_PERMS})
+# The pictures the metainfo shows in software centres (scripts/screenshot.sh makes them).
+install(FILES ${KT_PACKAGE_DIR}/screenshots/handheld.png DESTINATION ${CMAKE_INSTALL_DATADIR}/ktusko/screenshots
   PERMISSIONS ${KT_FILE_PERMS})
 install(FILES ${KT_ICON_SVG} DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/scalable/apps
   PERMISSIONS ${KT_FILE_PERMS})

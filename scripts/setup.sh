@@ -8,7 +8,7 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   fonts-liberation locales
   xvfb xdotool openbox x11-utils imagemagick
-  debootstrap lintian
+  debootstrap lintian appstream desktop-file-utils x11-xserver-utils
   clang libclang-rt-14-dev
 )
 missing=()

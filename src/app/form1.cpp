@@ -317,13 +317,18 @@ void TForm1::BringToFront() {
 }
 
 void TForm1::ApplyView() {
-  const double s = ScaleFor(width(), height());
-  const int32_t w = Gfx_Virtual_Size(width(), s), h = Gfx_Virtual_Size(height(), s);
-  const double pixel_scale = s * devicePixelRatioF();
-  if (s == view_.scale && w == view_screen_.Width() && h == view_screen_.Height() &&
-      pixel_scale == view_screen_.PixelScale())
-    return;
-  view_.scale = s;
+  // The skin is laid out and scaled for the device's pixels, so that the handheld looks the same
+  // whatever the desktop's scale (the original size is one skin pixel a device pixel).
+  const double r = devicePixelRatioF() > 0 ? devicePixelRatioF() : 1.0;
+  const int32_t dw = static_cast<int32_t>(std::lround(width() * r));
+  const int32_t dh = static_cast<int32_t>(std::lround(height() * r));
+  const double s = ScaleFor(dw, dh);
+  const int32_t w = Gfx_Virtual_Size(dw, s), h = Gfx_Virtual_Size(dh, s);
+  if (s == device_view_.scale && r == ratio_ && w == view_screen_.Width() && h == view_screen_.Height()) return;
+  const double pixel_scale = s;
+  ratio_ = r;
+  device_view_.scale = s;
+  view_.scale = s / r;
   view_screen_.Set(w, h, pixel_scale);
   if (menus) menus->Use_Pixel_Scale(pixel_scale);
   if (!skin_loaded_) return;
@@ -366,7 +371,7 @@ void TForm1::Shutdown() {
 void TForm1::Invalidate(const Rect &r) {
   // The window repaints the union of what it is given: a few disjoint rectangles paint faster
   // than the many small ones the elements report. A segment's shadow changes with it.
-  const QRect q = view_.ToWindow(lcd_fx_.Reach(r)) & rect();
+  const QRect q = App_To_Window(device_view_.ToWindow(lcd_fx_.Reach(r)), ratio_) & rect();
   if (!q.isEmpty()) update(dirty_.Add(q));
 }
 
@@ -382,7 +387,7 @@ void TForm1::FadeStep() {
   // Repaints only what is fading, at most once per frame of the display, and only while
   // something fades.
   for (const Rect &r : lcd_fx_.Step(Now())) {
-    const QRect q = view_.ToWindow(r) & rect();
+    const QRect q = App_To_Window(device_view_.ToWindow(r), ratio_) & rect();
     if (!q.isEmpty()) update(dirty_.Add(q));
   }
   if (!lcd_fx_.Fading()) fade_timer_.stop();
@@ -407,8 +412,15 @@ void TForm1::paintEvent(QPaintEvent *e) {
   const int64_t now = Now();
   lcd_fx_.Sync(game.lcd, now);
   QPainter p(this);
-  // The skin is painted in its own coordinates, scaled onto the window.
-  App_Paint_Scaled(p, game.lcd, view_, e->region(), &lcd_fx_, now, &layers_);
+  // The skin is painted in its own coordinates, scaled onto the device's pixels.
+  QRegion dirty = e->region();
+  if (ratio_ != 1.0) {
+    p.setWorldTransform(QTransform::fromScale(1.0 / ratio_, 1.0 / ratio_));
+    QRegion device;
+    for (const QRect &r : e->region()) device += App_To_Device(r, ratio_);
+    dirty = device;
+  }
+  App_Paint_Scaled(p, game.lcd, device_view_, dirty, &lcd_fx_, now, &layers_);
   if (lcd_fx_.Fading() && !fade_timer_.isActive()) {
     const QScreen *s = screen();
     const double hz = s && s->refreshRate() > 1 ? s->refreshRate() : 60.0;

@@ -47,7 +47,8 @@ class TForm1 : public QWidget, public LcdSink {
   // A resizable window with a title bar (true) or the whole screen without a border.
   bool WindowMode() const { return window_mode_; }
   void SetWindowMode(bool window);
-  // How the skin's screen is drawn onto the window.
+  // How the skin's screen is drawn onto the window (window pixels; the device's own pixels are
+  // that times the desktop's scale).
   const View &view() const { return view_; }
   // Window pixels per skin pixel for a window of w x h: the fit scale, or at the original size 1
   // while the skin fits and the fit scale while the window is too small for it.
@@ -133,7 +134,9 @@ class TForm1 : public QWidget, public LcdSink {
   QtTimerDriver timer_driver_;
   QtScreen screen_;
   ViewScreen view_screen_{screen_};
-  View view_;
+  View view_;         // skin-screen pixels onto window pixels
+  View device_view_;  // the same onto the device's pixels, where the skin is painted
+  double ratio_ = 1.0;  // device pixels per window pixel (the desktop's scale)
   bool fit_ = true;
   bool window_mode_ = false;
   bool on_screen_ = false;  // placed by the play action

@@ -10,6 +10,7 @@
 
 #include "app/about.h"
 #include "app/form1.h"
+#include "app/layout_log.h"
 #include "app/menus.h"
 #include "app/quit_signals.h"
 #include "app/splash.h"
@@ -38,8 +39,8 @@ void CloseRequest() {
 }  // namespace
 
 int main(int argc, char **argv) {
-  // The skin is drawn pixel for pixel: no scaling on high-density screens.
-  if (qEnvironmentVariableIsEmpty("QT_ENABLE_HIGHDPI_SCALING")) qputenv("QT_ENABLE_HIGHDPI_SCALING", "0");
+  // The desktop's scale is followed as Qt follows it (fonts, small windows, menus, hints, message
+  // boxes); the game window draws the skin at the device's own pixels whatever the scale.
   QApplication app(argc, argv);
   QApplication::setApplicationName("KTuskoSE50");
   QApplication::setOrganizationName("Zandrel");
@@ -47,6 +48,7 @@ int main(int argc, char **argv) {
   // A logout, Ctrl+C or a closed terminal ends the program through its shutdown: everything is
   // saved and the instance lock's socket is removed.
   if (!App_Close_On_Signals(&app, CloseRequest)) std::fprintf(stderr, "ktusko: signals are not handled\n");
+  App_Start_Layout_Log();
 
   // A second copy for the same settings would write its older values over the running one's:
   // it says so, brings the running copy to the front and ends before it reads or writes anything.

@@ -14,6 +14,7 @@
 #include <cmath>
 
 #include "app/about.h"
+#include "app/document.h"
 #include "app/form1.h"
 #include "app/pictures.h"
 #include "app/studio.h"
@@ -277,9 +278,10 @@ void GameMenus::pm_1_aboutClick() {
   about_form->activateWindow();
 }
 
-void GameMenus::pm_2_readmeClick() { shell_open(form_.cfg.InProgramFolder("Readme.txt")); }
+// A document that is missing, or that no program opens, is named to the player with its place.
+void GameMenus::pm_2_readmeClick() { App_Open_Document(&form_, form_.cfg.InProgramFolder("Readme.txt"), shell_open); }
 
-void GameMenus::pm_6_configClick() { shell_open(form_.cfg.InProgramFolder("Config.ini")); }
+void GameMenus::pm_6_configClick() { App_Open_Document(&form_, form_.cfg.InProgramFolder("Config.ini"), shell_open); }
 
 void GameMenus::pm_7_keysClick() {
   if (!keys_form) return;

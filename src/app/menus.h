@@ -32,8 +32,9 @@ class GameMenus : public QObject {
   QPointer<TKeysForm> keys_form;
   // State of the splash window's "Display this splash screen at startup" check box; ticked while unset.
   std::function<bool()> splash_checkbox;
-  // The desktop shell (failures are silent); replaceable so that tests need not start programs.
-  std::function<void(const std::string &)> shell_open;
+  // The desktop shell: false when no program opens the file or address. Replaceable so that tests
+  // need not start programs.
+  std::function<bool(const std::string &)> shell_open;
   // Ends the event loop at once ("Exit", Esc); replaceable so that tests keep their own loop.
   std::function<void()> end_program;
 

@@ -4,6 +4,6 @@
 
 inline constexpr const char *kStudioName = "Zandrel Studio";
 inline constexpr const char *kStudioWebsiteText = "www.zandrel.example";        // the link's text
-inline constexpr const char *kStudioWebsite = "http://www.zandrel.example/";    // what the link opens
+inline constexpr const char *kStudioWebsite = "https://www.zandrel.example/";    // what the link opens
 inline constexpr const char *kStudioEmail = "ktusko@zandrel.example";
-inline constexpr const char *kStudioDonatePage = "http://www.zandrel.example/donate/";
+inline constexpr const char *kStudioDonatePage = "https://www.zandrel.example/donate/";

@@ -47,6 +47,32 @@ QPoint View::ToSkin(const QPointF &p) const {
   return QPoint(Pin(std::floor(p.x() / scale)), Pin(std::floor(p.y() / scale)));
 }
 
+namespace {
+
+// A whole-number ratio maps window pixels onto device pixels exactly; another one is rounded by
+// the toolkit to either side, so a pixel is kept to spare.
+int Spare(double ratio) { return ratio == std::round(ratio) ? 0 : 1; }
+
+}  // namespace
+
+QRect App_To_Device(const QRect &w, double ratio) {
+  if (ratio == 1.0 || w.isEmpty()) return w;
+  const int k = Spare(ratio);
+  const int x1 = Pin(std::floor(w.left() * ratio)) - k, y1 = Pin(std::floor(w.top() * ratio)) - k;
+  const int x2 = Pin(std::ceil((w.left() + double(w.width())) * ratio)) + k;
+  const int y2 = Pin(std::ceil((w.top() + double(w.height())) * ratio)) + k;
+  return QRect(x1, y1, x2 - x1, y2 - y1);
+}
+
+QRect App_To_Window(const QRect &d, double ratio) {
+  if (ratio == 1.0 || d.isEmpty()) return d;
+  const int k = Spare(ratio);
+  const int x1 = Pin(std::floor(d.left() / ratio)) - k, y1 = Pin(std::floor(d.top() / ratio)) - k;
+  const int x2 = Pin(std::ceil((d.left() + double(d.width())) / ratio)) + k;
+  const int y2 = Pin(std::ceil((d.top() + double(d.height())) / ratio)) + k;
+  return QRect(x1, y1, x2 - x1, y2 - y1);
+}
+
 bool View::Smooth(double picture_scale) const {
   const double f = scale / picture_scale;
   return std::abs(f - std::round(f)) > 1e-9;
@@ -70,7 +96,9 @@ void App_Paint_Scaled(QPainter &p, const Lcd &lcd, const View &view, const QRegi
     int64_t pixels = 0;
     for (const QRect &r : rects) pixels += int64_t{r.width()} * r.height();
     const QPaintDevice *device = p.device();
-    const bool make = device && pixels * 4 < int64_t{device->width()} * device->height();
+    // The device's own pixels (the painter draws them one for one, whatever the desktop's scale).
+    const double r = device ? device->devicePixelRatio() : 1.0;
+    const bool make = device && pixels * 4 < std::llround(device->width() * r) * std::llround(device->height() * r);
     layers->Begin(view, smooth, fx && fx->Active() ? fx->Lcd_Areas() : kNone, make, bg.get());
     for (const QRect &r : rects) App_Paint_Lcd(p, view, *layers, lcd, r, fx, now_ms);
     p.restore();

@@ -52,6 +52,13 @@ struct View {
   bool Smooth(double picture_scale = 1.0) const;
 };
 
+// The window's own pixels and the device's: a desktop scale (a device pixel ratio r, 1.5 at 144
+// dpi) puts r device pixels on each window pixel. The game is drawn in device pixels, so that it
+// looks the same at every desktop scale. Both round outwards with a pixel to spare, as the
+// toolkit rounds the window's update areas to the device on its own.
+QRect App_To_Device(const QRect &window, double ratio);
+QRect App_To_Window(const QRect &device, double ratio);
+
 struct Lcd;
 class LcdEffects;
 class App_Layer_Cache;

@@ -6,13 +6,32 @@
 # must reach the clock. Purging the package must leave nothing of what `dpkg -L` listed, and once
 # the dependencies are purged too the root's files are exactly those it had before.
 #
-# Needs root, debootstrap and the Debian archive (KT_DEBIAN_MIRROR, default deb.debian.org). Without
+# Needs root, debootstrap and the Debian archive (KT_DEBIAN_MIRROR, by default the one this machine's
+# apt configuration names for Debian 12). Without
 # them the test is skipped (exit code 77); a failing install, start or removal fails it.
 source "$(dirname "$0")/lib.sh" "$1" 1024x768
 source "$(dirname "$0")/install_lib.sh"
 build=$(cd "$(dirname "$1")/.." && pwd)
 [ -f "$build/CPackConfig.cmake" ] || e2e_fail "no packaging set-up in the build tree above $1"
-mirror=${KT_DEBIAN_MIRROR:-http://deb.debian.org/debian}
+# The archive this machine's apt configuration names for Debian 12 ("bookworm"): the first deb
+# entry of /etc/apt/sources.list.d/*.sources, then of /etc/apt/sources.list.
+apt_archive() {
+  local f
+  for f in /etc/apt/sources.list.d/*.sources; do
+    [ -f "$f" ] || continue
+    awk 'BEGIN { RS = ""; FS = "\n" }
+      { uri = ""; deb = 0; suite = 0
+        for (i = 1; i <= NF; i++) {
+          if ($i ~ /^Types:/ && $i ~ /[ \t]deb([ \t]|$)/) deb = 1
+          if ($i ~ /^Suites:/ && $i ~ /[ \t]bookworm([ \t]|$)/) suite = 1
+          if ($i ~ /^URIs:/) { split($i, u, /[ \t]+/); uri = u[2] } }
+        if (deb && suite && uri != "") { print uri; exit } }' "$f"
+  done
+  [ -f /etc/apt/sources.list ] &&
+    awk '$1 == "deb" { n = 2; if ($n ~ /^\[/) while ($n !~ /\]$/) n++; if ($n ~ /^\[/ || $n ~ /\]$/) n++
+                       if ($(n + 1) == "bookworm") print $n }' /etc/apt/sources.list
+}
+mirror=${KT_DEBIAN_MIRROR:-$(apt_archive | head -1)}
 root=$E2E_TMP/root
 start=$SECONDS
 timings=()
@@ -21,6 +40,7 @@ step_start=$SECONDS
 
 skip() { echo "SKIPPED: $*"; exit 77; }
 [ "$(id -u)" = 0 ] || skip "making and entering a Debian root needs root"
+[ -n "$mirror" ] || skip "no Debian 12 archive in this machine's apt configuration (set KT_DEBIAN_MIRROR)"
 command -v debootstrap >/dev/null || skip "debootstrap is not installed (apt-get install debootstrap)"
 unshare --mount --pid --fork true 2>/dev/null || skip "this machine does not allow mount and process namespaces"
 

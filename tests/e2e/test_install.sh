@@ -23,6 +23,21 @@ for f in usr/games/ktusko usr/lib/ktusko/ktusko usr/lib/ktusko/Config.ini usr/li
   [ -e "$root/$f" ] || e2e_fail "not installed: /$f"
 done
 [ -L "$root/usr/games/ktusko" ] || e2e_fail "/usr/games/ktusko is not a link"
+# The desktop entry and the metainfo as software centres read them (the network checks left out);
+# each screenshot the metainfo names is shipped, with the size the metainfo gives it.
+desktop-file-validate "$root/usr/share/applications/org.zandrel.ktusko.desktop" >"$E2E_TMP/check.log" 2>&1 ||
+  e2e_fail "desktop entry: $(cat "$E2E_TMP/check.log")"
+metainfo=$root/usr/share/metainfo/org.zandrel.ktusko.metainfo.xml
+appstreamcli validate --no-net --pedantic "$metainfo" >"$E2E_TMP/check.log" 2>&1 ||
+  e2e_fail "metainfo: $(cat "$E2E_TMP/check.log")"
+grep -q -i 'validation was successful\.$' "$E2E_TMP/check.log" || e2e_fail "metainfo: $(cat "$E2E_TMP/check.log")"
+shots=$(sed -n 's|.*<image type="source" width="\([0-9]*\)" height="\([0-9]*\)">.*/\([^/<]*\)</image>.*|\1x\2 \3|p' "$metainfo")
+[ -n "$shots" ] || e2e_fail "the metainfo names no screenshot"
+while read -r size name; do
+  f=$root/usr/share/ktusko/screenshots/$name
+  [ -f "$f" ] || e2e_fail "screenshot $name not shipped"
+  [ "$(identify -format %wx%h "$f")" = "$size" ] || e2e_fail "screenshot $name is not $size"
+done <<<"$shots"
 sums() { find "$root/usr/lib/ktusko" -type f -exec sha256sum {} + | sort; }
 sums_before=$(sums)
 

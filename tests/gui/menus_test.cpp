@@ -9,7 +9,11 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QMenu>
+#include <QMessageBox>
+#include <QPlainTextEdit>
+#include <QTemporaryDir>
 #include <QMouseEvent>
+#include <fstream>
 #include <memory>
 
 #include "app/about.h"
@@ -45,13 +49,18 @@ class MenusTest : public ::testing::Test {
     store = s.get();
     form.store = std::move(s);
     form.game.store = store;
-    form.cfg.program_folder = "/opt/kt/";
+    folder = dir.path().toStdString() + "/";
+    for (const char *name : {"Readme.txt", "Config.ini"}) std::ofstream(folder + name) << "text of " << name << "\n";
+    form.cfg.program_folder = folder;
     Lcd_Init(form.game.lcd);
     Inp_Load_Bindings(form.controls, *store);
     form.resize(1024, 768);
     form.menus = std::make_unique<GameMenus>(form);
     m = form.menus.get();
-    m->shell_open = [this](const std::string &what) { opened.push_back(what); };
+    m->shell_open = [this](const std::string &what) {
+      opened.push_back(what);
+      return shell_works;
+    };
     m->end_program = [this] { ++exits; };
     keys = std::make_unique<TKeysForm>(form.controls, form.game, &form);
     m->about_form = &about;
@@ -67,6 +76,9 @@ class MenusTest : public ::testing::Test {
     ASSERT_TRUE(form.game.menu_open);
   }
 
+  QTemporaryDir dir;
+  std::string folder;  // the program folder, holding Readme.txt and Config.ini
+  bool shell_works = true;
   TForm1 form;
   MemStore *store = nullptr;
   GameMenus *m = nullptr;
@@ -176,14 +188,36 @@ TEST_F(MenusTest, ShortcutKeysComeBeforeTheBindings) {
   Key(&form, Qt::Key_F1, Qt::ShiftModifier);  // shortcuts are plain keys
   EXPECT_FALSE(about.isVisible());
   Key(&form, Qt::Key_F2);
-  EXPECT_EQ(opened, std::vector<std::string>{"/opt/kt/Readme.txt"});
+  EXPECT_EQ(opened, std::vector<std::string>{folder + "Readme.txt"});
   Key(&form, Qt::Key_F3);  // the disabled entry
   EXPECT_EQ(opened.size(), 1u);
   EXPECT_EQ(exits, 0);
   Key(&form, Qt::Key_Escape);
   EXPECT_EQ(exits, 1);
   m->pm_6_config->trigger();
-  EXPECT_EQ(opened.back(), "/opt/kt/Config.ini");
+  EXPECT_EQ(opened.back(), folder + "Config.ini");
+}
+
+// Without a program to open them, the documents are shown as text with their place; a missing one
+// is named with the place it was looked for.
+TEST_F(MenusTest, DocumentsNoProgramOpensAreShownOrNamed) {
+  shell_works = false;
+  Key(&form, Qt::Key_F2);
+  auto *shown = form.findChild<QDialog *>("DocumentWindow");
+  ASSERT_TRUE(shown && shown->isVisible());
+  EXPECT_EQ(shown->findChild<QPlainTextEdit *>()->toPlainText(), "text of Readme.txt\n");
+  EXPECT_TRUE(shown->findChild<QLabel *>("la_where")->text().contains(QString::fromStdString(folder + "Readme.txt")));
+  shown->close();
+  RunDeferredDeletes();
+
+  QFile::remove(QString::fromStdString(folder + "Config.ini"));
+  m->pm_6_config->trigger();
+  auto *box = form.findChild<QMessageBox *>("DocumentMissing");
+  ASSERT_TRUE(box && box->isVisible());
+  EXPECT_TRUE(box->text().contains(QString::fromStdString(folder + "Config.ini")));
+  EXPECT_EQ(form.findChild<QDialog *>("DocumentWindow"), nullptr);
+  EXPECT_EQ(opened, std::vector<std::string>{folder + "Readme.txt"});  // nothing to hand to a program
+  box->close();
 }
 
 TEST_F(MenusTest, KeySettingsEntryDisablesTheGameWindowUntilTheWindowCloses) {
@@ -262,7 +296,7 @@ TEST_F(MenusTest, ChoosingAnEntryRunsItThenClosesTheMenu) {
   OpenGameMenu();
   EXPECT_EQ(Row(9)->text(), "   Display splash screen at startup");
   Click(Row(2), QPoint(100, 16));
-  EXPECT_EQ(opened, std::vector<std::string>{"/opt/kt/Readme.txt"});
+  EXPECT_EQ(opened, std::vector<std::string>{folder + "Readme.txt"});
   OpenGameMenu();
   Click(Row(11), QPoint(20, 5));
   EXPECT_EQ(exits, 1);

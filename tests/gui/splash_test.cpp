@@ -302,7 +302,7 @@ TEST(Splash, LinksOpenTheStudiosAddresses) {
   Click(s.la_email_2);
   Click(s.btn_paypal);
   ASSERT_EQ(r.opened.size(), 3u);
-  EXPECT_EQ(r.opened[0], "http://www.zandrel.example/");
+  EXPECT_EQ(r.opened[0], "https://www.zandrel.example/");
   EXPECT_EQ(r.opened[1], "mailto:ktusko@zandrel.example");
   EXPECT_EQ(r.opened[2], kStudioDonatePage);
   EXPECT_EQ(s.la_website_2->text().toStdString(), kStudioWebsiteText);

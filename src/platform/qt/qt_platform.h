@@ -63,7 +63,8 @@ uint32_t Plat_Group_Keysym(const uint32_t *syms, int n, uint32_t state);
 struct Rect;
 class QRect;
 QRect Plat_QRect(const Rect &r);
-// Opens a file or an address with the desktop's default program; failures are silent.
-void Plat_Shell_Open(const std::string &what);
+// Opens a file or an address with the desktop's default program; false when the desktop has no
+// way to (no launcher found). A launcher that then fails is not seen here.
+bool Plat_Shell_Open(const std::string &what);
 // Registers Qt's image reader for picture formats other than PNG and JPEG.
 void Plat_Register_Image_Fallback();

@@ -54,10 +54,10 @@ QRect Plat_QRect(const Rect &r) {
   return QRect(x1, y1, pin(right) - x1, pin(bottom) - y1);
 }
 
-void Plat_Shell_Open(const std::string &what) {
+bool Plat_Shell_Open(const std::string &what) {
   const QString s = QString::fromStdString(what);
   const QUrl url = s.contains("://") || s.startsWith("mailto:") ? QUrl(s) : QUrl::fromLocalFile(s);
-  QDesktopServices::openUrl(url);
+  return QDesktopServices::openUrl(url);
 }
 
 void Plat_Register_Image_Fallback() {
