@@ -273,6 +273,39 @@ TEST_F(DefaultSkin, LcdTestPictureKeepsEveryPlaceApart) {
   }
 }
 
+// Every stage's segments must read on that stage's LCD: a dark LCD tint (a night stage) or a pale
+// segment colour would leave the game unplayable while every size and place is still right.
+TEST_F(DefaultSkin, EveryStageSegmentStandsOutFromItsLcd) {
+  auto luma = [](uint32_t p) { return (((p >> 16) & 0xFF) * 299 + ((p >> 8) & 0xFF) * 587 + (p & 0xFF) * 114) / 1000; };
+  for (int n = 1; n <= kStages; ++n) {
+    const std::vector<Placed> stage = LoadStage(StageFolder(main_, n));
+    const Placed &bg = stage[el::im_background];
+    ASSERT_TRUE(bg.pic) << "stage " << n;
+    for (int i = 0; i < el::kSkinElements; ++i) {
+      const Placed &p = stage[i];
+      if (!Lcd_Is_Segment(static_cast<el::Id>(i)) || !p.pic) continue;
+      // Its most opaque pixels: a one-pixel line is only half opaque once its edges are softened.
+      uint32_t most = 0;
+      for (int y = 0; y < std::min(p.pic->height, p.rect.height); ++y)
+        for (int x = 0; x < std::min(p.pic->width, p.rect.width); ++x) most = std::max(most, p.pic->At(x, y) >> 24);
+      int64_t seg = 0, lcd = 0, count = 0;
+      for (int y = 0; y < std::min(p.pic->height, p.rect.height); ++y)
+        for (int x = 0; x < std::min(p.pic->width, p.rect.width); ++x) {
+          const uint32_t px = p.pic->At(x, y), a = px >> 24;
+          if (a * 4 < most * 3) continue;
+          // The segment as it shows: its premultiplied colour over the LCD below it.
+          const uint32_t under = bg.pic->At(p.rect.left + x - bg.rect.left, p.rect.top + y - bg.rect.top);
+          seg += luma(px) + luma(under) * (255 - a) / 255;
+          lcd += luma(under);
+          ++count;
+        }
+      ASSERT_GT(count, 0) << "stage " << n << " " << p.name << " has no solid pixel";
+      EXPECT_GE((lcd - seg) / count, 45) << "stage " << n << " " << p.name << ": segment " << seg / count
+                                         << " on an LCD of " << lcd / count << " (brightness 0 .. 255)";
+    }
+  }
+}
+
 // Rows 1 to 4 lie on the lower screen, rows 5 to 8 on the upper one; columns run left to right,
 // and on the girders of rows 1 and 3 Pelko's column c stands between barrel cells c and c + 1.
 TEST_F(DefaultSkin, GridPlacesLieOnTheirScreensInColumnOrder) {
