@@ -306,6 +306,50 @@ TEST_F(DefaultSkin, EveryStageSegmentStandsOutFromItsLcd) {
   }
 }
 
+// Each stage is a world of its own: its LCD print (scenery, name) differs from every other
+// stage's, not only in colour. The print is what stands apart from the LCD's commonest colour.
+TEST_F(DefaultSkin, EveryStagePrintsItsOwnSceneryOnTheLcd) {
+  std::vector<std::vector<bool>> prints;
+  Rect area;  // what the segments span on both screens
+  for (int n = 1; n <= kStages; ++n) {
+    const std::vector<Placed> stage = LoadStage(StageFolder(main_, n));
+    const Placed &bg = stage[el::im_background];
+    ASSERT_TRUE(bg.pic) << "stage " << n;
+    if (n == 1) {
+      int x0 = kDesignW, y0 = kDesignH, x1 = 0, y1 = 0;
+      for (int i = 0; i < el::kSkinElements; ++i) {
+        if (!Lcd_Is_Segment(static_cast<el::Id>(i))) continue;
+        const Rect &r = stage[i].rect;
+        x0 = std::min(x0, r.left), y0 = std::min(y0, r.top);
+        x1 = std::max(x1, r.left + r.width), y1 = std::max(y1, r.top + r.height);
+      }
+      area = Rect{x0, y0, x1 - x0, y1 - y0};
+    }
+    std::map<uint32_t, int> count;
+    auto at = [&](int x, int y) { return bg.pic->At(x - bg.rect.left, y - bg.rect.top) & 0xFFFFFF; };
+    for (int y = area.top; y < area.top + area.height; ++y)
+      for (int x = area.left; x < area.left + area.width; ++x) ++count[at(x, y) & 0xF0F0F0];
+    uint32_t lcd = 0;
+    for (const auto &c : count)
+      if (c.second > count[lcd]) lcd = c.first;
+    std::vector<bool> print;
+    for (int y = area.top; y < area.top + area.height; ++y)
+      for (int x = area.left; x < area.left + area.width; ++x) {
+        const uint32_t p = at(x, y);
+        int d = 0;
+        for (int s = 0; s < 24; s += 8) d += std::abs(static_cast<int>((p >> s) & 0xFF) - static_cast<int>((lcd >> s) & 0xFF));
+        print.push_back(d > 48);
+      }
+    prints.push_back(print);
+  }
+  for (int a = 0; a < kStages; ++a)
+    for (int b = a + 1; b < kStages; ++b) {
+      size_t differ = 0;
+      for (size_t i = 0; i < prints[a].size(); ++i) differ += prints[a][i] != prints[b][i];
+      EXPECT_GT(differ, prints[a].size() / 50) << "stages " << a + 1 << " and " << b + 1 << " print the same LCD";
+    }
+}
+
 // Rows 1 to 4 lie on the lower screen, rows 5 to 8 on the upper one; columns run left to right,
 // and on the girders of rows 1 and 3 Pelko's column c stands between barrel cells c and c + 1.
 TEST_F(DefaultSkin, GridPlacesLieOnTheirScreensInColumnOrder) {
