@@ -139,7 +139,9 @@ std::string Skin_Apply_Stage(const std::string &svg, const std::vector<std::pair
       const size_t v = attr + 9;
       out.replace(v, out.find('"', v) - v, shown ? "inline" : "none");
     } else {
-      out.insert(pos, std::string("display=\"") + (shown ? "inline" : "none") + "\" ");
+      const std::string display = std::string("display=\"") + (shown ? "inline" : "none") + "\" ";
+      out.insert(pos, display);
+      pos += display.size();
     }
   }
   // A shape with a variant of its own for this stage ("barrel" and "barrel-s3"): every use of the
