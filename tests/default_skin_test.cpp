@@ -273,6 +273,83 @@ TEST_F(DefaultSkin, LcdTestPictureKeepsEveryPlaceApart) {
   }
 }
 
+// Every stage's segments must read on that stage's LCD: a dark LCD tint (a night stage) or a pale
+// segment colour would leave the game unplayable while every size and place is still right.
+TEST_F(DefaultSkin, EveryStageSegmentStandsOutFromItsLcd) {
+  auto luma = [](uint32_t p) { return (((p >> 16) & 0xFF) * 299 + ((p >> 8) & 0xFF) * 587 + (p & 0xFF) * 114) / 1000; };
+  for (int n = 1; n <= kStages; ++n) {
+    const std::vector<Placed> stage = LoadStage(StageFolder(main_, n));
+    const Placed &bg = stage[el::im_background];
+    ASSERT_TRUE(bg.pic) << "stage " << n;
+    for (int i = 0; i < el::kSkinElements; ++i) {
+      const Placed &p = stage[i];
+      if (!Lcd_Is_Segment(static_cast<el::Id>(i)) || !p.pic) continue;
+      // Its most opaque pixels: a one-pixel line is only half opaque once its edges are softened.
+      uint32_t most = 0;
+      for (int y = 0; y < std::min(p.pic->height, p.rect.height); ++y)
+        for (int x = 0; x < std::min(p.pic->width, p.rect.width); ++x) most = std::max(most, p.pic->At(x, y) >> 24);
+      int64_t seg = 0, lcd = 0, count = 0;
+      for (int y = 0; y < std::min(p.pic->height, p.rect.height); ++y)
+        for (int x = 0; x < std::min(p.pic->width, p.rect.width); ++x) {
+          const uint32_t px = p.pic->At(x, y), a = px >> 24;
+          if (a * 4 < most * 3) continue;
+          // The segment as it shows: its premultiplied colour over the LCD below it.
+          const uint32_t under = bg.pic->At(p.rect.left + x - bg.rect.left, p.rect.top + y - bg.rect.top);
+          seg += luma(px) + luma(under) * (255 - a) / 255;
+          lcd += luma(under);
+          ++count;
+        }
+      ASSERT_GT(count, 0) << "stage " << n << " " << p.name << " has no solid pixel";
+      EXPECT_GE((lcd - seg) / count, 45) << "stage " << n << " " << p.name << ": segment " << seg / count
+                                         << " on an LCD of " << lcd / count << " (brightness 0 .. 255)";
+    }
+  }
+}
+
+// Each stage is a world of its own: its LCD print (scenery, name) differs from every other
+// stage's, not only in colour. The print is what stands apart from the LCD's commonest colour.
+TEST_F(DefaultSkin, EveryStagePrintsItsOwnSceneryOnTheLcd) {
+  std::vector<std::vector<bool>> prints;
+  Rect area;  // what the segments span on both screens
+  for (int n = 1; n <= kStages; ++n) {
+    const std::vector<Placed> stage = LoadStage(StageFolder(main_, n));
+    const Placed &bg = stage[el::im_background];
+    ASSERT_TRUE(bg.pic) << "stage " << n;
+    if (n == 1) {
+      int x0 = kDesignW, y0 = kDesignH, x1 = 0, y1 = 0;
+      for (int i = 0; i < el::kSkinElements; ++i) {
+        if (!Lcd_Is_Segment(static_cast<el::Id>(i))) continue;
+        const Rect &r = stage[i].rect;
+        x0 = std::min(x0, r.left), y0 = std::min(y0, r.top);
+        x1 = std::max(x1, r.left + r.width), y1 = std::max(y1, r.top + r.height);
+      }
+      area = Rect{x0, y0, x1 - x0, y1 - y0};
+    }
+    std::map<uint32_t, int> count;
+    auto at = [&](int x, int y) { return bg.pic->At(x - bg.rect.left, y - bg.rect.top) & 0xFFFFFF; };
+    for (int y = area.top; y < area.top + area.height; ++y)
+      for (int x = area.left; x < area.left + area.width; ++x) ++count[at(x, y) & 0xF0F0F0];
+    uint32_t lcd = 0;
+    for (const auto &c : count)
+      if (c.second > count[lcd]) lcd = c.first;
+    std::vector<bool> print;
+    for (int y = area.top; y < area.top + area.height; ++y)
+      for (int x = area.left; x < area.left + area.width; ++x) {
+        const uint32_t p = at(x, y);
+        int d = 0;
+        for (int s = 0; s < 24; s += 8) d += std::abs(static_cast<int>((p >> s) & 0xFF) - static_cast<int>((lcd >> s) & 0xFF));
+        print.push_back(d > 48);
+      }
+    prints.push_back(print);
+  }
+  for (int a = 0; a < kStages; ++a)
+    for (int b = a + 1; b < kStages; ++b) {
+      size_t differ = 0;
+      for (size_t i = 0; i < prints[a].size(); ++i) differ += prints[a][i] != prints[b][i];
+      EXPECT_GT(differ, prints[a].size() / 50) << "stages " << a + 1 << " and " << b + 1 << " print the same LCD";
+    }
+}
+
 // Rows 1 to 4 lie on the lower screen, rows 5 to 8 on the upper one; columns run left to right,
 // and on the girders of rows 1 and 3 Pelko's column c stands between barrel cells c and c + 1.
 TEST_F(DefaultSkin, GridPlacesLieOnTheirScreensInColumnOrder) {

@@ -125,14 +125,38 @@ std::string Skin_Apply_Stage(const std::string &svg, const std::vector<std::pair
     for (size_t pos = out.find(mark); pos != std::string::npos; pos = out.find(mark, pos + colours[i].second.size()))
       out.replace(pos, mark.size(), colours[i].second);
   }
-  // Scenery groups: deco_stage<n> shows in stage n only.
-  const std::string key = "id=\"deco_stage";
+  // Stage scenery: an element with data-stage="<n>" (or several numbers, "2 4") shows in those
+  // stages only.
+  const std::string key = "data-stage=\"";
   for (size_t pos = out.find(key); pos != std::string::npos; pos = out.find(key, pos + 1)) {
-    const int n = std::atoi(out.c_str() + pos + key.size());
-    const size_t attr = out.find("display=\"", pos), close = out.find('>', pos);
-    if (attr == std::string::npos || attr > close) continue;
-    const size_t value = attr + 9, value_end = out.find('"', value);
-    out.replace(value, value_end - value, n == stage ? "inline" : "none");
+    const size_t value = pos + key.size(), value_end = out.find('"', value);
+    std::istringstream list(out.substr(value, value_end - value));
+    bool shown = false;
+    for (int n; list >> n;) shown = shown || n == stage;
+    const size_t open = out.rfind('<', pos), close = out.find('>', pos);
+    const size_t attr = out.find("display=\"", open);
+    if (attr != std::string::npos && attr < close) {
+      const size_t v = attr + 9;
+      out.replace(v, out.find('"', v) - v, shown ? "inline" : "none");
+    } else {
+      const std::string display = std::string("display=\"") + (shown ? "inline" : "none") + "\" ";
+      out.insert(pos, display);
+      pos += display.size();
+    }
+  }
+  // A shape with a variant of its own for this stage ("barrel" and "barrel-s3"): every use of the
+  // shape takes the variant, so a stage can draw its segments in its own style at the same places.
+  const std::string suffix = "-s" + std::to_string(stage) + "\"";
+  std::vector<std::string> varied;
+  for (size_t pos = out.find(suffix); pos != std::string::npos; pos = out.find(suffix, pos + 1)) {
+    const size_t start = out.rfind("id=\"", pos);
+    if (start == std::string::npos || out.find('"', start + 4) != pos + suffix.size() - 1) continue;
+    if (pos > start + 4) varied.push_back(out.substr(start + 4, pos - start - 4));
+  }
+  for (const std::string &base : varied) {
+    const std::string from = "\"#" + base + "\"", to = "\"#" + base + suffix;
+    for (size_t at = out.find(from); at != std::string::npos; at = out.find(from, at + to.size()))
+      out.replace(at, from.size(), to);
   }
   return out;
 }

@@ -20,7 +20,8 @@ bool Skin_Render(const std::string &svg, const std::vector<std::string> &order, 
 // Renders a whole drawing at its own size into a PNG file.
 bool Skin_Render_Picture(const std::string &svg, const std::string &file, std::string *error);
 // The drawing of a stage: every colour of `colours` (pairs of "#rrggbb" in the drawing and the
-// stage's colour, compared without regard to case) replaced, and of the scenery groups
-// deco_stage<n> only the stage's own left displayed.
+// stage's colour, compared without regard to case) replaced, elements marked data-stage="<n> ..."
+// displayed only in the stages they name, and every reference to a shape "#x" turned to the
+// stage's own variant "#x-s<n>" where the drawing has one.
 std::string Skin_Apply_Stage(const std::string &svg, const std::vector<std::pair<std::string, std::string>> &colours,
                              int stage);
