@@ -131,9 +131,6 @@ std::string QtStore::Save() {
   struct stat st {};
   const bool exists = ::stat(target.c_str(), &st) == 0;
   if (exists && S_ISDIR(st.st_mode)) return "a folder of that name is in the way of the file";
-  // A file the player made read-only is left alone.
-  if (exists && ::access(target.c_str(), W_OK) != 0) return "the file is read-only (" + Error(errno) + ")";
-
   // The new file beside the old one, with the old one's permissions (a new one's follow the umask).
   std::string temp;
   int fd = -1;
@@ -143,6 +140,13 @@ std::string QtStore::Save() {
     if (fd < 0 && errno != EEXIST) break;
   }
   if (fd < 0) return Error(errno);
+  // A file the player made read-only is left alone.
+  if (exists && ::access(target.c_str(), W_OK) != 0) {
+    const std::string why = "the file is read-only (" + Error(errno) + ")";
+    ::close(fd);
+    ::unlink(temp.c_str());
+    return why;
+  }
   int err = 0;
   if (exists && ::fchmod(fd, st.st_mode & 07777) != 0) err = errno;
   // Every byte, then the disk, then the close: only a file that is whole takes the old one's place.
