@@ -14,6 +14,7 @@
 #include <cstring>
 
 #include "platform/qt/qt_instance.h"
+#include "platform/qt/qt_platform.h"
 
 namespace {
 
@@ -23,18 +24,6 @@ namespace {
 QString SocketName(const QString &settings_file) {
   const QByteArray hash = QCryptographicHash::hash(QFile::encodeName(settings_file), QCryptographicHash::Sha1);
   return QString("ktusko-%1-%2").arg(getuid()).arg(QString::fromLatin1(hash.toHex().left(16)));
-}
-
-// Makes a folder and the folders above it; 0 or the error of the mkdir that failed.
-int MakeFolders(const QByteArray &dir) {
-  struct stat st {};
-  if (::stat(dir.constData(), &st) == 0) return S_ISDIR(st.st_mode) ? 0 : ENOTDIR;
-  const int slash = dir.lastIndexOf('/');
-  if (slash > 0) {
-    if (const int err = MakeFolders(dir.left(slash))) return err;
-  }
-  if (::mkdir(dir.constData(), 0777) != 0 && errno != EEXIST) return errno;
-  return 0;
 }
 
 }  // namespace
@@ -52,7 +41,7 @@ bool InstanceLock::Acquire(const QString &settings_file) {
   // opened for reading, whatever a lock file left there by an older copy, by root or by hand has
   // become (unreadable, a link to nowhere, a folder).
   const char *failed = "mkdir";
-  int err = MakeFolders(dir);
+  int err = Plat_Make_Folders(dir.toStdString());
   if (!err) {
     fd_ = open(dir.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     failed = "open";

@@ -49,6 +49,9 @@ class QtStore : public Store {
   std::string kept_;                            // why the file is never written during this run
 };
 
+// Makes a folder and the folders above it that are missing; 0, or the error of the step that failed.
+int Plat_Make_Folders(const std::string &dir);
+
 class QtScreen : public Screen {
  public:
   int32_t Width() override;

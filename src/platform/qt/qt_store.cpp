@@ -9,6 +9,7 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "platform/files.h"
 #include "platform/qt/qt_platform.h"
 
 namespace {
@@ -29,17 +30,6 @@ std::string NotAFile(const std::string &path) {
 std::string Folder(const std::string &path) {
   const size_t slash = path.rfind('/');
   return slash == std::string::npos ? "." : slash == 0 ? "/" : path.substr(0, slash);
-}
-
-// Makes a folder and the folders above it; 0 or the error of the step that failed.
-int MakeFolders(const std::string &dir) {
-  struct stat st {};
-  if (::stat(dir.c_str(), &st) == 0) return S_ISDIR(st.st_mode) ? 0 : ENOTDIR;
-  if (dir != "/" && dir != ".") {
-    if (const int err = MakeFolders(Folder(dir))) return err;
-  }
-  if (::mkdir(dir.c_str(), 0777) != 0 && errno != EEXIST) return errno;
-  return 0;
 }
 
 bool WriteAll(int fd, const std::string &bytes) {
@@ -66,6 +56,16 @@ std::string Target(const std::string &path) {
 
 }  // namespace
 
+int Plat_Make_Folders(const std::string &dir) {
+  struct stat st {};
+  if (::stat(dir.c_str(), &st) == 0) return S_ISDIR(st.st_mode) ? 0 : ENOTDIR;
+  if (dir != "/" && dir != ".") {
+    if (const int err = Plat_Make_Folders(Folder(dir))) return err;
+  }
+  if (::mkdir(dir.c_str(), 0777) != 0 && errno != EEXIST) return errno;
+  return 0;
+}
+
 QtStore::QtStore() { Load(); }
 
 QtStore::~QtStore() = default;
@@ -78,56 +78,41 @@ QString QtStore::FilePath() {
 bool QtStore::Load() {
   const std::string path = QFile::encodeName(FilePath()).toStdString();
   // A pipe would hold open() until something writes to it, a device could be endless: neither is
-  // opened (and the open below would not wait for a pipe that appears in between).
+  // opened, and the place is looked at again at each write.
   refused_ = NotAFile(path);
   if (!refused_.empty()) return false;
   loaded_ = true;
-  const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
-  if (fd < 0) {
-    if (errno != ENOENT) kept_ = "it cannot be read (" + Error(errno) + "), so it is left as it is";
+  std::string text;
+  FileProblem problem;
+  if (Sys_Read_File(path, text, kMaxFileBytes, &problem)) {
+    file_ = Store_Parse(text);
     return true;
   }
-  struct stat st {};
-  std::string text;
-  int err = 0;
-  if (::fstat(fd, &st) != 0) {
-    err = errno;
-  } else if (S_ISDIR(st.st_mode)) {
-    // Nothing to read; every write says what is in the way.
-  } else if (!S_ISREG(st.st_mode)) {
-    ::close(fd);
-    refused_ = NotAFile(path);
-    loaded_ = refused_.empty();
-    return loaded_;
-  } else if (st.st_size <= kMaxFileBytes) {
-    // Read at most one byte more than the limit: a file that grows meanwhile is seen as too large.
-    text.resize(static_cast<size_t>(kMaxFileBytes) + 1);
-    size_t got = 0;
-    while (got < text.size()) {
-      const ssize_t n = ::read(fd, text.data() + got, text.size() - got);
-      if (n < 0 && errno == EINTR) continue;
-      if (n < 0) err = errno;
-      if (n <= 0) break;
-      got += static_cast<size_t>(n);
-    }
-    text.resize(got);
+  switch (problem.kind) {
+    case FileProblem::TooLarge:
+      kept_ = "it is larger than " + std::to_string(kMaxFileBytes >> 20) +
+              " MB, so it was not read and it is not written while the game runs";
+      break;
+    case FileProblem::Unreadable:
+      kept_ = "it cannot be read (" + (problem.error ? Error(problem.error) : "it changed while it was read") +
+              "), so it is not written while the game runs";
+      break;
+    case FileProblem::NotAFile:
+      // A folder holds nothing to read (every write says it is in the way); a pipe may have
+      // taken the file's place since it was looked at.
+      refused_ = NotAFile(path);
+      loaded_ = refused_.empty();
+      break;
+    default:
+      break;  // no file yet
   }
-  ::close(fd);
-  if (err) {
-    kept_ = "it cannot be read (" + Error(err) + "), so it is left as it is";
-  } else if (S_ISREG(st.st_mode) && (st.st_size > kMaxFileBytes || static_cast<int64_t>(text.size()) > kMaxFileBytes)) {
-    kept_ = "it is larger than " + std::to_string(kMaxFileBytes / (1 << 20)) +
-            " MB, so it was not read and is left as it is";
-  } else {
-    file_ = Store_Parse(text);
-  }
-  return true;
+  return loaded_;
 }
 
 std::string QtStore::Save() {
   const std::string target = Target(QFile::encodeName(FilePath()).toStdString());
   const std::string dir = Folder(target);
-  if (const int err = MakeFolders(dir)) return "its folder " + dir + " cannot be made (" + Error(err) + ")";
+  if (const int err = Plat_Make_Folders(dir)) return "its folder " + dir + " cannot be made (" + Error(err) + ")";
   struct stat st {};
   const bool exists = ::stat(target.c_str(), &st) == 0;
   if (exists && S_ISDIR(st.st_mode)) return "a folder of that name is in the way of the file";
