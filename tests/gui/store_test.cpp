@@ -364,30 +364,41 @@ TEST_F(QtStoreTest, FilesReadAndWriteAsTheyAlwaysHave) {
   EXPECT_EQ(after, before);
 }
 
-// A settings file larger than the store reads is never read nor overwritten, however many writes
-// the run makes: the player is told at each, and the file stays as it was. One of exactly the
-// largest size is read.
-TEST_F(QtStoreTest, AFileTooLargeToReadIsLeftAsItIs) {
+// A settings file larger than the store reads, or one it cannot read, is never overwritten however
+// many writes the run makes: the player is told at each, and the file stays as it was. One of
+// exactly the largest size is read.
+TEST_F(QtStoreTest, AFileTooLargeOrUnreadableIsLeftAsItIs) {
+  const NoFileOverride no_override;
   QDir().mkpath(folder_);
-  for (const int64_t size : {QtStore::kMaxFileBytes, QtStore::kMaxFileBytes + 1}) {
-    SCOPED_TRACE(size);
+  struct Case {
+    int64_t size;
+    bool readable;
+    const char *told;  // nullptr: read and written
+  };
+  for (const Case &c : {Case{QtStore::kMaxFileBytes, true, nullptr},
+                        Case{QtStore::kMaxFileBytes + 1, true, "it is larger than 1 MB"},
+                        Case{100, false, "it cannot be read (Permission denied)"}}) {
+    SCOPED_TRACE(c.told ? c.told : "read");
+    if (!c.readable && !no_override.Holds()) continue;
     std::string text = "[General]\nHiScore1=5\n;";
-    text += std::string(static_cast<size_t>(size) - text.size() - 1, 'x') + "\n";
+    text += std::string(static_cast<size_t>(c.size) - text.size() - 1, 'x') + "\n";
+    QFile::remove(file_);
     std::ofstream(file_.toStdString(), std::ios::binary) << text;
+    if (!c.readable) chmod(file_.toLocal8Bit().constData(), 0200);
     QtStore store;
     std::vector<std::string> told;
     store.write_failed = [&](const std::string &why) { told.push_back(why); };
-    const bool read = size <= QtStore::kMaxFileBytes;
-    EXPECT_EQ(store.ReadInteger("HiScore1", 0), read ? 5 : 0);
-    EXPECT_EQ(store.WriteInteger("Key1", 4), read);
-    EXPECT_EQ(store.WriteInteger("Key2", 3), read);
+    EXPECT_EQ(store.ReadInteger("HiScore1", 0), c.told ? 0 : 5);
+    EXPECT_EQ(store.WriteInteger("Key1", 4), !c.told);
+    EXPECT_EQ(store.WriteInteger("Key2", 3), !c.told);
     EXPECT_EQ(store.ReadInteger("Key1", 0), 4);
-    if (read) {
+    chmod(file_.toLocal8Bit().constData(), 0600);
+    if (!c.told) {
       EXPECT_TRUE(told.empty());
       EXPECT_EQ(ReadAll(file_), "[General]\nHiScore1=5\nKey1=4\nKey2=3\n");
     } else {
       ASSERT_EQ(told.size(), 2u);
-      EXPECT_NE(told[0].find(file_.toStdString() + ": it is larger than 1 MB"), std::string::npos) << told[0];
+      EXPECT_NE(told[0].find(file_.toStdString() + ": " + c.told), std::string::npos) << told[0];
       EXPECT_TRUE(ReadAll(file_) == text);
     }
   }
