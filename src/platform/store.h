@@ -6,6 +6,7 @@
 #include <map>
 #include <optional>
 #include <string>
+#include <string_view>
 
 class Store {
  public:
@@ -35,3 +36,18 @@ class MemStore : public Store {
   std::map<std::string, std::string> values;
   int writes = 0;
 };
+
+// The settings file's text: an INI file whose [General] section holds the values, laid out the way
+// players' existing files are. Values keep the form they were stored in until they are written.
+struct StoreFile {
+  // Section name ("" for [General]) -> key -> the value as it stands in the file.
+  std::map<std::string, std::map<std::string, std::string>> sections;
+};
+// Reads a settings file's text; comments and lines that hold no value are left out.
+StoreFile Store_Parse(std::string_view text);
+// The file's text: [General] first, then the other sections by name, each with its keys in order.
+std::string Store_Format(const StoreFile &file);
+// A text value in the form it is stored in the file (quoted and escaped where needed).
+std::string Store_Encode(std::string_view text);
+// The text of a stored value; a list of several values reads as empty text, a removed one as nothing.
+std::optional<std::string> Store_Decode(std::string_view stored);

@@ -3,9 +3,10 @@
 #include <QString>
 
 // One running copy per user and settings file, so that two copies never write their values over
-// each other's: an exclusive lock on a file beside the settings file, which the system lets go of
-// when the copy holding it ends, however it ends (a killed copy leaves nothing stuck); and a local
-// socket by which a later copy asks the running one to come to the front.
+// each other's: an exclusive lock on the settings folder itself, which the system lets go of when
+// the copy holding it ends, however it ends (a killed copy leaves nothing stuck), and which no file
+// left in the folder can take away; and a socket with a name of its own (nothing on the disk) by
+// which a later copy asks the running one to come to the front.
 class QLocalServer;
 class InstanceLock : public QObject {
   Q_OBJECT

@@ -2,7 +2,7 @@
 // the desktop shell, key codes and the fallback picture decoder.
 #pragma once
 #include <QObject>
-#include <QSettings>
+#include <QString>
 #include <map>
 #include <memory>
 #include <string>
@@ -19,13 +19,17 @@ class QtTimerDriver : public TimerDriver {
   std::unique_ptr<Timer> Create(const std::string &name, Timer::Handler handler) override;
 };
 
-// The per-user settings store: organisation "Zandrel", application "KTuskoSE50", native format.
-// Every write is flushed to disk before it returns; a write that fails is reported through
-// write_failed with the file's path and the reason. When something other than a file or a
-// folder (a pipe, a device) is in the file's place, it is never opened: values are kept in memory
-// and every write reports it, until a write finds the place free or a file again.
+// The per-user settings store: organisation "Zandrel", application "KTuskoSE50", an INI file in
+// the user's configuration folder. The file is read whole once, when the store is made; every write
+// rewrites it whole (a new file beside it, made durable, then renamed over it), so a write that
+// fails leaves the old file as it was. A write that fails is reported through write_failed with
+// the file's path and the reason. When something other than a file or a folder (a pipe, a device)
+// is in the file's place, it is never opened: values are kept in memory and every write reports
+// it, until a write finds the place free or a file again. A file that is larger than
+// kMaxFileBytes or cannot be read is never written during the run: nothing it holds is lost.
 class QtStore : public Store {
  public:
+  static constexpr int64_t kMaxFileBytes = 1 << 20;
   QtStore();
   ~QtStore() override;
   // The settings file of the current user (found without reading it).
@@ -34,12 +38,19 @@ class QtStore : public Store {
   bool WriteText(const std::string &name, const std::string &text) override;
 
  private:
-  // Opens the file when nothing but a file (or nothing at all) is in its place; else says why.
-  bool Open();
-  std::unique_ptr<QSettings> settings_;
-  std::map<std::string, std::string> held_;  // values written while the file could not be opened
-  std::string refused_;                      // why it was not opened
+  // Reads the file into file_; false when refused_ says why its place was not opened.
+  bool Load();
+  // Writes file_ in place of the file; the reason when that failed, else empty.
+  std::string Save();
+  StoreFile file_;
+  std::map<std::string, std::string> written_;  // values written this run, as stored
+  bool loaded_ = false;                         // the file was read (or found missing)
+  std::string refused_;                         // why its place was not opened (tried at each write)
+  std::string kept_;                            // why the file is never written during this run
 };
+
+// Makes a folder and the folders above it that are missing; 0, or the error of the step that failed.
+int Plat_Make_Folders(const std::string &dir);
 
 class QtScreen : public Screen {
  public:

@@ -1,52 +1,25 @@
 #include <fcntl.h>
 #include <sys/stat.h>
-#include <sys/statvfs.h>
 #include <unistd.h>
 
-#include <QDir>
-#include <QFileInfo>
+#include <QFile>
 #include <QStandardPaths>
 #include <cerrno>
+#include <climits>
+#include <cstdlib>
 #include <cstring>
-#include <vector>
 
+#include "platform/files.h"
 #include "platform/qt/qt_platform.h"
 
 namespace {
 
-// Why a file could not be written in place of path: the settings library only says "access error",
-// so the folder is tried the way the library writes (a new file beside the old one, renamed over
-// it) with a probe file of about the same size, and the system's own reason is given.
-std::string WriteFailureReason(const QString &path) {
-  const QFileInfo info(path);
-  if (info.isDir()) return "a folder of that name is in the way of the file";
-  const QString dir = info.absolutePath();
-  if (!QFileInfo(dir).isDir()) {
-    if (!QDir().mkpath(dir)) return "its folder " + dir.toStdString() + " cannot be made";
-  }
-  struct statvfs fs {};
-  if (statvfs(QFile::encodeName(dir).constData(), &fs) == 0 && (fs.f_flag & ST_RDONLY))
-    return std::strerror(EROFS);
-  const QByteArray probe = QFile::encodeName(path + QString(".probe-%1").arg(getpid()));
-  const int fd = open(probe.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
-  if (fd < 0) return std::strerror(errno);
-  std::vector<char> bytes(static_cast<size_t>(info.size()) + 4096, ' ');
-  int err = 0;
-  if (write(fd, bytes.data(), bytes.size()) != static_cast<ssize_t>(bytes.size())) err = errno ? errno : ENOSPC;
-  if (!err && fsync(fd) != 0) err = errno;
-  close(fd);
-  unlink(probe.constData());
-  if (err) return std::strerror(err);
-  if (info.exists() && access(QFile::encodeName(path).constData(), W_OK) != 0)
-    return "the file is read-only (" + std::string(std::strerror(errno)) + ")";
-  return "the file could not be replaced";
-}
+std::string Error(int err) { return std::strerror(err); }
 
 // Why what is at path is neither a file nor a folder, or empty when it is one of those or missing.
-// (A folder is left to the settings library, whose failed writes say it is in the way.)
-std::string NotAFile(const QString &path) {
+std::string NotAFile(const std::string &path) {
   struct stat st {};
-  if (::stat(QFile::encodeName(path).constData(), &st) != 0 || S_ISREG(st.st_mode) || S_ISDIR(st.st_mode)) return {};
+  if (::stat(path.c_str(), &st) != 0 || S_ISREG(st.st_mode) || S_ISDIR(st.st_mode)) return {};
   const char *what = S_ISFIFO(st.st_mode)   ? "a named pipe"
                      : S_ISSOCK(st.st_mode) ? "a socket"
                      : S_ISCHR(st.st_mode) || S_ISBLK(st.st_mode) ? "a device"
@@ -54,57 +27,156 @@ std::string NotAFile(const QString &path) {
   return std::string("it is ") + what + ", not a regular file, so it is not opened";
 }
 
+std::string Folder(const std::string &path) {
+  const size_t slash = path.rfind('/');
+  return slash == std::string::npos ? "." : slash == 0 ? "/" : path.substr(0, slash);
+}
+
+bool WriteAll(int fd, const std::string &bytes) {
+  size_t done = 0;
+  while (done < bytes.size()) {
+    const ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) {
+      if (n == 0) errno = ENOSPC;
+      return false;
+    }
+    done += static_cast<size_t>(n);
+  }
+  return true;
+}
+
+// The file a write replaces: a settings file that is a link to a file elsewhere stays a link.
+std::string Target(const std::string &path) {
+  struct stat st {};
+  if (::lstat(path.c_str(), &st) != 0 || !S_ISLNK(st.st_mode)) return path;
+  char real[PATH_MAX];
+  return ::realpath(path.c_str(), real) ? std::string(real) : path;
+}
+
 }  // namespace
 
-QtStore::QtStore() { Open(); }
+int Plat_Make_Folders(const std::string &dir) {
+  struct stat st {};
+  if (::stat(dir.c_str(), &st) == 0) return S_ISDIR(st.st_mode) ? 0 : ENOTDIR;
+  if (dir != "/" && dir != ".") {
+    if (const int err = Plat_Make_Folders(Folder(dir))) return err;
+  }
+  if (::mkdir(dir.c_str(), 0777) != 0 && errno != EEXIST) return errno;
+  return 0;
+}
+
+QtStore::QtStore() { Load(); }
 
 QtStore::~QtStore() = default;
 
 QString QtStore::FilePath() {
-  // Where the settings library keeps a user's files in its native format on this system.
+  // Where the user's settings have always been kept on this system.
   return QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) + "/Zandrel/KTuskoSE50.conf";
 }
 
-bool QtStore::Open() {
-  const QString path = FilePath();
-  // A pipe would hold the library in open() until something writes to it, a device could be
-  // endless: neither is opened.
+bool QtStore::Load() {
+  const std::string path = QFile::encodeName(FilePath()).toStdString();
+  // A pipe would hold open() until something writes to it, a device could be endless: neither is
+  // opened, and the place is looked at again at each write.
   refused_ = NotAFile(path);
   if (!refused_.empty()) return false;
-  settings_ = std::make_unique<QSettings>(path, QSettings::NativeFormat);
-  return true;
+  loaded_ = true;
+  std::string text;
+  FileProblem problem;
+  if (Sys_Read_File(path, text, kMaxFileBytes, &problem)) {
+    file_ = Store_Parse(text);
+    return true;
+  }
+  switch (problem.kind) {
+    case FileProblem::TooLarge:
+      kept_ = "it is larger than " + std::to_string(kMaxFileBytes >> 20) +
+              " MB, so it was not read and it is not written while the game runs";
+      break;
+    case FileProblem::Unreadable:
+      kept_ = "it cannot be read (" + (problem.error ? Error(problem.error) : "it changed while it was read") +
+              "), so it is not written while the game runs";
+      break;
+    case FileProblem::NotAFile:
+      // A folder holds nothing to read (every write says it is in the way); a pipe may have
+      // taken the file's place since it was looked at.
+      refused_ = NotAFile(path);
+      loaded_ = refused_.empty();
+      break;
+    default:
+      break;  // no file yet
+  }
+  return loaded_;
+}
+
+std::string QtStore::Save() {
+  const std::string target = Target(QFile::encodeName(FilePath()).toStdString());
+  const std::string dir = Folder(target);
+  if (const int err = Plat_Make_Folders(dir)) return "its folder " + dir + " cannot be made (" + Error(err) + ")";
+  struct stat st {};
+  const bool exists = ::stat(target.c_str(), &st) == 0;
+  if (exists && S_ISDIR(st.st_mode)) return "a folder of that name is in the way of the file";
+  // The new file beside the old one, with the old one's permissions (a new one's follow the umask).
+  std::string temp;
+  int fd = -1;
+  for (int n = 0; fd < 0 && n < 100; ++n) {
+    temp = target + ".new-" + std::to_string(::getpid()) + "-" + std::to_string(n);
+    fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+    if (fd < 0 && errno != EEXIST) break;
+  }
+  if (fd < 0) return Error(errno);
+  // A file the player made read-only is left alone.
+  if (exists && ::access(target.c_str(), W_OK) != 0) {
+    const std::string why = "the file is read-only (" + Error(errno) + ")";
+    ::close(fd);
+    ::unlink(temp.c_str());
+    return why;
+  }
+  int err = 0;
+  if (exists && ::fchmod(fd, st.st_mode & 07777) != 0) err = errno;
+  // Every byte, then the disk, then the close: only a file that is whole takes the old one's place.
+  if (!err && !WriteAll(fd, Store_Format(file_))) err = errno;
+  if (!err && ::fsync(fd) != 0) err = errno;
+  if (::close(fd) != 0 && !err) err = errno;
+  if (!err && ::rename(temp.c_str(), target.c_str()) != 0) err = errno;
+  if (err) {
+    ::unlink(temp.c_str());
+    return err == EISDIR ? "a folder of that name is in the way of the file" : Error(err);
+  }
+  // The rename itself reaches the disk with the folder.
+  const int dfd = ::open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (dfd >= 0) {
+    if (::fsync(dfd) != 0 && errno != EINVAL) err = errno;
+    ::close(dfd);
+  }
+  return err ? Error(err) : std::string();
 }
 
 std::optional<std::string> QtStore::ReadText(const std::string &name) {
-  if (!settings_) {
-    const auto it = held_.find(name);
-    if (it == held_.end()) return std::nullopt;
-    return it->second;
-  }
-  const QVariant v = settings_->value(QString::fromStdString(name));
-  if (!v.isValid()) return std::nullopt;
-  return v.toString().toStdString();
+  const auto section = file_.sections.find("");
+  if (section == file_.sections.end()) return std::nullopt;
+  const auto it = section->second.find(name);
+  if (it == section->second.end()) return std::nullopt;
+  return Store_Decode(it->second);
 }
 
 bool QtStore::WriteText(const std::string &name, const std::string &text) {
-  if (!settings_) {
-    held_[name] = text;
-    if (!Open()) {
-      if (write_failed) write_failed(FilePath().toStdString() + ": " + refused_);
-      return false;
+  const std::string stored = Store_Encode(text);
+  written_[name] = stored;
+  file_.sections[""][name] = stored;
+  std::string why = kept_;
+  if (why.empty() && !loaded_) {
+    // The place was taken by a pipe or the like. Once it is free again, a file that is there now
+    // keeps what it holds, and everything written during the run goes to it with this write.
+    if (Load()) {
+      for (const auto &[key, value] : written_) file_.sections[""][key] = value;
+      why = kept_;
+    } else {
+      why = refused_;
     }
-    // The place is free again: what was held goes to the file with this write. Values already
-    // in the file that were not written this run stay as they are.
-    for (const auto &[key, value] : held_) settings_->setValue(QString::fromStdString(key), QString::fromStdString(value));
-    held_.clear();
-  } else {
-    settings_->setValue(QString::fromStdString(name), QString::fromStdString(text));
   }
-  // The library writes a new file beside the old one and renames it over it only when it is
-  // whole, so a failed write leaves the old file as it was; the value stays in memory for the
-  // rest of the run and goes to the disk with the next write that succeeds.
-  settings_->sync();
-  if (settings_->status() == QSettings::NoError) return true;
-  if (write_failed) write_failed(settings_->fileName().toStdString() + ": " + WriteFailureReason(settings_->fileName()));
+  if (why.empty()) why = Save();
+  if (why.empty()) return true;
+  if (write_failed) write_failed(FilePath().toStdString() + ": " + why);
   return false;
 }
