@@ -39,12 +39,12 @@ void DrawLabel(HDC dc, const Rect &area, const Rect &clip, Font font, double sca
   GdiFlush();
   const int saved = SaveDC(dc);
   IntersectClipRect(dc, clip.left, clip.top, clip.left + clip.width, clip.top + clip.height);
-  HFONT f = Win_Font(font, scale);
+  HFONT f = Plat_Font(font, scale);
   SelectObject(dc, f);
   SetBkMode(dc, TRANSPARENT);
   SetTextColor(dc, RGB((rgb >> 16) & 0xFF, (rgb >> 8) & 0xFF, rgb & 0xFF));
   RECT r{area.left, area.top, area.left + area.width, area.top + area.height};
-  std::wstring w = Win_Wide(text);
+  std::wstring w = Plat_Wide(text);
   DrawTextW(dc, w.c_str(), static_cast<int>(w.size()), &r, DT_CENTER | DT_VCENTER | DT_SINGLELINE | DT_NOCLIP | DT_NOPREFIX);
   RestoreDC(dc, saved);
   DeleteObject(f);
@@ -74,7 +74,7 @@ void TForm1::ReportSkinProblem(const char *what) {
   std::fprintf(stderr, "ktusko: %s\n", what);
   // Each problem is told once per run, in a box that does not stop the game.
   if (!skin_problems_seen_.insert(what).second) return;
-  Win_Warning_Box_Async(
+  Plat_Warning_Box(
       "Some pictures or settings of the game could not be used. The game goes on without them; a picture that "
       "cannot be read shows as a red square.\n\n" +
       std::string(what));
@@ -84,7 +84,7 @@ void TForm1::ReportStoreFailure(const std::string &why) {
   std::fprintf(stderr, "ktusko: settings not saved: %s\n", why.c_str());
   if (store_failure_told_) return;
   store_failure_told_ = true;
-  Win_Warning_Box_Async("Your settings and high scores cannot be saved:\n\n" + why +
+  Plat_Warning_Box("Your settings and high scores cannot be saved:\n\n" + why +
                         "\n\nThe game goes on. Changes are kept while it runs and saved as soon as they can be "
                         "written again.");
 }
@@ -118,7 +118,7 @@ bool TForm1::FormCreate() {
     exe.resize(exe.size() * 2);
   }
   const std::wstring folder = exe.substr(0, exe.find_last_of(L"\\/"));
-  cfg.program_folder = Win_Utf8(folder) + "\\";
+  cfg.program_folder = Plat_Utf8(folder) + "\\";
   SetCurrentDirectoryW(folder.c_str());
 
   std::string config_message;
@@ -146,7 +146,7 @@ bool TForm1::FormCreate() {
   game.lcd.sink = this;
 
   if (status != ConfigStatus::Ok) {
-    Win_Error_Box(nullptr, config_message);
+    Plat_Error_Box(nullptr, config_message);
     PostQuitMessage(0);
     if (cfg.stage_count < 1) return false;
   }
@@ -187,14 +187,14 @@ bool TForm1::Play(const std::string &driver) {
   played_ = true;
   std::string sound_message;
   if (!Snd_Init(snd, driver, &sound_message)) {
-    Win_Error_Box(nullptr, sound_message);
+    Plat_Error_Box(nullptr, sound_message);
     store->WriteInteger("SoundMode", -1);
     store->WriteBool("SplashScreen", true);
     Close();
     return false;
   }
   if (view_screen_.Width() < 1024 || view_screen_.Height() < 768) {
-    Win_Error_Box(nullptr,
+    Plat_Error_Box(nullptr,
                   "Your screen resolution is below the minimum required 1024x768.\r\n\r\n"
                   "Please increase your screen resolution and restart the game.");
     Close();

@@ -14,7 +14,7 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
   WinInstance instance;
   if (!instance.Acquire()) {
     std::fprintf(stderr, "ktusko: already running for this user; this copy ends\n");
-    Win_Info_Box(nullptr,
+    Plat_Info_Box(nullptr,
                  "Kellup Tusko Lumo Special Edition is already running.\n\nThis copy ends now, so that the two "
                  "cannot write over each other's high scores and settings.");
     WinInstance::AskRunningToFront();

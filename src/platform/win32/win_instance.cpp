@@ -46,16 +46,16 @@ bool WinInstance::AskRunningToFront() {
   return true;
 }
 
-void Win_Error_Box(HWND owner, const std::string &text) {
-  MessageBoxW(owner, Win_Wide(text).c_str(), kTitle, MB_OK | MB_ICONERROR);
+void Plat_Error_Box(HWND owner, const std::string &text) {
+  MessageBoxW(owner, Plat_Wide(text).c_str(), kTitle, MB_OK | MB_ICONERROR);
 }
 
-void Win_Info_Box(HWND owner, const std::string &text) {
-  MessageBoxW(owner, Win_Wide(text).c_str(), kTitle, MB_OK | MB_ICONINFORMATION);
+void Plat_Info_Box(HWND owner, const std::string &text) {
+  MessageBoxW(owner, Plat_Wide(text).c_str(), kTitle, MB_OK | MB_ICONINFORMATION);
 }
 
-void Win_Warning_Box_Async(const std::string &text) {
+void Plat_Warning_Box(const std::string &text) {
   // A box of its own thread, without an owner: the game window keeps running and keeps the keys.
-  std::thread([w = Win_Wide(text)] { MessageBoxW(nullptr, w.c_str(), kTitle, MB_OK | MB_ICONWARNING); })
+  std::thread([w = Plat_Wide(text)] { MessageBoxW(nullptr, w.c_str(), kTitle, MB_OK | MB_ICONWARNING); })
       .detach();
 }

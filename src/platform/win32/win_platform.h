@@ -13,10 +13,10 @@
 #include "platform/timer.h"
 
 // UTF-8 <-> UTF-16.
-std::wstring Win_Wide(const std::string &utf8);
-std::string Win_Utf8(const std::wstring &wide);
+std::wstring Plat_Wide(const std::string &utf8);
+std::string Plat_Utf8(const std::wstring &wide);
 // The system's text for an error code (GetLastError, LSTATUS), in UTF-8.
-std::string Win_Error_Text(DWORD code);
+std::string Plat_Error_Text(DWORD code);
 
 // Timers timed on a helper thread with a high-resolution waitable timer (not the 15.6 ms steps of
 // window-message timers); each due period is posted to the GUI thread, where the handler runs.
@@ -57,7 +57,7 @@ class WinScreen : public Screen {
 
 // The label font of the stage intro screen at a scale (Arial at a character height); the caller
 // deletes it.
-HFONT Win_Font(Font font, double scale);
+HFONT Plat_Font(Font font, double scale);
 
 // Opens a file or an address with the program Windows associates with it; failures are silent.
 void Plat_Shell_Open(const std::string &what);
@@ -79,6 +79,6 @@ class WinInstance {
 
 // Message boxes with one OK button and the game's title: an error that waits for OK, and a warning
 // that neither stops the game nor waits (shown from a thread of its own).
-void Win_Error_Box(HWND owner, const std::string &text);
-void Win_Info_Box(HWND owner, const std::string &text);
-void Win_Warning_Box_Async(const std::string &text);
+void Plat_Error_Box(HWND owner, const std::string &text);
+void Plat_Info_Box(HWND owner, const std::string &text);
+void Plat_Warning_Box(const std::string &text);

@@ -6,7 +6,7 @@
 std::optional<std::string> WinStore::ReadText(const std::string &name) {
   // A value whose write failed this run keeps the value written.
   if (const auto it = held_.find(name); it != held_.end()) return it->second;
-  const std::wstring value = Win_Wide(name);
+  const std::wstring value = Plat_Wide(name);
   DWORD type = 0, bytes = 0;
   if (RegGetValueW(HKEY_CURRENT_USER, kKey, value.c_str(), RRF_RT_ANY, &type, nullptr, &bytes) != ERROR_SUCCESS)
     return std::nullopt;
@@ -22,7 +22,7 @@ std::optional<std::string> WinStore::ReadText(const std::string &name) {
   if (type != REG_SZ && type != REG_EXPAND_SZ) return std::string();
   std::wstring text(reinterpret_cast<const wchar_t *>(data.data()), bytes / sizeof(wchar_t));
   while (!text.empty() && text.back() == L'\0') text.pop_back();
-  return Win_Utf8(text);
+  return Plat_Utf8(text);
 }
 
 bool WinStore::WriteText(const std::string &name, const std::string &text) {
@@ -30,7 +30,7 @@ bool WinStore::WriteText(const std::string &name, const std::string &text) {
   LSTATUS rc = RegCreateKeyExW(HKEY_CURRENT_USER, kKey, 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_SET_VALUE, nullptr, &key,
                                nullptr);
   if (rc == ERROR_SUCCESS) {
-    const std::wstring value = Win_Wide(name), data = Win_Wide(text);
+    const std::wstring value = Plat_Wide(name), data = Plat_Wide(text);
     rc = RegSetValueExW(key, value.c_str(), 0, REG_SZ, reinterpret_cast<const BYTE *>(data.c_str()),
                         static_cast<DWORD>((data.size() + 1) * sizeof(wchar_t)));
     // Made durable before the write counts as done.
@@ -42,6 +42,6 @@ bool WinStore::WriteText(const std::string &name, const std::string &text) {
     return true;
   }
   held_[name] = text;
-  if (write_failed) write_failed("HKEY_CURRENT_USER\\" + Win_Utf8(kKey) + ": " + Win_Error_Text(static_cast<DWORD>(rc)));
+  if (write_failed) write_failed("HKEY_CURRENT_USER\\" + Plat_Utf8(kKey) + ": " + Plat_Error_Text(static_cast<DWORD>(rc)));
   return false;
 }
