@@ -200,13 +200,17 @@ bool TForm1::Play(const std::string &driver) {
     Close();
     return false;
   }
-  CenterOnScreen();
-  ShowWindow(hwnd_, SW_SHOW);
+  ShowGame();
   game.game_mode = kModeClock;
   Gam_Set_Mode(game);
+  return true;
+}
+
+void TForm1::ShowGame() {
+  CenterOnScreen();
+  ShowWindow(hwnd_, SW_SHOW);
   SetForegroundWindow(hwnd_);
   SetFocus(hwnd_);
-  return true;
 }
 
 void TForm1::ApplyWindowStyle(const Rect &client) {
@@ -272,8 +276,10 @@ void TForm1::ApplyView() {
     return;
   scale_.scale = s;
   view_screen_.Set(vw, vh, s);
+  if (menus.pixel_scale) menus.pixel_scale(s);
   if (!skin_loaded_) return;
   Gam_Relayout(game);
+  if (menus.relayout) menus.relayout();
   InvalidateRect(hwnd_, nullptr, FALSE);
 }
 
@@ -318,7 +324,8 @@ void TForm1::Shutdown() {
 
 void TForm1::Close() {
   Shutdown();
-  PostQuitMessage(0);
+  if (end_program) end_program();
+  else PostQuitMessage(0);
 }
 
 void TForm1::Invalidate(const Rect &r) {
@@ -359,6 +366,13 @@ void TForm1::Paint() {
     GdiFlush();
     for (const Rect &r : rects) Lcd_Paint_Pixels(out, game.lcd, scale_.scale, r, &lcd_fx_, now, text);
     GdiFlush();
+    if (menus.draw) {
+      // The open game menu's rows lie over the LCD, drawn with the desktop's fonts.
+      SelectClipRgn(memory_dc_, region);
+      menus.draw(memory_dc_, scale_.scale);
+      SelectClipRgn(memory_dc_, nullptr);
+      GdiFlush();
+    }
     for (const Rect &r : rects) BitBlt(dc, r.left, r.top, r.width, r.height, memory_dc_, r.left, r.top, SRCCOPY);
   }
   EndPaint(hwnd_, &ps);
@@ -386,12 +400,16 @@ int TForm1::ControlOfKey(uint16_t vk) const {
 }
 
 void TForm1::KeyDown(uint16_t vk, bool repeat) {
-  if (vk == VK_F11) {
+  // The menus' shortcut keys (F1, F2, F3, F11, Esc) come before the key bindings; held down, they
+  // act once. Without the menus, F11 and Esc still switch the window and end the program.
+  const bool shortcut_key = vk == VK_F11 || vk == VK_ESCAPE || (vk >= VK_F1 && vk <= VK_F3);
+  if (menus.shortcut) {
+    if (shortcut_key && repeat) return;
+    if (!repeat && menus.shortcut(vk)) return;
+  } else if (vk == VK_F11) {
     if (!repeat) SetWindowMode(!window_mode_);
     return;
-  }
-  if (vk == VK_ESCAPE) {
-    // Esc ends the program at once, as the menu's "Exit" does.
+  } else if (vk == VK_ESCAPE) {
     Close();
     return;
   }
@@ -485,6 +503,7 @@ LRESULT TForm1::Handle(UINT msg, WPARAM wp, LPARAM lp) {
       if (mouse_control_) return 0;
       int32_t x = 0, y = 0;
       scale_.ToSkin(GET_X_LPARAM(lp), GET_Y_LPARAM(lp), &x, &y);
+      if (menus.mouse_down && menus.mouse_down(x, y)) return 0;
       const int c = FaceAt(x, y);
       if (!c) return 0;
       // The press captures the mouse: the release goes to the same control wherever it happens.
@@ -495,6 +514,11 @@ LRESULT TForm1::Handle(UINT msg, WPARAM wp, LPARAM lp) {
     }
     case WM_LBUTTONUP:
     case WM_CAPTURECHANGED:
+      if (msg == WM_LBUTTONUP && !mouse_control_ && menus.mouse_up) {
+        int32_t x = 0, y = 0;
+        scale_.ToSkin(GET_X_LPARAM(lp), GET_Y_LPARAM(lp), &x, &y);
+        if (menus.mouse_up(x, y)) return 0;
+      }
       if (mouse_control_) {
         const int c = mouse_control_;
         mouse_control_ = 0;
@@ -509,8 +533,24 @@ LRESULT TForm1::Handle(UINT msg, WPARAM wp, LPARAM lp) {
         ScreenToClient(hwnd_, &p);
         int32_t x = 0, y = 0;
         scale_.ToSkin(p.x, p.y, &x, &y);
-        SetCursor(LoadCursorW(nullptr, FaceAt(x, y) ? IDC_HAND : IDC_ARROW));
+        const bool hand = FaceAt(x, y) || (menus.hand_at && menus.hand_at(x, y));
+        SetCursor(LoadCursorW(nullptr, hand ? IDC_HAND : IDC_ARROW));
         return TRUE;
+      }
+      break;
+    case WM_MOUSEMOVE:
+      if (menus.mouse_move) {
+        int32_t x = 0, y = 0;
+        scale_.ToSkin(GET_X_LPARAM(lp), GET_Y_LPARAM(lp), &x, &y);
+        menus.mouse_move(x, y);
+      }
+      return 0;
+    case WM_CONTEXTMENU:
+      if (menus.popup) {
+        POINT p{GET_X_LPARAM(lp), GET_Y_LPARAM(lp)};
+        if (p.x == -1 && p.y == -1) p = POINT{0, 0};  // from the keyboard: the window's corner
+        menus.popup(p);
+        return 0;
       }
       break;
     case kBankReady:

@@ -47,6 +47,27 @@ class TForm1 : public LcdSink {
   HWND Handle() const { return hwnd_; }
   double Scale() const { return scale_.scale; }
 
+  // The play action's second half, after the sound was started: brings the window on screen in
+  // front (the clock is started by the caller).
+  void ShowGame();
+
+  // What the menus add to the window (all optional): shortcut keys before the key bindings, the
+  // left button on the game menu (skin's screen; true when taken), the hand pointer, drawing the
+  // open game menu over the LCD, the context menu at a screen point, the picture scale and the
+  // game menu laid out again after the skin was.
+  struct Menus {
+    std::function<bool(uint16_t vk)> shortcut;
+    std::function<bool(int32_t x, int32_t y)> mouse_down, mouse_up, hand_at;
+    std::function<void(int32_t x, int32_t y)> mouse_move;
+    std::function<void(HDC dc, double scale)> draw;
+    std::function<void(POINT screen)> popup;
+    std::function<void(double pixel_scale)> pixel_scale;
+    std::function<void()> relayout;
+  } menus;
+  // Called when the program should end (a close request, Esc); by default leaves the message loop
+  // with status 0.
+  std::function<void()> end_program;
+
   Config cfg;
   Sound snd;
   Controls controls;
