@@ -1,5 +1,6 @@
 #include "app/win32/form1_win.h"
 
+#include <commctrl.h>
 #include <windowsx.h>
 
 #include <algorithm>
@@ -15,7 +16,7 @@
 namespace {
 
 constexpr int kFirstMoveControl = 4;  // controls 4 .. 8: the four directions and Jump
-constexpr UINT kBankReady = WM_APP + 10;
+constexpr UINT kBankReady = WM_APP + 10, kPadChanged = WM_APP + 11, kStartPads = WM_APP + 12;
 constexpr UINT_PTR kFadeTimer = 1, kGeometryTimer = 2;
 constexpr const char *kGeometryValue = "WindowGeometry";
 constexpr DWORD kFullStyle = WS_POPUP | WS_CLIPCHILDREN;
@@ -106,6 +107,7 @@ bool TForm1::FormCreate() {
   hwnd_ = CreateWindowExW(WS_EX_APPWINDOW, WinInstance::kWindowClass, L"Kellup Tusko Lumo Special Edition", kFullStyle,
                           -sw, -sh, sw, sh, nullptr, nullptr, inst, this);
   if (!hwnd_) return false;
+  MakeHints();
 
   // Relative stage folders resolve against the program folder however the program was started.
   std::wstring exe(MAX_PATH, L'\0');
@@ -315,6 +317,7 @@ void TForm1::Shutdown() {
   if (geometry_pending_) RememberWindowGeometry();
   // Nothing of the game may run once its sound and store are gone: the timers stop first.
   if (game.Timer_Game) Gam_Stop_All_Timers(game);
+  if (pad_watch_) pad_watch_->Stop();
   if (hwnd_) KillTimer(hwnd_, kFadeTimer);
   if (snd.lib) Snd_Shutdown(snd);
   game.store = nullptr;
@@ -382,6 +385,71 @@ void TForm1::Paint() {
     SetTimer(hwnd_, kFadeTimer, 16, nullptr);
   }
   Plat_Note_Startup(game.clock_phase >= 2);
+  // Setting up the gamepads takes a while and no pad acts before the window is on screen: they
+  // are looked for once it shows its first picture.
+  if (!pads_asked_) {
+    pads_asked_ = true;
+    PostMessageW(hwnd_, kStartPads, 0, 0);
+  }
+}
+
+void TForm1::StartGamepads() {
+  if (const char *off = std::getenv("KT_NO_GAMEPAD"); off && *off && *off != '0') return;
+  if (shut_down_) return;
+  pad_watch_ = std::make_unique<PadWatch>();
+  const bool started = pad_watch_->Start([this](const PadState &s, int pads) {
+    // A stick trembling in its dead zone changes no control and wakes nothing.
+    if (pads == pad_last_count_ && Inp_Pad_Same_Controls(s, pad_last_)) return;
+    pad_last_ = s;
+    pad_last_count_ = pads;
+    bool first;
+    {
+      std::lock_guard<std::mutex> lock(pad_mutex_);
+      first = pad_changes_.empty();
+      pad_changes_.emplace_back(s, pads);
+    }
+    if (first) PostMessageW(hwnd_, kPadChanged, 0, 0);
+  });
+  if (!started) pad_watch_.reset();
+}
+
+void TForm1::TakePadChanges() {
+  std::deque<std::pair<PadState, int>> changes;
+  {
+    std::lock_guard<std::mutex> lock(pad_mutex_);
+    changes.swap(pad_changes_);
+  }
+  if (shut_down_) return;
+  // A pad's presses act like the keys' and only while this window has the keyboard; its releases
+  // always go through, and the last pad unplugged lets go of everything it held.
+  const bool active = GetForegroundWindow() == hwnd_ && IsWindowEnabled(hwnd_);
+  for (const auto &[state, pads] : changes) {
+    if (pads == 0) Inp_Pad_Release_All(pad_held_, game);
+    else Inp_Pad_Update(pad_held_, game, state, active);
+  }
+}
+
+void TForm1::MakeHints() {
+  INITCOMMONCONTROLSEX icc{sizeof icc, ICC_WIN95_CLASSES};
+  InitCommonControlsEx(&icc);
+  tooltip_ = CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_NOPREFIX | TTS_ALWAYSTIP, CW_USEDEFAULT,
+                             CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, hwnd_, nullptr, GetModuleHandleW(nullptr), nullptr);
+  if (!tooltip_) return;
+  TTTOOLINFOW ti{};
+  ti.cbSize = sizeof ti;
+  ti.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
+  ti.hwnd = hwnd_;
+  ti.uId = reinterpret_cast<UINT_PTR>(hwnd_);
+  ti.lpszText = LPSTR_TEXTCALLBACKW;
+  SendMessageW(tooltip_, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&ti));
+  SendMessageW(tooltip_, TTM_SETMAXTIPWIDTH, 0, 600);
+}
+
+std::string TForm1::HintAt(int32_t x, int32_t y) const {
+  if (const int c = FaceAt(x, y)) return game.lcd.e[kFaceIds[c]].hint;
+  const Element &logo = game.lcd.e[el::im_logo];
+  if (logo.visible && Inside(logo.rect, x, y)) return logo.hint;
+  return {};
 }
 
 int TForm1::FaceAt(int32_t x, int32_t y) const {
@@ -538,13 +606,29 @@ LRESULT TForm1::Handle(UINT msg, WPARAM wp, LPARAM lp) {
         return TRUE;
       }
       break;
-    case WM_MOUSEMOVE:
-      if (menus.mouse_move) {
-        int32_t x = 0, y = 0;
-        scale_.ToSkin(GET_X_LPARAM(lp), GET_Y_LPARAM(lp), &x, &y);
-        menus.mouse_move(x, y);
+    case WM_MOUSEMOVE: {
+      int32_t x = 0, y = 0;
+      scale_.ToSkin(GET_X_LPARAM(lp), GET_Y_LPARAM(lp), &x, &y);
+      if (menus.mouse_move) menus.mouse_move(x, y);
+      // A new hint under the pointer: the shown one goes, the new one comes after the usual pause.
+      std::string hint = HintAt(x, y);
+      if (tooltip_ && hint != hovered_) {
+        hovered_ = std::move(hint);
+        SendMessageW(tooltip_, TTM_POP, 0, 0);
       }
       return 0;
+    }
+    case WM_NOTIFY: {
+      auto *n = reinterpret_cast<NMHDR *>(lp);
+      if (tooltip_ && n->hwndFrom == tooltip_ && n->code == TTN_GETDISPINFOW) {
+        auto *d = reinterpret_cast<NMTTDISPINFOW *>(lp);
+        hint_ = Plat_Wide(hovered_);
+        d->lpszText = hint_.empty() ? nullptr : hint_.data();
+        d->szText[0] = L'\0';
+        return 0;
+      }
+      break;
+    }
     case WM_CONTEXTMENU:
       if (menus.popup) {
         POINT p{GET_X_LPARAM(lp), GET_Y_LPARAM(lp)};
@@ -555,6 +639,12 @@ LRESULT TForm1::Handle(UINT msg, WPARAM wp, LPARAM lp) {
       break;
     case kBankReady:
       Snd_Take_Bank(snd);
+      return 0;
+    case kPadChanged:
+      TakePadChanges();
+      return 0;
+    case kStartPads:
+      StartGamepads();
       return 0;
     case WM_CLOSE:
       // A close request (Alt+F4, the title bar's close) ends the program: shut down, then leave

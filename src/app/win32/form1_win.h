@@ -6,8 +6,10 @@
 #pragma once
 #include "platform/win32/win_platform.h"
 
+#include <deque>
 #include <functional>
 #include <memory>
+#include <mutex>
 #include <set>
 #include <string>
 #include <vector>
@@ -17,6 +19,8 @@
 #include "display/lcd_view.h"
 #include "game/game.h"
 #include "input/keys.h"
+#include "input/pad.h"
+#include "platform/pad.h"
 #include "platform/random.h"
 #include "platform/soundlib.h"
 #include "sound/snd.h"
@@ -97,6 +101,23 @@ class TForm1 : public LcdSink {
   void ReportSkinProblem(const char *what);
   void ReportStoreFailure(const std::string &why);
   int64_t Now() const;
+  // Gamepads: watched on a thread of their own once the window shows its first picture; each
+  // change of the controls they hold is queued and handed to this thread.
+  void StartGamepads();
+  void TakePadChanges();
+  std::unique_ptr<PadWatch> pad_watch_;
+  std::mutex pad_mutex_;
+  std::deque<std::pair<PadState, int>> pad_changes_;
+  PadState pad_last_;    // on the watching thread: the last state handed on
+  int pad_last_count_ = 0;
+  PadHeld pad_held_;     // the controls the gamepads hold
+  bool pads_asked_ = false;
+  // Hints: one tool over the whole window whose text is the hint of what lies under the pointer.
+  void MakeHints();
+  std::string HintAt(int32_t x, int32_t y) const;
+  HWND tooltip_ = nullptr;
+  std::wstring hint_;   // the text shown
+  std::string hovered_;  // the hint under the pointer
 
   HWND hwnd_ = nullptr;
   HDC memory_dc_ = nullptr;
