@@ -29,12 +29,24 @@ wine cmd /c exit >/dev/null 2>&1 || true
 ( wineserver -p 60 ) || true
 server=$(pgrep -n -u "$(id -u)" wineserver || true)
 
+# launch [env assignments...]: starts the program; $app is the process running it (Wine's loader
+# may start it as a child of the process the shell started).
 launch() {
-  (cd "$src" && exec env "$@" wine ./ktusko.exe) >>"$tmp/app.log" 2>&1 &
-  app=$!
+  (cd "$src" && exec env KT_BENCH_ID="$tmp" "$@" wine ./ktusko.exe) >>"$tmp/app.log" 2>&1 &
+  pids+=($!)
+  app=
+  for _ in $(seq 200); do
+    # The newest process of the program started here (other copies may run on the machine).
+    for p in $(pgrep -u "$(id -u)" -f 'ktusko\.exe' | sort -rn); do
+      if tr '\0' '\n' <"/proc/$p/environ" 2>/dev/null | grep -qx "KT_BENCH_ID=$tmp"; then app=$p; break; fi
+    done
+    [ -n "$app" ] && break
+    sleep 0.05
+  done
   pids+=($app)
 }
 stop_app() {
+  xdotool search --onlyvisible --name '^Kellup Tusko Lumo Special Edition$' windowactivate --sync >/dev/null 2>&1 || true
   xdotool key Escape 2>/dev/null || true
   for _ in $(seq 100); do kill -0 "$app" 2>/dev/null || break; sleep 0.05; done
   kill "$app" 2>/dev/null || true
@@ -50,7 +62,8 @@ for i in $(seq "$launches"); do
   rm -f "$tmp/startup.log"
   t0=$(date +%s%N)
   launch KT_STARTUP_LOG="$tmp/startup.log"
-  if wait_file "$tmp/startup.log" 60; then echo $(( ($(cat "$tmp/startup.log") - t0) / 1000 )) >>"$tmp/startup.txt"; fi
+  # (The program writes the figure as Windows text, with a carriage return.)
+  if wait_file "$tmp/startup.log" 60; then echo $(( ($(tr -d '\r' <"$tmp/startup.log") - t0) / 1000 )) >>"$tmp/startup.txt"; fi
   sleep 0.5
   stop_app
 done
@@ -78,6 +91,7 @@ echo "CPU during play (Game A restarted every 15 s): program $(ns_percent $((a1 
 echo "peak resident memory of the program: $(awk '/VmHWM/ { print $2, $3 }' /proc/$app/status)"
 stop_app
 if [ -s "$tmp/timer.log" ]; then
+  tr -d '\r' <"$tmp/timer.log" >"$tmp/timer.txt" && mv "$tmp/timer.txt" "$tmp/timer.log"
   n=$(wc -l <"$tmp/timer.log")
   echo "Timer_Game lateness over $n ticks: median $(pct 50 <"$tmp/timer.log" | awk '{ printf "%.2f", $1 / 1000 }') ms," \
     "99th $(pct 99 <"$tmp/timer.log" | awk '{ printf "%.2f", $1 / 1000 }') ms, worst $(pct 100 <"$tmp/timer.log" | awk '{ printf "%.2f", $1 / 1000 }') ms"
