@@ -45,6 +45,13 @@ foreach(size ${KT_ICON_SIZES})
   list(APPEND KT_ICON_OUTPUTS ${KT_PACKAGE_WORK}/icons/ktusko-${size}.png)
   list(APPEND KT_ICON_COMMANDS COMMAND svg2png ${KT_ICON_SVG} ${KT_PACKAGE_WORK}/icons/ktusko-${size}.png ${size} ${size})
 endforeach()
+# The same pictures in one icon file for the Windows program's resources (16 to 256 pixels).
+add_executable(png2ico ${CMAKE_SOURCE_DIR}/tools/png2ico/png2ico.cpp)
+set(KT_ICON_ICO ${KT_PACKAGE_WORK}/icons/ktusko.ico)
+list(APPEND KT_ICON_OUTPUTS ${KT_ICON_ICO})
+set(KT_ICON_PNGS ${KT_ICON_OUTPUTS})
+list(FILTER KT_ICON_PNGS INCLUDE REGEX "\\.png$")
+list(APPEND KT_ICON_COMMANDS COMMAND png2ico ${KT_ICON_ICO} ${KT_ICON_PNGS})
 # Compressed the way Debian wants them: best compression, no name or time stamp inside.
 set(KT_CHANGELOG_GZ ${KT_PACKAGE_WORK}/changelog.Debian.gz)
 set(KT_MANPAGE_GZ ${KT_PACKAGE_WORK}/ktusko.6.gz)
@@ -52,7 +59,7 @@ add_custom_command(OUTPUT ${KT_ICON_OUTPUTS} ${KT_CHANGELOG_GZ} ${KT_MANPAGE_GZ}
   ${KT_ICON_COMMANDS}
   COMMAND sh -c "gzip -9nc '${KT_PACKAGE_WORK}/changelog' >'${KT_CHANGELOG_GZ}'"
   COMMAND sh -c "gzip -9nc '${KT_PACKAGE_DIR}/ktusko.6' >'${KT_MANPAGE_GZ}'"
-  DEPENDS svg2png ${CMAKE_SOURCE_DIR}/data/skin/skin.svg ${CMAKE_SOURCE_DIR}/cmake/MakeIcon.cmake
+  DEPENDS svg2png png2ico ${CMAKE_SOURCE_DIR}/data/skin/skin.svg ${CMAKE_SOURCE_DIR}/cmake/MakeIcon.cmake
           ${KT_PACKAGE_WORK}/changelog ${KT_PACKAGE_DIR}/ktusko.6
   COMMENT "Generating the icons and the compressed documents of the installation"
   VERBATIM)

@@ -24,6 +24,7 @@
 #include "app/lcd_painter.h"
 #include "display/gfxinit.h"
 #include "display/vid.h"
+#include "platform/startup_log.h"
 
 namespace {
 
@@ -38,22 +39,6 @@ QRect ToQ(const Rect &r) { return Plat_QRect(r); }
 
 // The window's size and place in window mode, as "left,top,width,height" (the inside of the window).
 constexpr const char *kGeometryValue = "WindowGeometry";
-constexpr int kMinWindowWidth = 320, kMinWindowHeight = 240;
-
-// Measuring aid: with KT_STARTUP_LOG=<file> in the environment, the wall-clock time (nanoseconds
-// since the epoch) at which the first clock picture (the LCD test picture) has been painted is
-// written to that file, once.
-void NoteFirstClockPicture(const Game &g) {
-  static const char *path = std::getenv("KT_STARTUP_LOG");
-  if (!path || g.clock_phase < 2) return;
-  if (FILE *f = std::fopen(path, "w")) {
-    const auto ns = std::chrono::duration_cast<std::chrono::nanoseconds>(
-        std::chrono::system_clock::now().time_since_epoch());
-    std::fprintf(f, "%lld\n", static_cast<long long>(ns.count()));
-    std::fclose(f);
-  }
-  path = nullptr;
-}
 
 }  // namespace
 
@@ -260,31 +245,15 @@ void TForm1::SetWindowMode(bool window) {
 }
 
 QRect TForm1::WindowedGeometry() {
-  const QRect desk(0, 0, desktop->Width(), desktop->Height());
-  if (store) {
-    const QStringList v = QString::fromStdString(store->ReadText(kGeometryValue).value_or("")).split(',');
-    bool ok = v.size() == 4;
-    int n[4] = {};
-    for (int i = 0; ok && i < 4; ++i) n[i] = v[i].trimmed().toInt(&ok);
-    if (ok) {
-      // A stored size or place that does not suit this screen is brought onto it.
-      QRect g(n[0], n[1], std::clamp(n[2], kMinWindowWidth, std::max(kMinWindowWidth, desk.width())),
-              std::clamp(n[3], kMinWindowHeight, std::max(kMinWindowHeight, desk.height())));
-      if (!desk.intersects(g.adjusted(32, 32, -32, -32))) g.moveCenter(desk.center());
-      return g;
-    }
-  }
-  // First time: two thirds of the screen, in its middle.
-  QRect g(0, 0, std::max(kMinWindowWidth, desk.width() * 2 / 3), std::max(kMinWindowHeight, desk.height() * 2 / 3));
-  g.moveCenter(desk.center());
-  return g;
+  const std::optional<std::string> stored = store ? store->ReadText(kGeometryValue) : std::nullopt;
+  return Plat_QRect(Lcd_Windowed_Geometry(stored ? &*stored : nullptr, desktop->Width(), desktop->Height()));
 }
 
 void TForm1::RememberWindowGeometry() {
   geometry_timer_.stop();
   if (!store || !window_mode_ || !on_screen_ || !isVisible()) return;
   const QRect g = geometry();
-  store->WriteText(kGeometryValue, QString("%1,%2,%3,%4").arg(g.x()).arg(g.y()).arg(g.width()).arg(g.height()).toStdString());
+  store->WriteText(kGeometryValue, Lcd_Geometry_Text(Rect{g.x(), g.y(), g.width(), g.height()}));
 }
 
 double TForm1::ScaleFor(int w, int h) const {
@@ -426,7 +395,7 @@ void TForm1::paintEvent(QPaintEvent *e) {
     const double hz = s && s->refreshRate() > 1 ? s->refreshRate() : 60.0;
     fade_timer_.start(std::max(8, static_cast<int>(std::lround(1000.0 / hz))));
   }
-  NoteFirstClockPicture(game);
+  Plat_Note_Startup(game.clock_phase >= 2);
   // Setting up the gamepads takes a while and no pad acts before the window is on screen: they
   // are looked for once it shows its first picture.
   if (!pads_asked_) {

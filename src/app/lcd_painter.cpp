@@ -6,6 +6,7 @@
 
 #include "app/layer_cache.h"
 #include "app/view.h"
+#include "display/lcd_paint_plan.h"
 #include "platform/qt/qt_platform.h"
 
 namespace {
@@ -37,25 +38,6 @@ QImage Opaque(const PictureRef &pic) {
   return img;
 }
 
-// Narrows the pixels src of pic, drawn over the skin rectangle area, to the part that is stored
-// (a picture cut to what shows), src then counted from the stored part; false when none of src is
-// stored. The stored part's edges inside the picture fall between skin pixels, as src's do.
-bool Cut(const Picture &pic, QRect &area, QRect &src) {
-  const Rect s = pic.Stored();
-  if (s == Rect{0, 0, pic.width, pic.height}) return true;
-  const int k = std::max(1, pic.scale);
-  int left = src.left(), top = src.top(), right = src.right() + 1, bottom = src.bottom() + 1;
-  if (s.left > 0) left = std::max(left, s.left);
-  if (s.top > 0) top = std::max(top, s.top);
-  if (s.left + s.width < pic.width) right = std::min(right, s.left + s.width);
-  if (s.top + s.height < pic.height) bottom = std::min(bottom, s.top + s.height);
-  if (left >= right || top >= bottom) return false;
-  area = QRect(area.left() + (left - src.left()) / k, area.top() + (top - src.top()) / k, (right - left) / k,
-               (bottom - top) / k);
-  src = QRect(left - s.left, top - s.top, right - left, bottom - top);
-  return true;
-}
-
 QColor Rgb(uint32_t c) { return QColor((c >> 16) & 0xFF, (c >> 8) & 0xFF, c & 0xFF); }
 
 // The painter shares a blend or fill of more than about a hundred rows out over a pool of threads.
@@ -82,7 +64,7 @@ struct Target {
   // `over` drawn on it.
   bool Draw(const PictureRef &pic, bool as_opaque, QRect area, QRect src, float level,
             const std::vector<LcdLayer> *over = nullptr) {
-    if (level <= 0 || (!as_opaque && !Cut(*pic, area, src))) return false;
+    if (level <= 0) return false;
     if (level < 1) p.setOpacity(level);
     const QImage img = as_opaque ? Opaque(pic) : App_Picture_Image(*pic);
     const App_Layer_Cache::Layer *kept = layers ? layers->Get(pic, as_opaque, img, area, src, window, over) : nullptr;
@@ -106,39 +88,9 @@ struct Target {
   }
 };
 
-// A picture of scale k (k x k pixels per skin pixel) drawn from its top-left corner over at.
-void DrawAt(Target &t, const QRect &at, const PictureRef &pic, float level) {
-  const int k = std::max(1, pic->scale);
-  t.Draw(pic, false, at, QRect(0, 0, at.width() * k, at.height() * k), level);
-}
-
-const std::vector<LcdLayer> kNoLayers;
-
-// What lies under the segments on a real LCD: the faint ghosts of all segments (unless the kept
-// background has them already), then the shadows of the lit segments.
-void PaintUnderlay(Target &t, const Lcd &lcd, const QRect &dirty, const LcdEffects &fx, int64_t now, bool ghosts_drawn) {
-  for (const LcdLayer &g : ghosts_drawn ? kNoLayers : fx.Ghosts()) {
-    const QRect at = ToQ(g.at);
-    if (at.intersects(dirty)) DrawAt(t, at, g.pic, 1);
-  }
-  if (!fx.Settings().shadow) return;
-  LcdEffects::Shown shown[2];
-  for (int i = 0; i < el::kSkinElements; ++i) {
-    const auto id = static_cast<el::Id>(i);
-    if (!Lcd_Is_Segment(id) || !ToQ(fx.Reach(lcd.e[i].rect)).intersects(dirty)) continue;
-    const int n = fx.Segment_Pictures(lcd, id, now, shown);
-    for (int k = 0; k < n; ++k)
-      if (const LcdLayer *sh = fx.Shadow_Of(id, shown[k].pic)) {
-        const QRect at = ToQ(sh->at);
-        if (at.intersects(dirty)) DrawAt(t, at, sh->pic, shown[k].level);
-      }
-  }
-}
-
-// Paints the part of the LCD window inside dirty (skin coordinates).
+// Paints the part of the LCD window inside dirty (skin coordinates), step by step as planned.
 void PaintLcd(Target &t, const Lcd &lcd, const QRect &dirty, const LcdEffects *fx, int64_t now_ms) {
   QPainter &p = t.p;
-  if (fx && !fx->Active()) fx = nullptr;
   p.save();
   if (t.layers) {
     p.setClipRect(t.window, p.hasClipping() ? Qt::IntersectClip : Qt::ReplaceClip);
@@ -147,53 +99,29 @@ void PaintLcd(Target &t, const Lcd &lcd, const QRect &dirty, const LcdEffects *f
     p.setClipRect(dirty, p.hasClipping() ? Qt::IntersectClip : Qt::ReplaceClip);
     p.fillRect(dirty, Rgb(lcd.window_color));
   }
-  int count = 0;
-  bool ghosts_drawn = false;
-  const el::Id *order = Lcd_Paint_Order(&count);
-  for (int i = 0; i < count; ++i) {
-    const el::Id id = order[i];
-    const Element &el = lcd.e[id];
-    if (fx && Lcd_Is_Segment(id)) {
-      // A segment shows at its level while it fades, also once hidden.
-      LcdEffects::Shown shown[2];
-      const QRect area = ToQ(el.rect);
-      if (!area.intersects(dirty)) continue;
-      const int n = fx->Segment_Pictures(lcd, id, now_ms, shown);
-      for (int k = 0; k < n; ++k) DrawAt(t, area, shown[k].pic, shown[k].level);
-      continue;
-    }
-    if (!el.visible) continue;
-    const QRect area = ToQ(Lcd_Area(lcd, id));
-    if (!area.intersects(dirty)) continue;
-    switch (el.draw) {
-      case DrawMode::FilledRect:
-        t.Scaled([&] { p.fillRect(area, Qt::black); });
+  static std::vector<Lcd_Step> steps;
+  Lcd_Paint_Plan(lcd, Rect{dirty.x(), dirty.y(), dirty.width(), dirty.height()}, fx, now_ms, steps);
+  bool ghosts_kept = false;  // the kept background carries the LCD's ghosts
+  for (const Lcd_Step &s : steps) {
+    const QRect area = ToQ(s.area);
+    switch (s.kind) {
+      case Lcd_Step::Kind::Fill:
+        t.Scaled([&] { p.fillRect(area, Rgb(s.color)); });
         break;
-      case DrawMode::Text:
+      case Lcd_Step::Kind::Text:
         t.Scaled([&] {
-          p.setFont(Plat_Font(id == el::la_stage_start ? Font::StageTitle : Font::StageName));
-          p.setPen(Rgb(el.color));
-          p.drawText(area, Qt::AlignCenter | Qt::TextDontClip, QString::fromStdString(el.text));
+          p.setFont(Plat_Font(s.font));
+          p.setPen(Rgb(s.color));
+          p.drawText(area, Qt::AlignCenter | Qt::TextDontClip, QString::fromStdString(*s.text));
         });
         break;
-      default: {
-        if (!el.pic || el.pic->width <= 0) break;
-        // Pictures draw from their top-left corner, clipped to the element; a background picture
-        // larger than its rectangle shows its centre.
-        // A high-resolution picture (scale k) covers the element with k x k of its pixels per
-        // skin pixel.
-        const int k = std::max(1, el.pic->scale);
-        QPoint src(0, 0);
-        if (el.draw == DrawMode::Centred)
-          src = QPoint(std::max(0, (el.pic->SkinWidth() - area.width()) / 2), std::max(0, (el.pic->SkinHeight() - area.height()) / 2));
-        // The kept background carries the LCD's ghosts.
-        const bool under = fx && id == el::im_background;
-        ghosts_drawn = t.Draw(el.pic, !el.transparent, area, QRect(src * k, area.size() * k), 1,
-                              under ? &fx->Ghosts() : nullptr) && under;
+      case Lcd_Step::Kind::Picture: {
+        if (s.ghost && ghosts_kept) break;
+        const bool kept = t.Draw(s.pic, s.as_opaque, area, ToQ(s.src), s.level, s.over);
+        if (s.over) ghosts_kept = kept;
         break;
       }
     }
-    if (fx && id == el::im_background) PaintUnderlay(t, lcd, dirty, *fx, now_ms, ghosts_drawn);
   }
   p.restore();
 }

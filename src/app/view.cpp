@@ -11,40 +11,26 @@
 
 namespace {
 
-constexpr double kLimit = 1 << 29;
+QRect ToQ(const Rect &r) { return QRect(r.left, r.top, r.width, r.height); }
 
-int Pin(double v) { return static_cast<int>(std::clamp(v, -kLimit, kLimit)); }
+// Coordinates kept within +-2^29, as Lcd_Pin keeps rectangles.
+int Pin(double v) { return static_cast<int>(std::clamp(v, -double(1 << 29), double(1 << 29))); }
 
 }  // namespace
 
-QRect View::ToWindow(const Rect &r) const {
-  const QRect q = Plat_QRect(r);
-  if (scale == 1.0 || q.isEmpty()) return q;
-  const int x1 = Pin(std::floor(q.left() * scale)) - 1, y1 = Pin(std::floor(q.top() * scale)) - 1;
-  const int x2 = Pin(std::ceil((q.left() + double(q.width())) * scale)) + 1;
-  const int y2 = Pin(std::ceil((q.top() + double(q.height())) * scale)) + 1;
-  return QRect(x1, y1, x2 - x1, y2 - y1);
-}
+QRect View::ToWindow(const Rect &r) const { return ToQ(Lcd_Scale{scale}.ToWindow(r)); }
 
-QRect View::Rounded(const Rect &r) const {
-  const QRect q = Plat_QRect(r);
-  if (scale == 1.0) return q;
-  const int x1 = Pin(std::round(q.left() * scale)), y1 = Pin(std::round(q.top() * scale));
-  const int x2 = Pin(std::round((q.left() + double(q.width())) * scale));
-  const int y2 = Pin(std::round((q.top() + double(q.height())) * scale));
-  return QRect(x1, y1, x2 - x1, y2 - y1);
-}
+QRect View::Rounded(const Rect &r) const { return ToQ(Lcd_Scale{scale}.Rounded(r)); }
 
 QRect View::ToSkin(const QRect &r) const {
   if (scale == 1.0 || r.isEmpty()) return r;
-  const int x1 = Pin(std::floor(r.left() / scale)) - 1, y1 = Pin(std::floor(r.top() / scale)) - 1;
-  const int x2 = Pin(std::ceil((r.left() + double(r.width())) / scale)) + 1;
-  const int y2 = Pin(std::ceil((r.top() + double(r.height())) / scale)) + 1;
-  return QRect(x1, y1, x2 - x1, y2 - y1);
+  return ToQ(Lcd_Scale{scale}.ToSkin(Rect{r.x(), r.y(), r.width(), r.height()}));
 }
 
 QPoint View::ToSkin(const QPointF &p) const {
-  return QPoint(Pin(std::floor(p.x() / scale)), Pin(std::floor(p.y() / scale)));
+  int32_t x = 0, y = 0;
+  Lcd_Scale{scale}.ToSkin(p.x(), p.y(), &x, &y);
+  return QPoint(x, y);
 }
 
 namespace {
@@ -73,10 +59,7 @@ QRect App_To_Window(const QRect &d, double ratio) {
   return QRect(x1, y1, x2 - x1, y2 - y1);
 }
 
-bool View::Smooth(double picture_scale) const {
-  const double f = scale / picture_scale;
-  return std::abs(f - std::round(f)) > 1e-9;
-}
+bool View::Smooth(double picture_scale) const { return Lcd_Scale{scale}.Smooth(picture_scale); }
 
 void App_Paint_Scaled(QPainter &p, const Lcd &lcd, const View &view, const QRegion &dirty, const LcdEffects *fx,
                       int64_t now_ms, App_Layer_Cache *layers) {

@@ -1,6 +1,4 @@
-// How the skin's screen meets the game window. The skin is laid out for a screen of its own (the
-// window's size divided by the scale) and drawn scaled onto the window; pointer positions are
-// taken back into the skin's screen. At scale 1 the two are the same, pixel for pixel.
+// How the skin's screen meets the Qt game window: the rules of display/lcd_view.h in Qt's types.
 #pragma once
 #include <QPainter>
 #include <QPoint>
@@ -8,33 +6,8 @@
 #include <QRegion>
 
 #include "platform/qt/qt_platform.h"
+#include "display/lcd_view.h"
 #include "platform/screen.h"
-
-struct Rect;
-
-// The screen the game lays its skin out for: a size set by the game window, text metrics and the
-// time of day from the desktop.
-class ViewScreen : public Screen {
- public:
-  explicit ViewScreen(Screen &desktop) : desktop_(desktop) {}
-  int32_t Width() override { return w_; }
-  int32_t Height() override { return h_; }
-  void TextSize(Font font, const std::string &text, int32_t *w, int32_t *h) override {
-    desktop_.TextSize(font, text, w, h);
-  }
-  void LocalTime(int32_t *hour, int32_t *minute) override { desktop_.LocalTime(hour, minute); }
-  double PixelScale() override { return pixel_scale_; }
-  void Set(int32_t w, int32_t h, double pixel_scale) {
-    w_ = w;
-    h_ = h;
-    pixel_scale_ = pixel_scale;
-  }
-
- private:
-  Screen &desktop_;
-  int32_t w_ = 1024, h_ = 768;
-  double pixel_scale_ = 1.0;
-};
 
 struct View {
   double scale = 1.0;  // window pixels per skin-screen pixel

@@ -68,3 +68,9 @@ void Inp_Pad_Update(PadHeld &held, Game &g, const PadState &s, bool presses_allo
 }
 
 void Inp_Pad_Release_All(PadHeld &held, Game &g) { Inp_Pad_Update(held, g, PadState{}, false); }
+
+bool Inp_Pad_Same_Controls(const PadState &a, const PadState &b) {
+  for (int held : {0, 4, 5, 6, 7})
+    if (!(Inp_Pad_Map(a, held) == Inp_Pad_Map(b, held))) return false;
+  return true;
+}

@@ -36,6 +36,9 @@ int Inp_Pad_Stick_Direction(int32_t x, int32_t y, int current);
 PadHeld Inp_Pad_Map(const PadState &s, int current_direction);
 // Short name of the pad button that works control c (1..8), shown in the key settings window.
 const char *Inp_Pad_Button_Name(int control);
+// Whether two states hold the same controls whatever direction is held before (the mapping keeps
+// a held direction near a diagonal, so each is tried): a change worth handing to the game.
+bool Inp_Pad_Same_Controls(const PadState &a, const PadState &b);
 // Applies a new pad state: releases the controls it no longer holds, then presses the ones it
 // newly holds, through the controls' press and release routines. With presses_allowed false
 // (the game window does not have the keyboard) only releases happen.

@@ -7,6 +7,8 @@
 #include <memory>
 
 #include "app/lcd_painter.h"
+#include "app/view.h"
+#include "display/lcd_raster.h"
 
 namespace {
 
@@ -235,4 +237,55 @@ TEST(LcdEffectsPainting, ClassicAndEffectsAtZeroPaintTheFlatPicture) {
   EXPECT_EQ(s.Paint(20), flat);
   s.Effects(0, false, false);
   EXPECT_EQ(s.Paint(30), flat);
+}
+
+// The window picture composed without Qt (the Windows game window's) is Qt's picture: at scale 1,
+// at whole-number scales (pixel for pixel enlarged) and at a filtered scale, with the effects on
+// in the middle of fades, an opaque element, a picture cut to what shows and a high-resolution
+// picture.
+TEST(LcdEffectsPainting, PlainPainterMatchesQtAtEveryScale) {
+  LcdSkin s;
+  Put(s.lcd, el::im_barrel_01_01, Pic(20, 20, 0xFF000000), Rect{30, 30, 20, 20});
+  Put(s.lcd, el::im_barrel_02_01, Pic(20, 20, 0x80202020, 12), Rect{60, 30, 20, 20});
+  Put(s.lcd, el::im_barrel_03_01, Pic(20, 20, 0xFF101010), Rect{30, 70, 20, 20}, false);
+  auto cut = std::make_shared<Picture>(*Pic(16, 16, 0xFF303030));
+  cut->trim = Rect{4, 4, 8, 8};
+  cut->pixels.assign(64, 0xFF303030);
+  Put(s.lcd, el::im_pelko_01_01, cut, Rect{90, 60, 16, 16});
+  auto hires = std::make_shared<Picture>(*Pic(40, 40, 0xFF505050, 30));
+  hires->scale = 2;
+  Put(s.lcd, el::im_pelko_02_01, hires, Rect{60, 90, 20, 20});
+  Put(s.lcd, el::btn_jump_top, Pic(20, 20, 0xFF00FF00, 12), Rect{150, 30, 20, 20});  // opaque: clear half black
+  s.Effects(20, true, true);
+  s.fx.Sync(s.lcd, 0);
+  Lcd_Set_Visible(s.lcd, el::im_barrel_03_01, true);
+  Lcd_Set_Visible(s.lcd, el::im_barrel_01_01, false);
+  s.fx.Sync(s.lcd, 1000);
+  const int64_t now = 1040;  // both fades half way
+  for (double scale : {1.0, 2.0, 1.5}) {
+    const int w = static_cast<int>(200 * scale), h = static_cast<int>(150 * scale);
+    QImage qt(w, h, QImage::Format_RGB32);
+    {
+      QPainter p(&qt);
+      App_Paint_Scaled(p, s.lcd, View{scale}, QRegion(0, 0, w, h), &s.fx, now);
+    }
+    QImage plain(w, h, QImage::Format_ARGB32_Premultiplied);
+    plain.fill(Qt::magenta);
+    Lcd_Pixels out{reinterpret_cast<uint32_t *>(plain.bits()), w, h, static_cast<int32_t>(plain.bytesPerLine() / 4)};
+    // Painted in two halves, as a window repaints what changed.
+    Lcd_Paint_Pixels(out, s.lcd, scale, Rect{0, 0, w, h / 2}, &s.fx, now, nullptr);
+    Lcd_Paint_Pixels(out, s.lcd, scale, Rect{0, h / 2, w, h - h / 2}, &s.fx, now, nullptr);
+    int worst = 0, off = 0;
+    for (int y = 0; y < h; ++y)
+      for (int x = 0; x < w; ++x) {
+        const QRgb a = qt.pixel(x, y), b = plain.pixel(x, y);
+        const int d = std::max({std::abs(qRed(a) - qRed(b)), std::abs(qGreen(a) - qGreen(b)), std::abs(qBlue(a) - qBlue(b))});
+        worst = std::max(worst, d);
+        off += d > 2;
+      }
+    // Whole-number scales: the same pixels to the rounding of a blend. The filtered scale may
+    // differ a little along the edges of pictures, where the two filters reach differently.
+    if (scale == std::floor(scale)) EXPECT_LE(worst, 2) << "scale " << scale;
+    else EXPECT_LE(off, w * h / 200) << "scale " << scale << ", worst " << worst;
+  }
 }
