@@ -129,14 +129,10 @@ ChildCost Run_In_Child(const std::function<int()> &job, int cpu_seconds, long as
   if (pid == 0) {
     const rlimit cpu{static_cast<rlim_t>(cpu_seconds), static_cast<rlim_t>(cpu_seconds)};
     setrlimit(RLIMIT_CPU, &cpu);
-#ifndef __SANITIZE_ADDRESS__
-    if (as_mb > 0) {
+    if (kAddressLimits && as_mb > 0) {
       const rlimit as{static_cast<rlim_t>(as_mb) << 20, static_cast<rlim_t>(as_mb) << 20};
       setrlimit(RLIMIT_AS, &as);
     }
-#else
-    (void)as_mb;
-#endif
     _exit(job());
   }
   ChildCost c;

@@ -59,6 +59,14 @@ constexpr long kPeakMemoryFactor = 4;
 constexpr long kPeakMemoryFactor = 1;
 #endif
 
+// The address and thread sanitizers reserve terabytes of address space, so under them no
+// address-space limit can be set: Run_In_Child runs without one, and a test that needs one skips.
+#if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
+constexpr bool kAddressLimits = false;
+#else
+constexpr bool kAddressLimits = true;
+#endif
+
 // What a job run in a child process used, and how it ended.
 struct ChildCost {
   bool exited = false;  // ended by itself, not by a signal (the CPU limit sends SIGXCPU)
@@ -67,7 +75,7 @@ struct ChildCost {
   long peak_mb = 0;     // peak resident memory
 };
 // Runs job in a child process with a hard limit of cpu_seconds of CPU and, when as_mb > 0 and
-// the address sanitizer is not in use (it reserves terabytes), of as_mb of address space. The
+// kAddressLimits holds, of as_mb of address space. The
 // job's return value becomes the exit status.
 ChildCost Run_In_Child(const std::function<int()> &job, int cpu_seconds, long as_mb);
 // The address space the process uses now, in MB.
