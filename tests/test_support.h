@@ -117,3 +117,7 @@ struct InPlayGame : TestGame {
 
 // A 1x1 opaque PNG, for skins written by tests.
 std::string Tiny_Png();
+// A JPEG at quality 95 of w x h interleaved samples of components components in color_space
+// (libjpeg's J_COLOR_SPACE), progressive or baseline.
+std::string Write_Jpeg(int w, int h, int components, int color_space, bool progressive,
+                       const std::vector<uint8_t> &samples);
