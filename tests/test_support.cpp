@@ -137,7 +137,15 @@ ChildCost Run_In_Child(const std::function<int()> &job, int cpu_seconds, long as
       const rlimit as{static_cast<rlim_t>(as_mb) << 20, static_cast<rlim_t>(as_mb) << 20};
       setrlimit(RLIMIT_AS, &as);
     }
-    _exit(job());
+    // Whatever the job lets escape ends the child here, not in the test framework's handler
+    // (which would go on to run the other tests in the child).
+    int status = 98;
+    try {
+      status = job();
+    } catch (...) {
+      status = 99;
+    }
+    _exit(status);
   }
   ChildCost c;
   int status = 0;

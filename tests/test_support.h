@@ -51,10 +51,12 @@ class RecordingSoundLib : public SoundLib {
   std::vector<std::string> loaded;   // index + 1 is the handle value
 };
 
-// The address sanitizer's shadow memory and quarantine multiply a job's resident memory: peak
-// memory bounds are scaled by this factor.
+// The sanitizers' shadow memory (and the address sanitizer's quarantine) multiply a job's
+// resident memory: peak memory bounds are scaled by this factor.
 #ifdef __SANITIZE_ADDRESS__
 constexpr long kPeakMemoryFactor = 4;
+#elif defined(__SANITIZE_THREAD__)
+constexpr long kPeakMemoryFactor = 8;
 #else
 constexpr long kPeakMemoryFactor = 1;
 #endif
@@ -76,7 +78,7 @@ struct ChildCost {
 };
 // Runs job in a child process with a hard limit of cpu_seconds of CPU and, when as_mb > 0 and
 // kAddressLimits holds, of as_mb of address space. The
-// job's return value becomes the exit status.
+// job's return value becomes the exit status; an exception it lets escape, status 99.
 ChildCost Run_In_Child(const std::function<int()> &job, int cpu_seconds, long as_mb);
 // The address space the process uses now, in MB.
 long Address_Space_Mb();
