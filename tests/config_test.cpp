@@ -163,7 +163,7 @@ TEST(ConfigRead, StartUpMessagesSayWhatIsWrong) {
     std::string stage1;    // what is in place of stage 1's Config.ini: "" nothing, "pipe", "folder"
   } const cases[] = {
       {"", ConfigStatus::MainMissing, not_found, ""},
-      {"[Common]\nStages=1\n", ConfigStatus::StageMissing, not_found, ""},
+      {"[Common]\nStages=1\n", ConfigStatus::StageMissing, not_found + " (stage 1: <folder>Resources/Level1/Config.ini)", ""},
       {"[Common]\nStages=1\n", ConfigStatus::StageMissing, "of stage 1 is not a regular file", "pipe"},
       {"[Common]\nStages=1\n", ConfigStatus::StageMissing, "of stage 1 is not a regular file", "folder"},
       {"[Common]\nStages=150\n", ConfigStatus::BadStageCount, "Stages=150", ""},
@@ -181,8 +181,10 @@ TEST(ConfigRead, StartUpMessagesSayWhatIsWrong) {
     if (c.stage1 == "folder") std::filesystem::create_directories(stage1);
     std::string message;
     EXPECT_EQ(Cfg_Read(f.cfg, &message), c.status) << c.message;
-    if (c.message == not_found) {
-      EXPECT_EQ(message, not_found);
+    if (c.message.starts_with(not_found)) {
+      std::string want = c.message;
+      if (const size_t at = want.find("<folder>"); at != std::string::npos) want.replace(at, 8, f.dir.path);
+      EXPECT_EQ(message, want);
     } else {
       EXPECT_NE(message.find(c.message), std::string::npos) << message;
       EXPECT_EQ(message.find("not found"), std::string::npos) << message;

@@ -4,6 +4,7 @@
 #include <unistd.h>
 
 #include <climits>
+#include <filesystem>
 #include <string>
 
 #include "platform/files.h"
@@ -71,4 +72,23 @@ TEST(FilesRead, WholeFileOrNothing) {
   EXPECT_FALSE(Sys_Read_File(dir.path + "f.bin", out, 5));
   EXPECT_FALSE(Sys_Read_File(dir.path + "missing", out));
   EXPECT_FALSE(Sys_Read_File(dir.path, out));  // a folder
+
+  // No memory for the buffer: refused as unreadable, and the file is not left open.
+  if (!kAddressLimits) return;
+  dir.Write("big.bin", "");
+  ASSERT_EQ(truncate((dir.path + "big.bin").c_str(), 48 << 20), 0);
+  const ChildCost c = Run_In_Child(
+      [&dir] {
+        auto open_files = [] {
+          return std::distance(std::filesystem::directory_iterator("/proc/self/fd"), {});
+        };
+        const auto before = open_files();
+        std::string big;
+        FileProblem problem;
+        const bool read = Sys_Read_File(dir.path + "big.bin", big, 64u << 20, &problem);
+        return !read && problem.kind == FileProblem::Unreadable && open_files() == before ? 0 : 1;
+      },
+      10, Address_Space_Mb() + 16);
+  EXPECT_TRUE(c.exited) << "ended by signal " << c.status;
+  EXPECT_EQ(c.status, 0);
 }

@@ -70,30 +70,7 @@ struct JpegSpec {
 
 // Writes a JPEG at quality 95 from interleaved samples.
 std::string WriteJpeg(const JpegSpec &s, const std::vector<uint8_t> &samples) {
-  jpeg_compress_struct c{};
-  jpeg_error_mgr err{};
-  c.err = jpeg_std_error(&err);
-  jpeg_create_compress(&c);
-  unsigned char *buf = nullptr;
-  unsigned long size = 0;
-  jpeg_mem_dest(&c, &buf, &size);
-  c.image_width = static_cast<JDIMENSION>(s.w);
-  c.image_height = static_cast<JDIMENSION>(s.h);
-  c.input_components = s.components;
-  c.in_color_space = s.space;
-  jpeg_set_defaults(&c);
-  jpeg_set_quality(&c, 95, TRUE);
-  if (s.progressive) jpeg_simple_progression(&c);
-  jpeg_start_compress(&c, TRUE);
-  while (c.next_scanline < c.image_height) {
-    JSAMPROW row = const_cast<JSAMPROW>(&samples[static_cast<size_t>(c.next_scanline) * s.w * s.components]);
-    jpeg_write_scanlines(&c, &row, 1);
-  }
-  jpeg_finish_compress(&c);
-  jpeg_destroy_compress(&c);
-  std::string out(reinterpret_cast<char *>(buf), size);
-  std::free(buf);
-  return out;
+  return Write_Jpeg(s.w, s.h, s.components, s.space, s.progressive, samples);
 }
 
 PictureRef DecodePng(const std::string &bytes, std::string *error = nullptr) {
@@ -401,6 +378,14 @@ TEST(ImageDecode, LongThinPicturesAreWithinTheLimits) {
   const PictureRef tall = DecodeJpeg(GradientJpeg(false, 8, 9000));
   ASSERT_TRUE(tall);
   EXPECT_EQ(tall->height, 9000);
+  // Exactly at the side limit.
+  s.w = kMaxPictureSide;
+  const PictureRef widest = DecodePng(WritePng(s, {std::vector<uint8_t>(kMaxPictureSide, 77)}));
+  ASSERT_TRUE(widest);
+  EXPECT_EQ(Px(widest, kMaxPictureSide - 1, 0), Argb(255, 77, 77, 77));
+  const PictureRef tallest = DecodeJpeg(GradientJpeg(false, 2, kMaxPictureSide));
+  ASSERT_TRUE(tallest);
+  EXPECT_EQ(tallest->height, kMaxPictureSide);
 }
 
 // A large picture keeps only what shows, with one skin pixel of border, cut between skin pixels;
@@ -483,13 +468,26 @@ TEST(JpegDecode, GreyAndCmyk) {
   }
 }
 
-TEST(JpegDecode, MissingEndMarkerIsTolerated) {
-  const std::string good = GradientJpeg(false);
-  ASSERT_EQ(static_cast<uint8_t>(good[good.size() - 1]), 0xD9);
-  const PictureRef whole = DecodeJpeg(good);
-  const PictureRef cut = DecodeJpeg(good.substr(0, good.size() - 2));
-  ASSERT_TRUE(whole && cut);
-  EXPECT_EQ(whole->pixels, cut->pixels);
+// A file that only lacks its end marker is shown, baseline or progressive; a progressive one cut
+// between two scans (a blurred picture, or colours missing) is refused.
+TEST(JpegDecode, MissingEndMarkerIsToleratedButMissingScansAreNot) {
+  for (const bool progressive : {false, true}) {
+    const std::string good = GradientJpeg(progressive);
+    ASSERT_EQ(static_cast<uint8_t>(good[good.size() - 1]), 0xD9);
+    const PictureRef whole = DecodeJpeg(good);
+    const PictureRef cut = DecodeJpeg(good.substr(0, good.size() - 2));
+    ASSERT_TRUE(whole && cut) << progressive;
+    EXPECT_EQ(whole->pixels, cut->pixels) << progressive;
+  }
+  const std::string prog = GradientJpeg(true);
+  int cuts = 0;
+  for (size_t at = prog.find("\xFF\xDA") + 2; (at = prog.find("\xFF\xDA", at)) != std::string::npos; at += 2) {
+    std::string error;
+    EXPECT_FALSE(DecodeJpeg(prog.substr(0, at), &error)) << "cut at " << at;
+    EXPECT_NE(error.find("between two scans"), std::string::npos) << error;
+    ++cuts;
+  }
+  EXPECT_GE(cuts, 5);
 }
 
 TEST(JpegDecode, RefusesBrokenFilesWithAReason) {
@@ -513,7 +511,13 @@ TEST(JpegDecode, RefusesBrokenFilesWithAReason) {
     std::string bytes;
     const char *reason;
   };
+  // A progressive CMYK header claiming 8192 x 8192: its coefficients alone would take 512 MB.
+  std::string cmyk_8192 = Write_Jpeg(16, 16, 4, JCS_CMYK, true, std::vector<uint8_t>(16 * 16 * 4, 90));
+  const size_t sof = cmyk_8192.find("\xFF\xC2");
+  ASSERT_NE(sof, std::string::npos);
+  cmyk_8192.replace(sof + 5, 4, std::string("\x20\x00\x20\x00", 4));
   const Case cases[] = {
+      {"progressive CMYK 8192 x 8192", cmyk_8192, "512 MB"},
       {"empty", "", "empty"},
       {"PNG data", SmallRgbaPng(), "signature"},
       {"cut in the headers", good.substr(0, 100), "truncated"},

@@ -57,6 +57,24 @@ std::string Slow_Wave(uint32_t seconds) {
   return w + std::string(8000 * seconds, '\x80');
 }
 
+// A 16-bit wave file of frames frames of silence at rate in channels channels.
+std::string Pcm_Wave(uint32_t rate, uint16_t channels, uint32_t frames) {
+  const uint32_t bytes = frames * 2u * channels;
+  std::string w = "RIFF";
+  Put32(w, 36 + bytes);
+  w += "WAVEfmt ";
+  Put32(w, 16);
+  Put16(w, 1);
+  Put16(w, channels);
+  Put32(w, rate);
+  Put32(w, rate * 2u * channels);
+  Put16(w, static_cast<uint16_t>(2 * channels));
+  Put16(w, 16);
+  w += "data";
+  Put32(w, bytes);
+  return w + std::string(bytes, '\0');
+}
+
 // A mono 16-bit wave file at 22050 Hz holding a square wave of ms milliseconds.
 std::string Square_Wave(int ms, uint16_t channels = 1) {
   const uint32_t frames = 22050u * static_cast<uint32_t>(ms) / 1000u;
@@ -383,6 +401,38 @@ TEST_F(SdlSoundTest, LongSoundsAreRefusedBeforeDecodingAndSharedFilesDecodedOnce
   EXPECT_EQ(c.status, 0);
   EXPECT_LT(c.peak_mb, 150 * kPeakMemoryFactor);
   EXPECT_LT(c.cpu, 2.0);
+}
+
+// A sound may last up to its cap inclusive, counted exactly from its frames and rate, at any rate
+// (the mixer converts to 22050 Hz); a frame more is refused. Lengths are shown with their tenths.
+TEST_F(SdlSoundTest, SoundsUpToTheirCapInclusiveAreAccepted) {
+  lib->Init(22050, 64);
+  lib->SetOutput(2);
+  struct Case {
+    uint32_t rate;
+    uint16_t channels;
+    uint32_t frames;
+    int32_t cap_ms;
+    const char *refused;  // the reason given, or null when the sound is accepted
+  } const cases[] = {
+      {22050, 1, 220500, 10000, nullptr},  // exactly 10.0 s
+      {22050, 2, 220059, 10000, nullptr},  // 9.98 s
+      {44100, 2, 441000, 10000, nullptr},
+      {48000, 1, 480000, 10000, nullptr},
+      {11025, 1, 110250, 10000, nullptr},
+      {22050, 1, 1323000, 60000, nullptr},  // a jingle of exactly 60.0 s
+      {22050, 1, 220501, 10000, "10.1 s long, at most 10.0 s"},
+      {48000, 2, 484800, 10000, "10.1 s long, at most 10.0 s"},
+      {22050, 1, 1324103, 60000, "60.1 s long, at most 60.0 s"},
+      {8000, 1, 96000, 10000, "12.0 s long, at most 10.0 s"},
+  };
+  for (const Case &c : cases) {
+    const std::string what = std::to_string(c.frames) + " frames at " + std::to_string(c.rate) + " Hz";
+    const SampleHandle h = lib->SampleLoad(File("s.wav", Pcm_Wave(c.rate, c.channels, c.frames)), c.cap_ms);
+    EXPECT_EQ(h != nullptr, c.refused == nullptr) << what;
+    EXPECT_EQ(lib->LastLoadTooLarge(), c.refused ? c.refused : "") << what;
+    lib->SampleFree(h);
+  }
 }
 
 // A bank decoded on the loading thread is put in place whole and plays; each sound keeps only

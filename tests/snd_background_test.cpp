@@ -10,6 +10,7 @@
 #include <condition_variable>
 #include <functional>
 #include <mutex>
+#include <new>
 #include <string>
 #include <vector>
 
@@ -35,6 +36,7 @@ class GatedSoundLib : public RecordingSoundLib {
   }
   SampleHandle Adopt(Decoded d) override {
     auto *file = static_cast<std::string *>(d);
+    if (!file) return nullptr;
     adopted.push_back(*file);
     delete file;
     return Handle(adopted.size());
@@ -93,12 +95,16 @@ struct ReadySignal {
   }
 };
 
-// Two stage folders, each naming eight different sound files.
+// The files stage 2 names for its sounds 1 .. 8: five files, three of them shared.
+constexpr int kStage2Files[9] = {0, 1, 2, 1, 3, 2, 4, 5, 1};
+
+// Two stage folders: stage 1 names eight different sound files, stage 2 those of kStage2Files.
 void WriteStages(const TempDir &dir, Config &cfg) {
   cfg.stage_count = 2;
   for (int n = 1; n <= 2; ++n) {
     std::string ini;
-    for (int m = 1; m <= 8; ++m) ini += "[Sound" + std::to_string(m) + "]\nFilename=s" + std::to_string(m) + ".wav\n";
+    for (int m = 1; m <= 8; ++m)
+      ini += "[Sound" + std::to_string(m) + "]\nFilename=s" + std::to_string(n == 1 ? m : kStage2Files[m]) + ".wav\n";
     dir.Write("Level" + std::to_string(n) + "/Config.ini", ini);
     cfg.stage_table[n].path = dir.path + "Level" + std::to_string(n) + "/";
   }
@@ -180,25 +186,62 @@ TEST(SoundBankInBackground, ANewerBankReplacesAnUnfinishedOneAndNothingDecodedIs
   lib.Open();
   ASSERT_TRUE(ready.Wait(1));
   ASSERT_TRUE(Snd_Take_Bank(s));
-  ASSERT_EQ(lib.adopted.size(), 8u);
-  for (int m = 1; m <= 8; ++m) {
-    EXPECT_EQ(lib.adopted[m - 1], dir.path + "Level2/s" + std::to_string(m) + ".wav");
-    EXPECT_EQ(s.bank[m], GatedSoundLib::Handle(m));
-  }
+  // Each of stage 2's five files was decoded once, and every sound plays its own file.
+  ASSERT_EQ(lib.adopted.size(), 5u);
+  for (int f = 1; f <= 5; ++f) EXPECT_EQ(lib.adopted[f - 1], dir.path + "Level2/s" + std::to_string(f) + ".wav");
+  for (int m = 1; m <= 8; ++m) EXPECT_EQ(s.bank[m], GatedSoundLib::Handle(kStage2Files[m])) << m;
   // What stage 1 had decoded before it was replaced was dropped, not kept.
-  EXPECT_EQ(lib.decoded, 8 + lib.discarded);
+  EXPECT_EQ(lib.decoded, 5 + lib.discarded);
   EXPECT_GE(lib.discarded, 1);
 
-  // Asking again frees the bank in place at once, before anything new is decoded.
+  // Asking again frees the bank in place at once (each shared sample once), before anything new
+  // is decoded.
   lib.calls.clear();
   Snd_Load_Bank(s, 1);
   std::vector<std::string> freed(lib.calls.begin(), lib.calls.end());
-  EXPECT_EQ(freed.size(), 8u);
+  EXPECT_EQ(freed.size(), 5u);
   for (int m = 1; m <= 8; ++m) EXPECT_EQ(s.bank[m], nullptr);
   // The end of the program while a bank loads: the thread ends and its work is dropped.
   Snd_Shutdown(s);
   EXPECT_EQ(lib.decoded, static_cast<int>(lib.adopted.size()) + lib.discarded);
   EXPECT_FALSE(lib.stuck);
+}
+
+// Running out of memory while one file decodes on the loading thread refuses that file: its
+// sound stays silent, the bank's other sounds play, and the program goes on.
+TEST(SoundBankInBackground, AFailureWhileDecodingRefusesOnlyThatFile) {
+  struct FailingLib : GatedSoundLib {
+    Decoded Decode(const std::string &file, int32_t max_ms) override {
+      if (file.ends_with("s3.wav")) throw std::bad_alloc();
+      return GatedSoundLib::Decode(file, max_ms);
+    }
+  };
+  const ChildCost c = Run_In_Child(
+      [] {
+        TempDir dir;
+        Config cfg;
+        WriteStages(dir, cfg);
+        FailingLib lib;
+        ReadySignal ready;
+        Sound s;
+        s.lib = &lib;
+        s.cfg = &cfg;
+        s.sound_on = true;
+        s.bank_ready = ready.Hook();
+        lib.Open();
+        Snd_Load_Bank(s, 1);
+        if (!ready.Wait(1) || !Snd_Take_Bank(s)) return 2;
+        bool ok = s.bank[3] == nullptr && lib.adopted.size() == 7;
+        for (int m = 1; m <= 8; ++m)
+          if (m != 3) ok = ok && s.bank[m] == GatedSoundLib::Handle(m < 3 ? m : m - 1);
+        Snd_Play(s, s.bank[4]);
+        ok = ok && lib.calls.back() == "play " + std::to_string(1000 + 3);
+        Snd_Shutdown(s);
+        return ok ? 0 : 1;
+      },
+      20, 0);
+  EXPECT_TRUE(c.exited) << "ended by signal " << c.status;
+  EXPECT_EQ(c.status, 0);
 }
 
 }  // namespace

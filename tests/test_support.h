@@ -51,12 +51,22 @@ class RecordingSoundLib : public SoundLib {
   std::vector<std::string> loaded;   // index + 1 is the handle value
 };
 
-// The address sanitizer's shadow memory and quarantine multiply a job's resident memory: peak
-// memory bounds are scaled by this factor.
+// The sanitizers' shadow memory (and the address sanitizer's quarantine) multiply a job's
+// resident memory: peak memory bounds are scaled by this factor.
 #ifdef __SANITIZE_ADDRESS__
 constexpr long kPeakMemoryFactor = 4;
+#elif defined(__SANITIZE_THREAD__)
+constexpr long kPeakMemoryFactor = 8;
 #else
 constexpr long kPeakMemoryFactor = 1;
+#endif
+
+// The address and thread sanitizers reserve terabytes of address space, so under them no
+// address-space limit can be set: Run_In_Child runs without one, and a test that needs one skips.
+#if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
+constexpr bool kAddressLimits = false;
+#else
+constexpr bool kAddressLimits = true;
 #endif
 
 // What a job run in a child process used, and how it ended.
@@ -67,8 +77,8 @@ struct ChildCost {
   long peak_mb = 0;     // peak resident memory
 };
 // Runs job in a child process with a hard limit of cpu_seconds of CPU and, when as_mb > 0 and
-// the address sanitizer is not in use (it reserves terabytes), of as_mb of address space. The
-// job's return value becomes the exit status.
+// kAddressLimits holds, of as_mb of address space. The
+// job's return value becomes the exit status; an exception it lets escape, status 99.
 ChildCost Run_In_Child(const std::function<int()> &job, int cpu_seconds, long as_mb);
 // The address space the process uses now, in MB.
 long Address_Space_Mb();
@@ -109,3 +119,7 @@ struct InPlayGame : TestGame {
 
 // A 1x1 opaque PNG, for skins written by tests.
 std::string Tiny_Png();
+// A JPEG at quality 95 of w x h interleaved samples of components components in color_space
+// (libjpeg's J_COLOR_SPACE), progressive or baseline.
+std::string Write_Jpeg(int w, int h, int components, int color_space, bool progressive,
+                       const std::vector<uint8_t> &samples);

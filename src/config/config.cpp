@@ -59,13 +59,16 @@ std::string Describe(const FileProblem &p, const std::string &where = {}) {
 // The start-up message for a stage folder's Config.ini, empty when it can be read. It is read
 // whole here (a few KB each) so that a pipe, a folder or an oversized file in its place is named
 // now rather than found later by the loaders, which would only fall back to their defaults.
-std::string StageProblem(const std::string &path, const std::string &where) {
+std::string StageProblem(const std::string &path, int32_t stage) {
+  // A missing one: the usual message, then which stage and where it was looked for.
+  const std::string missing = std::string(kNotFound) + " (stage " + std::to_string(stage) + ": " + path + ")";
   const std::string found = Sys_Find_File(path);
-  if (found.empty()) return kNotFound;
+  if (found.empty()) return missing;
   IniFile ini;
   FileProblem problem;
   if (ini.Load(found, &problem)) return {};
-  return problem.kind == FileProblem::Missing ? kNotFound : Describe(problem, where) + kEnding;
+  return problem.kind == FileProblem::Missing ? missing
+                                              : Describe(problem, "of stage " + std::to_string(stage)) + kEnding;
 }
 
 }  // namespace
@@ -96,7 +99,7 @@ ConfigStatus Cfg_Read(Config &cfg, std::string *message) {
     s.path = Cfg_With_Delimiter(ini.ReadString(section, "Path", "Resources\\Level" + std::to_string(n) + "\\"));
     s.name = Ini_Display_Text(ini.ReadString(section, "Name", "Nameless Stage"));
     s.image = ini.ReadString(section, "Image", "im_stage" + std::to_string(n) + ".png");
-    if (stage_message.empty()) stage_message = StageProblem(cfg.InProgramFolder(s.path) + "Config.ini", "of stage " + std::to_string(n));
+    if (stage_message.empty()) stage_message = StageProblem(cfg.InProgramFolder(s.path) + "Config.ini", n);
   }
   return stage_message.empty() ? ConfigStatus::Ok : Fail(ConfigStatus::StageMissing, message, stage_message);
 }

@@ -37,8 +37,9 @@ enum class ConfigStatus {
 
 // Start-up step 3: fills resources_path, stage_count and stage_table from the main Config.ini.
 // Every stage is read even when one fails the folder check. For a failure, message (when given)
-// receives the text of the start-up message: "not found" for a missing file, otherwise what is
-// wrong (the Stages value found, the file's size).
+// receives the text of the start-up message: "not found" for a missing file (for a stage's,
+// followed by the stage and the file looked for), otherwise what is wrong (the Stages value
+// found, the file's size).
 ConfigStatus Cfg_Read(Config &cfg, std::string *message = nullptr);
 // A folder value with the trailing "\" added when missing.
 std::string Cfg_With_Delimiter(const std::string &folder);

@@ -41,10 +41,15 @@ std::map<std::string, CacheEntry> g_cache;
 uint64_t g_loads = 0;
 
 // One picture file of a skin: taken from the cache, or decoded. scale > 1 marks a high-resolution
-// variant of the named file.
+// variant of the named file (base); a variant that is not exactly scale times the base, or does
+// not decode, gives way to the base: file and scale become the base's, and note says why.
 struct Wanted {
+  std::string asked;  // the file chosen for the skin (file, until a variant gives way)
   std::string file;
   int32_t scale = 1;
+  std::string base;            // the 1x picture of a variant
+  int32_t base_w = 0, base_h = 0;  // its size, once known
+  std::string note;            // why the variant gave way
   int64_t mtime_ns = 0, size = 0;
   PictureRef pic;
   std::string error;
@@ -59,6 +64,24 @@ bool IsFile(const std::string &path) {
   struct stat st {};
   return ::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
 }
+
+// A file's size and modification time, to tell whether it changed since it was last looked at.
+struct Stamp {
+  int64_t mtime_ns = -1, size = -1;
+  bool operator==(const Stamp &) const = default;
+};
+Stamp StampOf(const std::string &path) {
+  struct stat st {};
+  if (::stat(path.c_str(), &st) != 0) return {};
+  return {static_cast<int64_t>(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec, static_cast<int64_t>(st.st_size)};
+}
+
+// Variants found unusable (wrong size, undecodable) while they and their base stay unchanged: not
+// chosen again, so each is decoded and reported once.
+struct Unusable {
+  Stamp variant, base;
+};
+std::map<std::string, Unusable> g_unusable;
 
 // The high-resolution variants a skin may put beside any picture: "name@2x.png" and "name@3x.png"
 // for "name.png" (same folder, same letter case), two and three times as wide and high. For a
@@ -80,6 +103,9 @@ std::pair<std::string, int32_t> ChooseVariant(const std::string &file, double pi
   for (int32_t k : kVariants) {
     const std::string v = VariantName(file, k);
     if (!IsFile(v)) continue;
+    if (auto bad = g_unusable.find(v);
+        bad != g_unusable.end() && bad->second.variant == StampOf(v) && bad->second.base == StampOf(file))
+      continue;
     best = {v, k};
     if (k >= pixel_scale - 1e-9) break;
   }
@@ -146,6 +172,70 @@ bool StatFile(Wanted &w) {
   return true;
 }
 
+// The file name without its folder.
+std::string BaseName(const std::string &path) { return path.substr(path.find_last_of('/') + 1); }
+
+std::string VariantNote(const Wanted &w, const std::string &why) {
+  return w.file + ": not used (" + why + "); the picture " + BaseName(w.base) + " is shown instead";
+}
+
+// Empty when a variant of width x height is exactly its scale times its 1x picture, else what is
+// wrong with it.
+std::string WrongSize(const Wanted &w, int32_t width, int32_t height) {
+  if (int64_t{width} == int64_t{w.base_w} * w.scale && int64_t{height} == int64_t{w.base_h} * w.scale) return {};
+  return "it is " + std::to_string(width) + " x " + std::to_string(height) + " pixels, not " + std::to_string(w.scale) +
+         " times the " + std::to_string(w.base_w) + " x " + std::to_string(w.base_h) + " of " + BaseName(w.base);
+}
+
+// A variant that cannot be used gives way to its 1x picture.
+void GiveWayToBase(Wanted &w) {
+  w.file = w.base;
+  w.scale = 1;
+  w.read = false;
+  w.pic = nullptr;
+  w.error.clear();
+  std::string().swap(w.bytes);
+}
+
+// Reads the headers of a variant of a PNG or JPEG and of its 1x picture: a variant of another
+// size than its scale times the 1x picture gives way to it, as does any variant of a 1x picture
+// whose size cannot be read (then that one is shown as it is, or reported). A variant whose own
+// header cannot be read is left to the decoder, which says what is wrong. True when the chosen
+// file's bytes are in w.bytes.
+bool CheckVariantSize(Wanted &w) {
+  std::string base;
+  if (!Sys_Read_File(w.base, base) || !Img_Peek_Size(w.base, base, &w.base_w, &w.base_h)) {
+    GiveWayToBase(w);
+    w.bytes.swap(base);
+    return !w.bytes.empty();
+  }
+  if (!Sys_Read_File(w.file, w.bytes)) {
+    w.note = VariantNote(w, "it cannot be read");
+    GiveWayToBase(w);
+    w.bytes.swap(base);
+    return true;
+  }
+  int32_t width = 0, height = 0;
+  if (Img_Peek_Size(w.file, w.bytes, &width, &height)) {
+    if (const std::string why = WrongSize(w, width, height); !why.empty()) {
+      w.note = VariantNote(w, why);
+      GiveWayToBase(w);
+      w.bytes.swap(base);
+    }
+  }
+  return true;
+}
+
+// Decodes w's file (from the bytes kept, or read now).
+void DecodeOne(Wanted &w) {
+  if (Img_Has_Own_Decoder(w.file) && !w.read && !Sys_Read_File(w.file, w.bytes)) {
+    w.error = "cannot read the file";
+    return;
+  }
+  w.pic = Img_Decode_File(w.file, w.bytes, &w.error);
+  std::string().swap(w.bytes);
+}
+
 // Decodes the wanted files not taken from the cache (todo), in the skin's order of wanted: first
 // the sizes the files' headers claim are read and charged to the skin's budget in order (pictures
 // already there count with their size); then the admitted files are decoded, shared out over a
@@ -157,15 +247,17 @@ void DecodePictures(std::vector<Wanted> &wanted, std::vector<Wanted *> todo) {
   std::atomic<uint64_t> kept{0};
   ForEachShared(todo, [&kept](Wanted &w) {
     if (!Img_Has_Own_Decoder(w.file)) return;
-    if (!Sys_Read_File(w.file, w.bytes)) {
+    const bool have_bytes = w.scale > 1 && CheckVariantSize(w);
+    if (!have_bytes && !Sys_Read_File(w.file, w.bytes)) {
       w.error = "cannot read the file";
       w.admitted = false;
       return;
     }
     int32_t width = 0, height = 0;
-    if (Img_Peek_Size(w.file, w.bytes, &width, &height) && width > 0 && height > 0 && width <= kMaxPictureSide &&
-        height <= kMaxPictureSide && int64_t{width} * height <= kMaxPicturePixels)
-      w.claimed = static_cast<uint64_t>(width) * static_cast<uint64_t>(height) * 4;
+    uint64_t work = 0;  // what the decoder takes besides the pixels while it decodes
+    if (Img_Peek_Size(w.file, w.bytes, &width, &height, &work) && width > 0 && height > 0 &&
+        width <= kMaxPictureSide && height <= kMaxPictureSide && int64_t{width} * height <= kMaxPicturePixels)
+      w.claimed = static_cast<uint64_t>(width) * static_cast<uint64_t>(height) * 4 + work;
     if (kept.fetch_add(w.bytes.size()) + w.bytes.size() <= kKeptFileBytes) {
       w.read = true;
     } else {
@@ -186,18 +278,30 @@ void DecodePictures(std::vector<Wanted> &wanted, std::vector<Wanted *> todo) {
 
   std::erase_if(todo, [](const Wanted *w) { return !w->admitted; });
   ForEachShared(todo, [](Wanted &w) {
-    if (Img_Has_Own_Decoder(w.file) && !w.read && !Sys_Read_File(w.file, w.bytes)) {
-      w.error = "cannot read the file";
-      return;
+    DecodeOne(w);
+    if (w.scale > 1) {
+      // A variant that does not decode gives way to the 1x picture, as does one that turns out to
+      // be of another size (a format without a header reader) or whose 1x picture is unusable.
+      if (w.pic && w.base_w == 0) {
+        std::string why;
+        if (const PictureRef base = Img_Load(w.base, &why)) {
+          w.base_w = base->width;
+          w.base_h = base->height;
+        }
+      }
+      const std::string why = !w.pic ? w.error : w.base_w > 0 ? WrongSize(w, w.pic->width, w.pic->height) : "";
+      if (!why.empty() || w.base_w <= 0) {
+        if (!why.empty()) w.note = VariantNote(w, why);
+        GiveWayToBase(w);
+        DecodeOne(w);
+      }
     }
-    w.pic = Img_Decode_File(w.file, w.bytes, &w.error);
     // Freshly decoded and not shared yet: its scale can still be set, its borders cut.
     if (w.pic) {
       Picture &fresh = *std::const_pointer_cast<Picture>(w.pic);
       fresh.scale = w.scale;
       Img_Trim(fresh);
     }
-    std::string().swap(w.bytes);
   });
 
   // Pictures whose size was not known before decoding (other formats) are charged now.
@@ -227,8 +331,7 @@ Prefetch g_prefetch;
 
 // The files (and their resolutions) of two lists are the same, in the same order.
 bool SameFiles(const std::vector<Wanted> &a, const std::vector<Wanted> &b) {
-  return std::equal(a.begin(), a.end(), b.begin(), b.end(),
-                    [](const Wanted &x, const Wanted &y) { return x.file == y.file && x.scale == y.scale; });
+  return std::equal(a.begin(), a.end(), b.begin(), b.end(), [](const Wanted &x, const Wanted &y) { return x.asked == y.asked; });
 }
 
 // Fills in the pictures of every wanted file, in the skin's order: those decoded ahead for the
@@ -260,9 +363,25 @@ void LoadPictures(std::vector<Wanted> &wanted) {
     }
     DecodePictures(wanted, todo);
   }
-  for (Wanted *w : todo)
+  for (Wanted *w : todo) {
+    if (!w->note.empty()) {
+      g_unusable[w->asked] = Unusable{StampOf(w->asked), StampOf(w->base)};
+      // The stamp taken for the variant is not the 1x picture's.
+      const Stamp base = StampOf(w->file);
+      w->mtime_ns = base.mtime_ns;
+      w->size = base.size;
+    }
     if (w->pic) g_cache[w->file] = CacheEntry{w->mtime_ns, w->size, w->pic, g_loads};
+  }
   TrimCache();
+}
+
+// Pictures that cannot be shown, and variants that gave way to their 1x picture.
+void ReportProblems(const std::vector<Wanted> &wanted, std::vector<std::string> &problems) {
+  for (const Wanted &w : wanted) {
+    if (!w.note.empty()) problems.push_back(w.note);
+    if (!w.pic) problems.push_back(w.file + ": " + w.error);
+  }
 }
 
 int32_t ReadMainInt(const Config &cfg, const char *key, int32_t def);
@@ -304,14 +423,16 @@ void SetRect(Lcd &lcd, const IniFile &ini, int n, int32_t dx, int32_t dy) {
 
 void ArrangeButtons(Lcd &lcd, const Config &cfg, const SkinLayout &screen);
 
-// The index in `wanted` of a picture file at its scale, added when the skin names it first.
-int AddWanted(std::vector<Wanted> &wanted, std::map<std::string, int> &index_of,
+// The index in `wanted` of a picture file at its scale (a variant of found, or found itself),
+// added when the skin names it first.
+int AddWanted(std::vector<Wanted> &wanted, std::map<std::string, int> &index_of, const std::string &found,
               const std::pair<std::string, int32_t> &variant) {
   auto [it, added] = index_of.try_emplace(variant.first, static_cast<int>(wanted.size()));
   if (added) {
-    wanted.emplace_back();
-    wanted.back().file = variant.first;
-    wanted.back().scale = variant.second;
+    Wanted &w = wanted.emplace_back();
+    w.asked = w.file = variant.first;
+    w.scale = variant.second;
+    if (w.scale > 1) w.base = found;
   }
   return it->second;
 }
@@ -333,7 +454,7 @@ std::vector<Wanted> WantedFiles(const IniFile &ini, const std::string &stage_pat
       wanted_index[n] = -1;
       continue;
     }
-    wanted_index[n] = AddWanted(wanted, index_of, ChooseVariant(found, screen.pixel_scale));
+    wanted_index[n] = AddWanted(wanted, index_of, found, ChooseVariant(found, screen.pixel_scale));
   }
   return wanted;
 }
@@ -369,6 +490,7 @@ void Gfx_Flush_Cache() {
   g_prefetch.wanted.clear();
   g_prefetch.done = false;
   g_cache.clear();
+  g_unusable.clear();
 }
 
 int32_t Gfx_Design_Offset(int32_t screen, int32_t design) {
@@ -402,8 +524,7 @@ void Gfx_Load_Skin(Lcd &lcd, const Config &cfg, const SkinLayout &screen, int32_
   int wanted_index[el::kSkinElements + 1];
   std::vector<Wanted> wanted = WantedFiles(ini, stage.path, screen, wanted_index);
   LoadPictures(wanted);
-  for (const Wanted &w : wanted)
-    if (!w.pic && problems) problems->push_back(w.file + ": " + w.error);
+  if (problems) ReportProblems(wanted, *problems);
 
   for (int n = 1; n <= el::kSkinElements; ++n) {
     const auto id = static_cast<el::Id>(n - 1);
@@ -427,7 +548,8 @@ void Gfx_Relayout(Lcd &lcd, const Config &cfg, const SkinLayout &screen, int32_t
   ArrangeButtons(lcd, cfg, screen);
 }
 
-void Gfx_Reload_Pictures(Lcd &lcd, const Config &cfg, const SkinLayout &screen, int32_t stage_number) {
+void Gfx_Reload_Pictures(Lcd &lcd, const Config &cfg, const SkinLayout &screen, int32_t stage_number,
+                         std::vector<std::string> *problems) {
   const StageEntry &stage = cfg.Stage(stage_number);
   IniFile ini;
   ini.Load(Sys_Find_Value_File(stage.path + "Config.ini"));
@@ -441,7 +563,7 @@ void Gfx_Reload_Pictures(Lcd &lcd, const Config &cfg, const SkinLayout &screen, 
     const std::string found = Sys_Find_Value_File(stage.path + filename);
     if (found.empty()) continue;
     const auto variant = ChooseVariant(found, screen.pixel_scale);
-    const int index = AddWanted(wanted, index_of, variant);
+    const int index = AddWanted(wanted, index_of, found, variant);
     for (int32_t k : {1, 2, 3}) {
       auto old = g_cache.find(k == 1 ? found : VariantName(found, k));
       if (old != g_cache.end() && old->first != variant.first) swaps.emplace_back(old->second.pic, index);
@@ -449,6 +571,7 @@ void Gfx_Reload_Pictures(Lcd &lcd, const Config &cfg, const SkinLayout &screen, 
   }
   if (swaps.empty()) return;
   LoadPictures(wanted);
+  if (problems) ReportProblems(wanted, *problems);
   for (int i = 0; i < el::COUNT; ++i) {
     const PictureRef &pic = lcd.e[i].pic;
     if (!pic) continue;

@@ -20,7 +20,9 @@ struct SkinLayout {
 
 // Loads the skin of stage_number into lcd. Pictures that cannot be decoded, and a BgColor that is
 // not a number, are described in *problems (when given); the element then shows the red
-// placeholder (or the colour stays as it was) and the rest of the skin still loads.
+// placeholder (or the colour stays as it was) and the rest of the skin still loads. A
+// high-resolution variant is used only when it decodes and is exactly its scale times the 1x
+// picture; otherwise the 1x picture is, and the variant is described once (until it changes).
 void Gfx_Load_Skin(Lcd &lcd, const Config &cfg, const SkinLayout &screen, int32_t stage_number,
                    std::vector<std::string> *problems);
 // Starts decoding the pictures of stage_number's skin for screen on a helper thread, so that the
@@ -37,8 +39,10 @@ void Gfx_Place_Buttons(Lcd &lcd, const Config &cfg, const SkinLayout &screen);
 void Gfx_Relayout(Lcd &lcd, const Config &cfg, const SkinLayout &screen, int32_t stage_number);
 // Swaps the pictures of the stage's skin for the resolution that suits screen.pixel_scale
 // (see the @2x / @3x variants in the loader); elements showing a copy of one of them (button
-// faces, digits) follow. Nothing is decoded when the resolution in use stays the same.
-void Gfx_Reload_Pictures(Lcd &lcd, const Config &cfg, const SkinLayout &screen, int32_t stage_number);
+// faces, digits) follow. Nothing is decoded when the resolution in use stays the same. Pictures
+// that cannot be shown, and variants left unused, are described in *problems (when given).
+void Gfx_Reload_Pictures(Lcd &lcd, const Config &cfg, const SkinLayout &screen, int32_t stage_number,
+                         std::vector<std::string> *problems = nullptr);
 
 // Fit to screen: the largest scale at which the design canvas (which holds the background with
 // the skin's margin around it) fits into a real screen of w x h; a background larger than the

@@ -110,7 +110,11 @@ void PlaceStageStart(Game &g) {
 void Gam_Relayout(Game &g) {
   const SkinLayout layout{g.screen->Width(), g.screen->Height(), g.screen->PixelScale()};
   Gfx_Relayout(g.lcd, *g.cfg, layout, g.stage_number);
-  Gfx_Reload_Pictures(g.lcd, *g.cfg, layout, g.stage_number);
+  std::vector<std::string> problems;
+  Gfx_Reload_Pictures(g.lcd, *g.cfg, layout, g.stage_number, &problems);
+  if (g.report)
+    for (const std::string &p : problems)
+      g.report(g.report_ctx, ("skin of stage " + std::to_string(g.stage_number) + ": " + p).c_str());
   if (g.lcd.e[el::sh_stage_start].visible) PlaceStageStart(g);
 }
 

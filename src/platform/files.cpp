@@ -7,6 +7,7 @@
 #include <cerrno>
 #include <cstdint>
 #include <filesystem>
+#include <new>
 #include <system_error>
 
 namespace fs = std::filesystem;
@@ -105,7 +106,14 @@ bool Sys_Read_File(const std::string &path, std::string &out, size_t max_bytes, 
   }
   int error = 0;
   if (ok) {
-    out.resize(static_cast<size_t>(st.st_size));
+    // No memory for the buffer refuses the file like an unreadable one; the descriptor is closed
+    // either way.
+    try {
+      out.resize(static_cast<size_t>(st.st_size));
+    } catch (const std::bad_alloc &) {
+      ::close(fd);
+      return fail(FileProblem::Unreadable, ENOMEM);
+    }
     size_t got = 0;
     // The whole file and nothing more: one byte past the size must find its end.
     char extra;

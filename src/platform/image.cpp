@@ -54,6 +54,24 @@ std::string Img_Size_Error(uint64_t width, uint64_t height) {
          " a side or " + std::to_string(kMaxPicturePixels) + " in all accepted";
 }
 
+uint64_t Img_Jpeg_Coefficient_Bytes(uint32_t width, uint32_t height, int components, const int *h_samp,
+                                    const int *v_samp) {
+  int max_h = 1, max_v = 1;
+  for (int c = 0; c < components; ++c) {
+    max_h = std::max(max_h, h_samp[c]);
+    max_v = std::max(max_v, v_samp[c]);
+  }
+  auto up = [](uint64_t a, uint64_t b) { return (a + b - 1) / b; };
+  uint64_t total = 0;
+  for (int c = 0; c < components; ++c) {
+    const uint64_t hs = std::max(1, h_samp[c]), vs = std::max(1, v_samp[c]);
+    const uint64_t blocks_wide = up(uint64_t{width} * hs, uint64_t(max_h) * 8);
+    const uint64_t blocks_high = up(uint64_t{height} * vs, uint64_t(max_v) * 8);
+    total += up(blocks_wide, hs) * hs * up(blocks_high, vs) * vs * 128;
+  }
+  return total;
+}
+
 size_t Img_Grow_Capacity(size_t have, size_t need, size_t total) {
   if (need <= have) return have;
   return std::min(total, std::max({need, have * 2, size_t{1} << 23}));
@@ -90,7 +108,8 @@ PictureRef Img_Load(const std::string &path, std::string *error) {
   return Img_Decode_File(path, bytes, error);
 }
 
-bool Img_Peek_Size(const std::string &path, const std::string &bytes, int32_t *width, int32_t *height) {
+bool Img_Peek_Size(const std::string &path, const std::string &bytes, int32_t *width, int32_t *height,
+                   uint64_t *work) {
   const auto *b = reinterpret_cast<const unsigned char *>(bytes.data());
   const size_t n = bytes.size();
   auto be16 = [b](size_t at) { return static_cast<uint32_t>(b[at] << 8 | b[at + 1]); };
@@ -101,6 +120,7 @@ bool Img_Peek_Size(const std::string &path, const std::string &bytes, int32_t *w
     *height = static_cast<int32_t>(h);
     return true;
   };
+  if (work) *work = 0;
   const std::string ext = Extension(path);
   if (ext == "png") {
     // Signature, then the header chunk: length, "IHDR", width, height.
@@ -108,10 +128,14 @@ bool Img_Peek_Size(const std::string &path, const std::string &bytes, int32_t *w
     return give(be32(16), be32(20));
   }
   if (ext != "jpg" && ext != "jpeg") return false;
-  // Marker segments after the start of image, up to the frame header (any SOFn).
+  // Marker segments after the start of image, up to the frame header (any SOFn) and, for the
+  // decoder's memory, on to the first scan header.
   size_t pos = 2;
+  bool have_frame = false, progressive = false;
+  uint32_t w = 0, h = 0;
+  int components = 0, h_samp[256] = {}, v_samp[256] = {};
   while (pos + 4 <= n) {
-    if (b[pos] != 0xFF) return false;
+    if (b[pos] != 0xFF) break;
     const unsigned char m = b[pos + 1];
     if (m == 0xFF) {  // fill byte
       ++pos;
@@ -122,11 +146,30 @@ bool Img_Peek_Size(const std::string &path, const std::string &bytes, int32_t *w
       continue;
     }
     const bool frame = m >= 0xC0 && m <= 0xCF && m != 0xC4 && m != 0xC8 && m != 0xCC;
-    if (frame) return pos + 9 <= n && give(be16(pos + 7), be16(pos + 5));
-    if (m == 0xDA || m == 0xD9) return false;  // image data before any frame header
+    if (frame && !have_frame) {
+      if (pos + 10 > n) return false;
+      have_frame = true;
+      h = be16(pos + 5);
+      w = be16(pos + 7);
+      progressive = m == 0xC2 || m == 0xC6 || m == 0xCA || m == 0xCE;
+      components = b[pos + 9];
+      if (pos + 10 + 3 * static_cast<size_t>(components) > n) break;
+      for (int c = 0; c < components; ++c) {
+        h_samp[c] = b[pos + 11 + 3 * c] >> 4;
+        v_samp[c] = b[pos + 11 + 3 * c] & 15;
+      }
+    }
+    if (m == 0xDA || m == 0xD9) {
+      // The first scan: with fewer components than the frame, the file has one scan per
+      // component (or a few), and libjpeg keeps the whole picture's coefficients as for a
+      // progressive one.
+      if (have_frame && m == 0xDA && work && pos + 5 <= n && (progressive || b[pos + 4] < components))
+        *work = Img_Jpeg_Coefficient_Bytes(w, h, components, h_samp, v_samp);
+      break;
+    }
     pos += 2 + be16(pos + 2);
   }
-  return false;
+  return have_frame && give(w, h);
 }
 
 Rect Img_Shown_Part(const uint32_t *px, int32_t w, int32_t h, size_t stride) {

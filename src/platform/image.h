@@ -21,9 +21,12 @@ PictureRef Img_Decode_Jpeg(const void *data, size_t size, std::string *error);
 PictureRef Img_Decode_File(const std::string &path, const std::string &bytes, std::string *error);
 // True when path names a PNG or JPEG, whose header Img_Peek_Size can read.
 bool Img_Has_Own_Decoder(const std::string &path);
-// Width and height from the header of a PNG or JPEG in memory, without decoding the pixels.
-// False when the header cannot be read (the decode will then give the reason).
-bool Img_Peek_Size(const std::string &path, const std::string &bytes, int32_t *width, int32_t *height);
+// Width and height from the header of a PNG or JPEG in memory, without decoding the pixels, and
+// (when work is given) the bytes the decoder needs besides the pixels while it decodes (a
+// progressive JPEG's coefficients). False when the header cannot be read (the decode will then
+// give the reason).
+bool Img_Peek_Size(const std::string &path, const std::string &bytes, int32_t *width, int32_t *height,
+                   uint64_t *work = nullptr);
 
 using ImageFallback = std::function<PictureRef(const std::string &path, std::string *error)>;
 // Registers the decoder for extensions other than .png, .jpg and .jpeg.

@@ -32,10 +32,10 @@ struct JpegReader {
   bool created = false;
   bool ran_out = false;       // the data ended before the decoder had what it needed
   bool short_scan = false;    // a scan ended before its image data was complete
-  // The whole file is read before any pixel comes out (progressive, or one scan per component),
-  // or the decoder cannot say when it makes data up (arithmetic coding): once the data has run
-  // out, the picture is incomplete.
-  bool strict = false;
+  // The whole file is read before any pixel comes out (progressive, or one scan per component):
+  // when the data runs out, whether every scan was there decides.
+  bool multi_scan = false;
+  uint32_t scanned = 0;       // bit c: component c had a scan (files of one scan per component)
   std::string error;
   std::shared_ptr<Picture> pic;
   std::vector<unsigned char> row;  // one CMYK row
@@ -71,11 +71,31 @@ void OnOutputMessage(j_common_ptr) {}
   std::longjmp(r->jump, 1);
 }
 
+// A scan ran short, or the data ran out where the decoder cannot tell whether it made data up
+// (arithmetic coding).
+bool CutInAScan(const JpegReader *r) { return r->short_scan || (r->ran_out && r->cinfo.arith_code); }
+
+// Once a file of several scans has been read: every coefficient of every component has had its
+// last scan (a progressive file), or every component its scan (one scan per component). A file
+// that only lacks its end marker has them all; one cut between two scans has not.
+bool AllScansThere(const JpegReader *r) {
+  const jpeg_decompress_struct &ci = r->cinfo;
+  if (!ci.progressive_mode) return r->scanned == (uint32_t{1} << ci.num_components) - 1;
+  if (!ci.coef_bits) return false;
+  for (int c = 0; c < ci.num_components; ++c)
+    for (int k = 0; k < DCTSIZE2; ++k)
+      if (ci.coef_bits[c][k] != 0) return false;
+  return true;
+}
+
 // Called by libjpeg after every row of blocks it reads or decodes: stops a file that has run out
 // of data, or has too many scans, before the rest of a picture that is never shown is worked on.
 void OnProgress(j_common_ptr c) {
   JpegReader *r = Owner(c);
-  if (r->ran_out && (r->strict || r->short_scan)) Refuse(r, "the file is truncated");
+  if (CutInAScan(r)) Refuse(r, "the file is truncated");
+  if (r->multi_scan)
+    for (int i = 0; i < r->cinfo.comps_in_scan; ++i)
+      if (r->cinfo.cur_comp_info[i]) r->scanned |= uint32_t{1} << (r->cinfo.cur_comp_info[i]->component_index & 31);
   const auto scans = static_cast<uint64_t>(r->cinfo.input_scan_number);
   if (scans > kMaxScans || scans * r->cinfo.image_width * r->cinfo.image_height > kMaxScanPixels)
     Refuse(r, "the file has too many scans");
@@ -137,7 +157,26 @@ bool Decode(JpegReader *r, const void *data, size_t size) {
   }
   r->error = Img_Size_Error(ci->image_width, ci->image_height);
   if (!r->error.empty()) return false;
-  r->strict = ci->progressive_mode || ci->arith_code || ci->comps_in_scan < ci->num_components;
+  r->multi_scan = ci->progressive_mode || ci->comps_in_scan < ci->num_components;
+  if (r->multi_scan) {
+    // libjpeg keeps the coefficients of the whole picture until the last scan: bounded like the
+    // pixels, and refused before it allocates them.
+    int h_samp[MAX_COMPONENTS], v_samp[MAX_COMPONENTS];
+    for (int c = 0; c < ci->num_components; ++c) {
+      h_samp[c] = ci->comp_info[c].h_samp_factor;
+      v_samp[c] = ci->comp_info[c].v_samp_factor;
+    }
+    const uint64_t need =
+        Img_Jpeg_Coefficient_Bytes(ci->image_width, ci->image_height, ci->num_components, h_samp, v_samp);
+    if (need > kMaxJpegCoefficientBytes) {
+      r->error = "decoding this picture of several scans would take " + std::to_string(need >> 20) +
+                 " MB besides its pixels, more than the " + std::to_string(kMaxJpegCoefficientBytes >> 20) +
+                 " MB accepted";
+      return false;
+    }
+    for (int i = 0; i < ci->comps_in_scan; ++i)
+      r->scanned |= uint32_t{1} << (ci->cur_comp_info[i]->component_index & 31);
+  }
   r->progress.progress_monitor = OnProgress;
   ci->progress = &r->progress;
   const bool cmyk = ci->jpeg_color_space == JCS_CMYK || ci->jpeg_color_space == JCS_YCCK;
@@ -145,9 +184,13 @@ bool Decode(JpegReader *r, const void *data, size_t size) {
   ci->dct_method = JDCT_ISLOW;
   jpeg_start_decompress(ci);
   // A file of several scans has been read whole by now; if it ended early, nothing is worth
-  // decoding.
-  if (r->short_scan || (r->ran_out && r->strict)) {
+  // decoding. One that only lacks its end marker is shown, like a picture of one scan.
+  if (CutInAScan(r)) {
     r->error = "the file is truncated";
+    return false;
+  }
+  if (r->multi_scan && r->ran_out && !AllScansThere(r)) {
+    r->error = "the file is truncated: it ends between two scans, before the last";
     return false;
   }
   const JDIMENSION w = ci->output_width, h = ci->output_height;
@@ -175,7 +218,7 @@ bool Decode(JpegReader *r, const void *data, size_t size) {
     }
     // Once a scan has run out of data the rest would be made-up grey; a header of a few bytes may
     // claim 8192 x 8192 pixels, so stop here rather than decode them all.
-    if (r->short_scan || (r->ran_out && r->strict)) break;
+    if (CutInAScan(r)) break;
     if (cmyk) {
       // Adobe's CMYK files store inverted inks: 255 means no ink, so red = C * K / 255.
       const unsigned char *in = r->row.data();
@@ -185,7 +228,7 @@ bool Decode(JpegReader *r, const void *data, size_t size) {
       }
     }
   }
-  if (r->short_scan || (r->ran_out && r->strict)) {
+  if (CutInAScan(r)) {
     r->error = "the file is truncated";
     return false;
   }

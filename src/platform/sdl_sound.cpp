@@ -32,10 +32,18 @@ uint32_t Le(const std::string &d, size_t at, int bytes) {
   return v;
 }
 
-// The playing time of a wave file in milliseconds, from its format and data chunks: frames are
-// the data bytes over the bits a frame takes (exact for plain samples, an upper bound for the
-// 4-bit compressed formats). -1 when the header does not say (the decoded length decides then).
-int64_t WaveMs(const std::string &d) {
+// A playing time as frames at a rate; compared and shown exactly, never through rounded
+// milliseconds.
+struct Length {
+  uint64_t frames = 0;
+  uint64_t rate = 0;  // 0: unknown
+  bool Over(int64_t max_ms) const { return frames * 1000 > static_cast<uint64_t>(max_ms) * rate; }
+};
+
+// The playing time of a wave file from its format and data chunks: frames are the data bytes over
+// the bits a frame takes (exact for plain samples, an upper bound for the 4-bit compressed
+// formats). Rate 0 when the header does not say (the decoded length decides then).
+Length WaveLength(const std::string &d) {
   uint32_t rate = 0, channels = 0, bits = 0;
   for (size_t pos = 12; pos + 8 <= d.size();) {
     const uint32_t length = Le(d, pos + 4, 4);
@@ -45,18 +53,24 @@ int64_t WaveMs(const std::string &d) {
       rate = Le(d, body + 4, 4);
       bits = Le(d, body + 14, 2);
     } else if (d.compare(pos, 4, "data") == 0) {
-      if (rate == 0 || channels == 0 || bits == 0) return -1;
+      if (rate == 0 || channels == 0 || bits == 0) return {};
       const uint64_t bytes = std::min<uint64_t>(length, d.size() - body);
-      return static_cast<int64_t>(bytes * 8 / (uint64_t{bits} * channels) * 1000 / rate);
+      return {bytes * 8 / (uint64_t{bits} * channels), rate};
     }
     if (length > d.size() - body) break;
     pos = body + length + (length & 1);
   }
-  return -1;
+  return {};
 }
 
-std::string LengthProblem(int64_t ms, int32_t max_ms) {
-  return std::to_string(ms / 1000) + " s long, at most " + std::to_string(max_ms / 1000) + " s";
+// Seconds with their tenths, rounded up, so that a length just over a limit never reads as it.
+std::string Seconds(uint64_t frames, uint64_t rate) {
+  const uint64_t tenths = (frames * 10 + rate - 1) / rate;
+  return std::to_string(tenths / 10) + "." + std::to_string(tenths % 10) + " s";
+}
+
+std::string LengthProblem(const Length &length, int32_t max_ms) {
+  return Seconds(length.frames, length.rate) + " long, at most " + Seconds(static_cast<uint64_t>(max_ms), 1000);
 }
 
 bool HasDriver(const char *name) {
@@ -160,8 +174,8 @@ class SdlSoundLib : public SoundLib {
       return nullptr;
     }
     if (!IsWave(data)) return nullptr;
-    if (const int64_t ms = WaveMs(data); ms > max_ms) {
-      if (too_large) *too_large = LengthProblem(ms, max_ms);
+    if (const Length length = WaveLength(data); length.rate != 0 && length.Over(max_ms)) {
+      if (too_large) *too_large = LengthProblem(length, max_ms);
       return nullptr;
     }
     Mix_Chunk *chunk = Mix_LoadWAV_RW(SDL_RWFromConstMem(data.data(), static_cast<int>(data.size())), 1);
@@ -170,10 +184,12 @@ class SdlSoundLib : public SoundLib {
     int freq = 0, channels = 0;
     Uint16 format = 0;
     if (Mix_QuerySpec(&freq, &format, &channels) == 0 || freq <= 0 || channels <= 0) channels = 0;
-    const uint64_t bytes_per_ms = static_cast<uint64_t>(freq) * channels * (SDL_AUDIO_BITSIZE(format) / 8) / 1000;
-    if (bytes_per_ms == 0 || chunk->alen / bytes_per_ms > static_cast<uint64_t>(max_ms)) {
-      if (bytes_per_ms != 0 && too_large)
-        *too_large = LengthProblem(static_cast<int64_t>(chunk->alen / bytes_per_ms), max_ms);
+    const uint64_t frame_bytes = static_cast<uint64_t>(channels) * (SDL_AUDIO_BITSIZE(format) / 8);
+    // Converting the rate may add a few frames to the exact length (a file of exactly the limit
+    // at another rate): up to a millisecond more is still the length the header gave.
+    const Length decoded{frame_bytes == 0 ? 0 : chunk->alen / frame_bytes, static_cast<uint64_t>(freq)};
+    if (frame_bytes == 0 || decoded.Over(int64_t{max_ms} + 1)) {
+      if (frame_bytes != 0 && too_large) *too_large = LengthProblem(decoded, max_ms);
       Mix_FreeChunk(chunk);
       return nullptr;
     }

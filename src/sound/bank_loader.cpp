@@ -68,12 +68,21 @@ void BankLoader::Run() {
     wake_.wait(lock, [&] { return stop_ || asked_ != served; });
     if (stop_) break;
     const uint64_t request = served = asked_;
-    const std::vector<std::string> files = files_;
     const int32_t max_ms = max_ms_;
+    // Nothing may escape this thread: running out of memory (or any other failure) while a file
+    // is decoded refuses that file, whose sound stays silent, and the other files go on. A bank
+    // whose list cannot even be held is handed over empty: all its sounds are silent.
+    std::vector<std::string> files;
+    std::vector<SoundLib::Decoded> out;
+    try {
+      files = files_;
+      out.reserve(files.size());
+    } catch (const std::exception &) {
+      files.clear();
+    }
     lock.unlock();
     // A newer request (or the end) makes the rest of this one pointless: it is checked between
     // files, so a switch waits for one file at most, and what was decoded is dropped.
-    std::vector<SoundLib::Decoded> out;
     bool current = true;
     for (const std::string &file : files) {
       {
@@ -81,7 +90,13 @@ void BankLoader::Run() {
         current = !stop_ && asked_ == request;
       }
       if (!current) break;
-      out.push_back(lib_->Decode(file, max_ms));
+      SoundLib::Decoded decoded = nullptr;
+      try {
+        decoded = lib_->Decode(file, max_ms);
+      } catch (...) {
+        decoded = nullptr;
+      }
+      out.push_back(decoded);  // reserved above
     }
     lock.lock();
     current = current && !stop_ && asked_ == request;
@@ -91,7 +106,13 @@ void BankLoader::Run() {
     }
     lock.unlock();
     for (SoundLib::Decoded d : out) lib_->Discard(d);  // empty when handed over
-    if (current && ready_) ready_();
+    if (current && ready_) {
+      try {
+        ready_();
+      } catch (...) {
+        // Not told: the bank stays silent until the next one is asked for.
+      }
+    }
     lock.lock();
   }
   lock.unlock();
