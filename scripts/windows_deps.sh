@@ -60,23 +60,15 @@ private_apt() {
   apt_ready=yes
 }
 
-# The version to build: the installed one when the archive still has it, otherwise the newest the
-# archive has of the same upstream release (the archive keeps only the latest Debian revision; a
-# fresh machine installs that same one).
-pick_version() {
-  local src=$1 want=$2 upstream avail v best=""
-  upstream=${want%-*}
-  avail=$(apt-cache "${apt_opts[@]}" showsrc "$src" | sed -n 's/^Version: //p')
-  for v in $avail; do
-    [ "$v" = "$want" ] && { echo "$v"; return; }
-  done
-  for v in $avail; do
-    [ "${v%-*}" = "$upstream" ] || continue
-    if [ -z "$best" ] || dpkg --compare-versions "$v" gt "$best"; then best=$v; fi
-  done
-  [ -n "$best" ] || { echo "the archive has no source of $src $upstream" >&2; return 1; }
-  echo "Windows libraries: $src $want is no longer in the archive, using $best" >&2
-  echo "$best"
+# The versions to try, best first: the installed one, then the others the archive has of the same
+# upstream release, newest first (the archive keeps only the latest Debian revisions; a fresh
+# machine installs one of those). A version the archive lists but cannot serve is passed over.
+candidates() {
+  local src=$1 want=$2 v
+  echo "$want"
+  apt-cache "${apt_opts[@]}" showsrc "$src" | sed -n 's/^Version: //p' | while read -r v; do
+    [ "$v" != "$want" ] && [ "${v%-*}" = "${want%-*}" ] && echo "$v"
+  done | sort -u | sort -r -V
 }
 
 # fetch SRC VERSION: prints the unpacked source folder.
@@ -85,8 +77,8 @@ fetch() {
   if [ ! -f "$dir/.unpacked" ]; then
     rm -rf "$dir" "$deps/src/dl-$src"
     mkdir -p "$deps/src/dl-$src"
-    [ "$(id -u)" = 0 ] && id _apt >/dev/null 2>&1 && chown _apt "$deps/src/dl-$src"
-    (cd "$deps/src/dl-$src" && apt-get "${apt_opts[@]}" -qq source --download-only "$src=$version") >&2
+    if [ "$(id -u)" = 0 ] && id _apt >/dev/null 2>&1; then chown _apt "$deps/src/dl-$src"; fi
+    (cd "$deps/src/dl-$src" && apt-get "${apt_opts[@]}" -qq source --download-only "$src=$version") >&2 || return 1
     dpkg-source --no-check -x "$deps/src/dl-$src"/*.dsc "$dir" >/dev/null ||
       { echo "dpkg-source could not unpack $src $version" >&2; return 1; }
     touch "$dir/.unpacked"
@@ -137,9 +129,14 @@ for entry in "${libs[@]}"; do
   # SDL2_mixer is built against SDL2's headers and CMake files: a new SDL2 means a new SDL2_mixer.
   [ "$src" = libsdl2 ] && rm -f "$deps/stamps/libsdl2-mixer"
   private_apt
-  version=$(pick_version "$src" "$want")
   t0=$SECONDS
-  dir=$(fetch "$src" "$version")
+  dir=""
+  for version in $(candidates "$src" "$want"); do
+    if dir=$(fetch "$src" "$version" 2>"$deps/logs/fetch-$src.log"); then break; fi
+    echo "Windows libraries: $src $version cannot be fetched from the archive ($(grep -m1 -E '^E:' "$deps/logs/fetch-$src.log" || tail -1 "$deps/logs/fetch-$src.log"))" >&2
+    dir=""
+  done
+  [ -n "$dir" ] || { echo "no source of $src ${want%-*} could be fetched" >&2; exit 1; }
   t1=$SECONDS
   build_lib "$src" "$dir"
   echo "want=$want recipe=$recipe" >"$deps/stamps/$src"

@@ -105,6 +105,11 @@ TEST(ConfigRead, StageFoldersMatchWithoutRegardToCaseAndResolveInTheProgramFolde
 // library lower-cases "I" to a dotless i. Built from the system's locale sources on first use.
 struct TurkishLocale {
   bool ok = false;
+#ifdef _WIN32
+  // Windows has the Turkish locale built in.
+  TurkishLocale() { ok = std::setlocale(LC_ALL, "Turkish_Turkey.1254") != nullptr && std::tolower('I') != 'i'; }
+  ~TurkishLocale() { std::setlocale(LC_ALL, "C"); }
+#else
   TurkishLocale() {
     const std::string dir = KT_TEST_LOCALE_DIR;
     if (!std::filesystem::exists(dir + "/tr_TR.UTF-8"))
@@ -117,6 +122,7 @@ struct TurkishLocale {
     std::setlocale(LC_ALL, "C");
     unsetenv("LOCPATH");
   }
+#endif
 };
 
 TEST(ConfigRead, NamesAndFilesIgnoreAsciiCaseWhateverTheLocale) {
@@ -176,7 +182,11 @@ TEST(ConfigRead, StartUpMessagesSayWhatIsWrong) {
     const std::string stage1 = f.dir.path + "Resources/Level1/Config.ini";
     if (!c.stage1.empty()) std::filesystem::create_directories(f.dir.path + "Resources/Level1");
     if (c.stage1 == "pipe") {
+#ifdef _WIN32
+      continue;  // Windows file systems hold no named pipes
+#else
       ASSERT_EQ(::mkfifo(stage1.c_str(), 0600), 0);
+#endif
     }
     if (c.stage1 == "folder") std::filesystem::create_directories(stage1);
     std::string message;

@@ -107,5 +107,12 @@ struct InPlayGame : TestGame {
   std::vector<int> Sounds(bool with_stops = false);
 };
 
+#ifdef _WIN32
+#include <cstdlib>
+// The environment functions of other systems, for the tests that set SDL's variables.
+inline int setenv(const char *name, const char *value, int) { return _putenv_s(name, value); }
+inline int unsetenv(const char *name) { return _putenv_s(name, ""); }
+#endif
+
 // A 1x1 opaque PNG, for skins written by tests.
 std::string Tiny_Png();

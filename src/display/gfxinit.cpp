@@ -1,7 +1,5 @@
 #include "display/gfxinit.h"
 
-#include <sys/stat.h>
-
 #include <algorithm>
 #include <atomic>
 #include <climits>
@@ -56,8 +54,8 @@ struct Wanted {
 };
 
 bool IsFile(const std::string &path) {
-  struct stat st {};
-  return ::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
+  FileInfo info;
+  return Sys_File_Info(path, info) && info.regular;
 }
 
 // The high-resolution variants a skin may put beside any picture: "name@2x.png" and "name@3x.png"
@@ -136,13 +134,13 @@ void TrimCache() {
 
 // Size and time of every wanted file; false (with the reason) for a file that cannot be opened.
 bool StatFile(Wanted &w) {
-  struct stat st {};
-  if (::stat(w.file.c_str(), &st) != 0) {
+  FileInfo info;
+  if (!Sys_File_Info(w.file, info)) {
     w.error = "cannot open";
     return false;
   }
-  w.mtime_ns = static_cast<int64_t>(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec;
-  w.size = st.st_size;
+  w.mtime_ns = info.mtime_ns;
+  w.size = info.size;
   return true;
 }
 
