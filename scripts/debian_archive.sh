@@ -1,6 +1,7 @@
 # Sourced by scripts and tests that reach the Debian archive. Everything about the archive (its
 # address, suites, components and signing keys) is read from this machine's own apt configuration,
 # so nothing here names a host and the machine's configuration is never changed.
+# (KT_APT_ETC names another folder to read in place of /etc/apt.)
 #
 #   kt_apt_entries        one line per configured Debian archive: URI<TAB>suites<TAB>components<TAB>signed-by
 #   kt_debian_mirror      the URI of the main archive (the one serving the release suite, not -security)
@@ -10,7 +11,7 @@
 # The deb822 files in sources.list.d, then the one-line entries of sources.list.
 kt_apt_entries() {
   local f
-  for f in /etc/apt/sources.list.d/*.sources; do
+  for f in "${KT_APT_ETC:-/etc/apt}"/sources.list.d/*.sources; do
     [ -f "$f" ] || continue
     awk '
       function flush() {
@@ -32,7 +33,7 @@ kt_apt_entries() {
       }
       END { flush() }' "$f"
   done
-  for f in /etc/apt/sources.list /etc/apt/sources.list.d/*.list; do
+  for f in "${KT_APT_ETC:-/etc/apt}"/sources.list "${KT_APT_ETC:-/etc/apt}"/sources.list.d/*.list; do
     [ -f "$f" ] || continue
     awk '
       /^[ \t]*deb[ \t]/ {

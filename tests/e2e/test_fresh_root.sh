@@ -6,13 +6,15 @@
 # must reach the clock. Purging the package must leave nothing of what `dpkg -L` listed, and once
 # the dependencies are purged too the root's files are exactly those it had before.
 #
-# Needs root, debootstrap and the Debian archive (KT_DEBIAN_MIRROR, default deb.debian.org). Without
+# Needs root, debootstrap and the Debian archive (KT_DEBIAN_MIRROR, by default the archive this
+# machine's own apt configuration uses). Without
 # them the test is skipped (exit code 77); a failing install, start or removal fails it.
 source "$(dirname "$0")/lib.sh" "$1" 1024x768
 source "$(dirname "$0")/install_lib.sh"
+source "$(dirname "$0")/../../scripts/debian_archive.sh"
 build=$(cd "$(dirname "$1")/.." && pwd)
 [ -f "$build/CPackConfig.cmake" ] || e2e_fail "no packaging set-up in the build tree above $1"
-mirror=${KT_DEBIAN_MIRROR:-http://deb.debian.org/debian}
+mirror=${KT_DEBIAN_MIRROR:-$(kt_debian_mirror || true)}
 root=$E2E_TMP/root
 start=$SECONDS
 timings=()
@@ -61,6 +63,7 @@ if command -v lintian >/dev/null; then
 fi
 
 # A fresh minimal Debian 12.
+[ -n "$mirror" ] || skip "this machine's apt configuration names no Debian archive (set KT_DEBIAN_MIRROR)"
 wget -q -T 20 -t 2 -O /dev/null "$mirror/dists/bookworm/Release" || skip "the Debian archive $mirror is out of reach"
 if ! unshare --mount --propagation private debootstrap --variant=minbase bookworm "$root" "$mirror" \
      >"$E2E_TMP/debootstrap.log" 2>&1; then
