@@ -80,6 +80,8 @@ if(KT_WIN_SOURCES)
   set_target_properties(ktusko PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${KT_PROGRAM_DIR})
 endif()
 
+# Test programs run under Wine, each run in a fresh Wine prefix.
+set(CMAKE_CROSSCOMPILING_EMULATOR bash ${CMAKE_SOURCE_DIR}/tests/wine_run.sh)
 include(CTest)
 if(BUILD_TESTING)
   # GoogleTest from the sources Debian's libgtest-dev carries, built with the cross-compiler.
@@ -96,4 +98,45 @@ if(BUILD_TESTING)
     endif()
   endforeach()
   add_subdirectory(tests)
+endif()
+
+# The zip (the program folder under one top folder; it runs from wherever it is unpacked) and the
+# installer made with NSIS. Built on request: cmake --build build-win --target kt_win_packages.
+set(KT_WIN_PACKAGE ktusko-${PROJECT_VERSION}-win64)
+set(KT_WIN_ZIP ${CMAKE_BINARY_DIR}/${KT_WIN_PACKAGE}.zip)
+set(KT_WIN_SETUP ${CMAKE_BINARY_DIR}/${KT_WIN_PACKAGE}-setup.exe)
+set(KT_WIN_STAGE ${CMAKE_BINARY_DIR}/package/${KT_WIN_PACKAGE})
+file(GLOB KT_WIN_ICON ${CMAKE_SOURCE_DIR}/src/app/win32/*.ico)
+set(KT_NSIS_ICON "")
+if(KT_WIN_ICON)
+  list(GET KT_WIN_ICON 0 icon)
+  set(KT_NSIS_ICON -DICON=${icon})
+endif()
+find_program(KT_MAKENSIS makensis)
+if(TARGET ktusko AND TARGET kt_default_skin)
+  add_custom_command(
+    OUTPUT ${KT_WIN_ZIP}
+    COMMAND ${CMAKE_COMMAND} -E rm -rf ${CMAKE_BINARY_DIR}/package
+    COMMAND ${CMAKE_COMMAND} -E make_directory ${KT_WIN_STAGE}
+    COMMAND ${CMAKE_COMMAND} -E copy_directory ${KT_PROGRAM_DIR} ${KT_WIN_STAGE}
+    COMMAND ${CMAKE_COMMAND} -E rm -f ${KT_WIN_ZIP}
+    COMMAND ${CMAKE_COMMAND} -E chdir ${CMAKE_BINARY_DIR}/package
+            ${CMAKE_COMMAND} -E tar cf ${KT_WIN_ZIP} --format=zip ${KT_WIN_PACKAGE}
+    DEPENDS ktusko kt_default_skin ${CMAKE_BINARY_DIR}/program_data.stamp
+    COMMENT "Packing ${KT_WIN_PACKAGE}.zip"
+    VERBATIM)
+  set(packages ${KT_WIN_ZIP})
+  if(KT_MAKENSIS)
+    add_custom_command(
+      OUTPUT ${KT_WIN_SETUP}
+      COMMAND ${KT_MAKENSIS} -V2 -DSRC=${KT_WIN_STAGE} -DOUT=${KT_WIN_SETUP} -DVERSION=${PROJECT_VERSION}
+              ${KT_NSIS_ICON} ${CMAKE_SOURCE_DIR}/data/windows/installer.nsi
+      DEPENDS ${KT_WIN_ZIP} ${CMAKE_SOURCE_DIR}/data/windows/installer.nsi
+      COMMENT "Making the installer ${KT_WIN_PACKAGE}-setup.exe"
+      VERBATIM)
+    list(APPEND packages ${KT_WIN_SETUP})
+  else()
+    message(WARNING "makensis not found (apt-get install nsis): no installer")
+  endif()
+  add_custom_target(kt_win_packages DEPENDS ${packages})
 endif()
