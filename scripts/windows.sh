@@ -29,10 +29,13 @@ step "Windows libraries"
 [ -f "$host/CMakeCache.txt" ] ||
   cmake -S . -B "$host" -DCMAKE_BUILD_TYPE=RelWithDebInfo "${launcher[@]}" >/dev/null
 cmake --build "$host" -j"$jobs" --target kt_default_skin kt_qt_pictures
+host=$(cd "$host" && pwd)
 step "skins and pictures (Linux tools)"
 
-cmake -S . -B "$win" -DCMAKE_TOOLCHAIN_FILE="$top/cmake/mingw-w64.cmake" -DCMAKE_PREFIX_PATH="$top/$win/deps/prefix" \
-  -DCMAKE_BUILD_TYPE=Release -DKT_HOST_BUILD="$top/$host" "${launcher[@]}" "$@" >/dev/null
+mkdir -p "$win"
+win=$(cd "$win" && pwd)
+cmake -S . -B "$win" -DCMAKE_TOOLCHAIN_FILE="$top/cmake/mingw-w64.cmake" -DCMAKE_PREFIX_PATH="$win/deps/prefix" \
+  -DCMAKE_BUILD_TYPE=Release -DKT_HOST_BUILD="$host" "${launcher[@]}" "$@" >/dev/null
 cmake --build "$win" -j"$jobs"
 step "Windows program and tests"
 
