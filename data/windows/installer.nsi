@@ -3,7 +3,8 @@
 ; with a Start-menu entry and an uninstaller in the system's list of programs. Uninstalling keeps
 ; the player's settings and high scores (the registry key of the game) unless asked to remove them:
 ; a question in the uninstaller, or /RemoveSettings on its command line.
-Unicode true
+; A 64-bit installer for the 64-bit program (it needs no 32-bit layer under Wine either).
+Target amd64-unicode
 ManifestDPIAware true
 RequestExecutionLevel user
 SetCompressor /SOLID lzma

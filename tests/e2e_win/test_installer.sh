@@ -12,7 +12,7 @@ link="$menu/Kellup Tusko Lumo Special Edition.lnk"
 uninst='HKCU\Software\Microsoft\Windows\CurrentVersion\Uninstall\KTuskoSE50'
 
 install() {
-  wine "$setup" /S >"$E2E_TMP/setup.log" 2>&1 || e2e_fail "the installer ended with status $?"
+  wine "$setup" /S >"$E2E_TMP/setup.log" 2>&1 || e2e_fail "the installer ended with status $?: $(tail -5 "$E2E_TMP/setup.log")"
   wineserver -w
   for f in ktusko.exe Config.ini Readme.txt Whatsnew.txt Uninstall.exe; do
     [ -f "$dir/$f" ] || e2e_fail "installed: $f is missing in $dir"
