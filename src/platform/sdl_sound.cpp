@@ -208,7 +208,8 @@ class SdlSoundLib : public SoundLib {
   // Opens the output once after Init; a failed attempt is not repeated at every load. Output 1
   // is ALSA when SDL has it (on Windows: output 0 DirectSound, output 1 the multimedia driver);
   // a driver named in SDL_AUDIODRIVER wins for both outputs. With no output at all the mixer
-  // runs on SDL's dummy driver: nothing is heard, but the files are still decoded, so a missing jingle stays distinguishable from a machine without sound hardware.
+  // runs on SDL's dummy driver: nothing is heard, but the files are still decoded, so a missing
+  // jingle stays distinguishable from a machine without sound hardware.
   bool Open() {
     if (open_) return true;
     if (!started_ || tried_) return false;
