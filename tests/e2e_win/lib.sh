@@ -43,3 +43,19 @@ e2e_wait_window() {
   done
   return 1
 }
+
+# e2e_start [ARGS]: starts the Windows program from a copy of its program folder (read-only, as
+# in Program Files) in the test's folder; its pid is in WINE_APP (wine becomes the program's
+# process, so its exit status is the program's: wine_wait_exit).
+e2e_start() {
+  if [ ! -d "$E2E_TMP/prog" ]; then
+    cp -r "$E2E_BUILD/ktusko" "$E2E_TMP/prog"
+    chmod -R a-w "$E2E_TMP/prog"
+  fi
+  pushd "$E2E_TMP" >/dev/null
+  wine_start "$E2E_TMP/prog/ktusko.exe" "$@"
+  popd >/dev/null
+}
+
+# e2e_shot FILE: a screenshot of the whole screen.
+e2e_shot() { import -window root "$1"; }
