@@ -252,6 +252,12 @@ long Address_Space_Mb() {
   GetProcessMemoryInfo(GetCurrentProcess(), reinterpret_cast<PROCESS_MEMORY_COUNTERS *>(&pmc), sizeof pmc);
   return static_cast<long>(pmc.PrivateUsage >> 20);
 }
+
+long Resident_Mb() {
+  PROCESS_MEMORY_COUNTERS pmc{};
+  GetProcessMemoryInfo(GetCurrentProcess(), &pmc, sizeof pmc);
+  return static_cast<long>(pmc.WorkingSetSize >> 20);
+}
 #else
 ChildCost Run_In_Child(const std::function<int()> &job, int cpu_seconds, long as_mb) {
   std::fflush(nullptr);
@@ -288,5 +294,11 @@ long Address_Space_Mb() {
     std::fclose(f);
   }
   return pages * (sysconf(_SC_PAGESIZE) / 1024) / 1024;
+}
+long Resident_Mb() {
+  std::ifstream in("/proc/self/statm");
+  long pages = 0, resident = 0;
+  in >> pages >> resident;
+  return resident * sysconf(_SC_PAGESIZE) / (1 << 20);
 }
 #endif

@@ -72,6 +72,8 @@ struct ChildCost {
 ChildCost Run_In_Child(const std::function<int()> &job, int cpu_seconds, long as_mb);
 // The address space the process uses now, in MB.
 long Address_Space_Mb();
+// The memory the process holds now (resident; on Windows its working set), in MB.
+long Resident_Mb();
 
 // A temporary folder removed when the object goes away.
 struct TempDir {

@@ -35,7 +35,6 @@ void PadWatch::Stop() {
 }
 
 void PadWatch::Run() {
-  SetThreadDescription(GetCurrentThread(), L"gamepads");
   using Clock = std::chrono::steady_clock;
   PadState last;
   int last_pads = 0;
