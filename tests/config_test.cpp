@@ -151,6 +151,9 @@ TEST(ConfigRead, StagesWrittenOnWindows) {
 }
 
 TEST(ConfigRead, AProgramFolderWithABackslashInItsName) {
+#ifdef _WIN32
+  GTEST_SKIP() << "a Windows folder name cannot hold a backslash";
+#endif
   ProgramFolder f;
   f.cfg.program_folder = f.dir.path + "Games\\Tusko/";
   f.dir.Write("Games\\Tusko/Config.ini", "[Common]\nStages=1\n[Stage1]\nPath=Levels\\One\n");

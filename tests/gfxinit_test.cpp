@@ -266,6 +266,9 @@ TEST(GfxLoad, RunningOutOfMemoryRefusesOnlyThePictureConcerned) {
 #ifdef __SANITIZE_ADDRESS__
   GTEST_SKIP() << "the address sanitizer cannot run under an address-space limit";
 #endif
+#ifdef _WIN32
+  if (Under_Wine()) GTEST_SKIP() << "Wine does not enforce a job object's memory limit";
+#endif
   Skins s;
   s.File(1, "big.png", WhitePng(4096, 4096));
   s.File(1, "small.png", SolidPng(8, 8, 0xFF123456));

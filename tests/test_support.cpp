@@ -183,8 +183,23 @@ ChildCost Run_In_Child(const std::function<int()> &job, int cpu_seconds, long as
   if (const char *wanted = std::getenv("KT_CHILD_JOB")) {
     // In the copy: only the wanted job runs, and the copy ends with it.
     if (key == wanted) {
+      const int status = job();
+      // The copy tells its own CPU time and peak memory (Wine cannot tell them of another process).
+      if (const char *report = std::getenv("KT_CHILD_REPORT")) {
+        FILETIME created, ended, kernel, user;
+        PROCESS_MEMORY_COUNTERS pmc{};
+        GetProcessTimes(GetCurrentProcess(), &created, &ended, &kernel, &user);
+        GetProcessMemoryInfo(GetCurrentProcess(), &pmc, sizeof pmc);
+        auto seconds = [](const FILETIME &t) {
+          return static_cast<double>((static_cast<uint64_t>(t.dwHighDateTime) << 32) | t.dwLowDateTime) / 1e7;
+        };
+        if (FILE *f = std::fopen(report, "w")) {
+          std::fprintf(f, "%.6f %ld\n", seconds(kernel) + seconds(user), static_cast<long>(pmc.PeakWorkingSetSize >> 20));
+          std::fclose(f);
+        }
+      }
       std::fflush(nullptr);
-      ExitProcess(static_cast<UINT>(job()));
+      ExitProcess(static_cast<UINT>(status));
     }
     c.exited = true;
     c.status = 0;
@@ -213,9 +228,13 @@ ChildCost Run_In_Child(const std::function<int()> &job, int cpu_seconds, long as
   si.hStdOutput = null_out;
   si.hStdError = GetStdHandle(STD_ERROR_HANDLE);
   PROCESS_INFORMATION pi{};
+  TempDir report_dir;
+  const std::string report = report_dir.path + "cost.txt";
+  SetEnvironmentVariableA("KT_CHILD_REPORT", report.c_str());
   SetEnvironmentVariableA("KT_CHILD_JOB", key.c_str());
   const BOOL started = CreateProcessW(exe, cmd.data(), nullptr, nullptr, TRUE, CREATE_SUSPENDED, nullptr, nullptr, &si, &pi);
   SetEnvironmentVariableA("KT_CHILD_JOB", nullptr);
+  SetEnvironmentVariableA("KT_CHILD_REPORT", nullptr);
   CloseHandle(null_out);
   if (!started) {
     CloseHandle(limits);
@@ -241,6 +260,16 @@ ChildCost Run_In_Child(const std::function<int()> &job, int cpu_seconds, long as
   }
   PROCESS_MEMORY_COUNTERS pmc{};
   if (GetProcessMemoryInfo(pi.hProcess, &pmc, sizeof pmc)) c.peak_mb = static_cast<long>(pmc.PeakWorkingSetSize >> 20);
+  // What the copy said of itself, when it got as far as saying it.
+  if (FILE *f = std::fopen(report.c_str(), "r")) {
+    double cpu = 0;
+    long peak = 0;
+    if (std::fscanf(f, "%lf %ld", &cpu, &peak) == 2) {
+      c.cpu = cpu;
+      c.peak_mb = peak;
+    }
+    std::fclose(f);
+  }
   CloseHandle(pi.hThread);
   CloseHandle(pi.hProcess);
   CloseHandle(limits);
@@ -252,6 +281,8 @@ long Address_Space_Mb() {
   GetProcessMemoryInfo(GetCurrentProcess(), reinterpret_cast<PROCESS_MEMORY_COUNTERS *>(&pmc), sizeof pmc);
   return static_cast<long>(pmc.PrivateUsage >> 20);
 }
+
+bool Under_Wine() { return GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "wine_get_version") != nullptr; }
 
 long Resident_Mb() {
   PROCESS_MEMORY_COUNTERS pmc{};

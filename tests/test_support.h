@@ -114,6 +114,8 @@ struct InPlayGame : TestGame {
 // The environment functions of other systems, for the tests that set SDL's variables.
 inline int setenv(const char *name, const char *value, int) { return _putenv_s(name, value); }
 inline int unsetenv(const char *name) { return _putenv_s(name, ""); }
+// True under Wine, where a few documented Windows behaviours are missing.
+bool Under_Wine();
 #endif
 
 // A 1x1 opaque PNG, for skins written by tests.

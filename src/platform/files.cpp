@@ -28,12 +28,11 @@ std::string U8String(const fs::path &p) {
 
 }  // namespace
 
+// Windows takes "/" as well as "\\": one separator everywhere gives the same names on both systems.
 std::string Sys_Native_Path(const std::string &path) {
   std::string out = path;
-#ifndef _WIN32
   for (char &c : out)
     if (c == '\\') c = '/';
-#endif
   return out;
 }
 
@@ -41,7 +40,8 @@ std::string Sys_Find_File(const std::string &path) {
   if (path.empty()) return {};
   std::error_code ec;
   const fs::path p = U8Path(path);
-  if (fs::exists(p, ec)) return path;
+  // (A file system that ignores case finds every spelling: the name is given as it spells it.)
+  if (fs::exists(p, ec)) return Sys_Disk_Spelling(path);
   // Walk the path one part at a time, taking the first entry that matches without regard to case.
   fs::path cur = p.is_absolute() ? p.root_path() : fs::path(".");
   fs::path built = p.is_absolute() ? p.root_path() : fs::path();

@@ -27,6 +27,9 @@ std::string Sys_Native_Path(const std::string &path);
 std::string Sys_Find_File(const std::string &path);
 // Sys_Find_File for a name built from configuration values alone (its "\" are separators).
 std::string Sys_Find_Value_File(const std::string &value);
+// An existing name with each part spelt as the file system spells it (on a file system that
+// ignores letter case); elsewhere the name itself.
+std::string Sys_Disk_Spelling(const std::string &path);
 // Looks at path (used as it is); false when nothing of that name can be looked at.
 bool Sys_File_Info(const std::string &path, FileInfo &info);
 // True when Sys_Find_File finds a regular file.

@@ -8,6 +8,8 @@
 
 #include "platform/files.h"
 
+std::string Sys_Disk_Spelling(const std::string &path) { return path; }
+
 bool Sys_File_Info(const std::string &path, FileInfo &info) {
   struct stat st {};
   if (::stat(path.c_str(), &st) != 0) return false;

@@ -41,6 +41,40 @@ int64_t UnixNs(const FILETIME &t) {
 
 }  // namespace
 
+std::string Sys_Disk_Spelling(const std::string &path) {
+  // Each part after the root ("C:/", "//server/share/") is looked up on its own; the separators
+  // stay as written.
+  size_t start = 0;
+  if (path.size() >= 2 && path[1] == ':') start = 2;
+  else if (path.size() >= 2 && (path[0] == '/' || path[0] == '\\') && (path[1] == '/' || path[1] == '\\')) {
+    start = path.find_first_of("/\\", 2);
+    start = start == std::string::npos ? path.size() : path.find_first_of("/\\", start + 1);
+    if (start == std::string::npos) return path;
+  }
+  std::string out = path.substr(0, start);
+  size_t i = start;
+  while (i < path.size()) {
+    if (path[i] == '/' || path[i] == '\\') {
+      out += path[i++];
+      continue;
+    }
+    const size_t end = std::min(path.find_first_of("/\\", i), path.size());
+    const std::string part = path.substr(i, end - i);
+    std::string spelt = part;
+    if (part != "." && part != ".." && part.find_first_of("*?") == std::string::npos) {
+      WIN32_FIND_DATAW fd;
+      const HANDLE h = FindFirstFileW(Sys_Wide(out + part).c_str(), &fd);
+      if (h != INVALID_HANDLE_VALUE) {
+        spelt = Sys_Utf8(fd.cFileName);
+        FindClose(h);
+      }
+    }
+    out += spelt;
+    i = end;
+  }
+  return out;
+}
+
 bool Sys_File_Info(const std::string &path, FileInfo &info) {
   WIN32_FILE_ATTRIBUTE_DATA a{};
   if (path.empty() || !GetFileAttributesExW(Sys_Wide(path).c_str(), GetFileExInfoStandard, &a)) return false;
@@ -63,12 +97,10 @@ bool Sys_Read_File(const std::string &path, std::string &out, size_t max_bytes, 
   if (path.empty()) return fail(FileProblem::Missing, ENOENT);
   // Folders and devices (a console, a named pipe) are refused before they are opened for reading.
   const std::wstring wide = Sys_Wide(path);
+  // (A device name such as NUL may have no attributes: it is opened below and refused by its type.)
   const DWORD attributes = GetFileAttributesW(wide.c_str());
-  if (attributes == INVALID_FILE_ATTRIBUTES) {
-    const int e = Errno(GetLastError());
-    return fail(e == ENOENT ? FileProblem::Missing : FileProblem::Unreadable, e);
-  }
-  if (attributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_DEVICE)) return fail(FileProblem::NotAFile);
+  if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_DEVICE)))
+    return fail(FileProblem::NotAFile);
   const HANDLE h = CreateFileW(wide.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
                                nullptr, OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
   if (h == INVALID_HANDLE_VALUE) {
