@@ -73,6 +73,8 @@ file(GLOB KT_WIN_SOURCES CONFIGURE_DEPENDS src/app/win32/*.cpp src/platform/win3
 if(KT_WIN_SOURCES)
   add_executable(ktusko WIN32 ${KT_WIN_SOURCES} ${KT_SHELL_SHARED})
   target_include_directories(ktusko PRIVATE src)
+  # The entry point is wWinMain: the command line in wide characters.
+  target_link_options(ktusko PRIVATE -municode)
   target_link_libraries(ktusko PRIVATE kt_core)
   if(TARGET kt_pictures)
     target_link_libraries(ktusko PRIVATE kt_pictures)

@@ -39,7 +39,7 @@ cmake -S . -B "$win" -DCMAKE_TOOLCHAIN_FILE="$top/cmake/mingw-w64.cmake" -DCMAKE
 cmake --build "$win" -j"$jobs"
 step "Windows program and tests"
 
-if cmake --build "$win" --target help | grep -q kt_win_packages; then
+if cmake --build "$win" --target help | grep kt_win_packages >/dev/null; then
   cmake --build "$win" --target kt_win_packages
   step "zip and installer"
   ls -l "$win"/ktusko-5.0-win64*
