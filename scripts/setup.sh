@@ -10,6 +10,9 @@ packages=(
   xvfb xdotool openbox x11-utils imagemagick
   debootstrap lintian appstream desktop-file-utils x11-xserver-utils
   clang libclang-rt-14-dev
+  # The Windows build (scripts/windows.sh): the cross-compiler, Debian's MinGW zlib, the tools that
+  # fetch and unpack Debian's source packages, the installer maker, and Wine to test under.
+  g++-mingw-w64-x86-64-posix mingw-w64-tools libz-mingw-w64-dev dpkg-dev xz-utils nsis wine wine64
 )
 missing=()
 for p in "${packages[@]}"; do

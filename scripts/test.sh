@@ -6,7 +6,9 @@
 # AddressSanitizer and UndefinedBehaviorSanitizer; any report fails the run. The sanitizer
 # run's random-play property test plays KT_ASAN_PROPERTY_GAMES games (default 1000, a few seconds).
 # Then every fuzz target runs for 30 s and the sanitized random play for a few simulated minutes
-# (scripts/ci_extra.sh).
+# (scripts/ci_extra.sh). Last the Windows build (scripts/windows.sh: the program, the zip and the
+# installer) and its tests under Wine: the plain C++ tests with the fuzz-regression inputs, and
+# the end-to-end tests of the Windows program (build-win, each test in a fresh Wine prefix).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/setup.sh
@@ -32,10 +34,21 @@ fi
 extra_checks=passed
 KT_SOAK_TESTS="$asan/tests/kt_unit_tests" scripts/ci_extra.sh || extra_checks=failed
 
+# The Windows build and its tests under Wine.
+windows=passed
+windows_start=$SECONDS
+if KT_JOBS=2 scripts/windows.sh "${extra[@]}"; then
+  ctest --test-dir "${KT_WIN_BUILD_DIR:-build-win}" --output-on-failure || windows=failed
+else
+  windows=failed
+fi
+echo "Windows build and tests: $((SECONDS - windows_start)) s, $windows"
+
 # The full test suite; its summary is the last thing printed.
 cd build
 status=0
 ctest --output-on-failure -j2 || status=$?
 [ "$sanitizers" = passed ] || status=1
 [ "$extra_checks" = passed ] || { echo "Fuzzing or soak FAILED (see above)" >&2; status=1; }
+[ "$windows" = passed ] || { echo "Windows build or its tests under Wine FAILED (see above)" >&2; status=1; }
 exit "$status"

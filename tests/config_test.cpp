@@ -105,6 +105,11 @@ TEST(ConfigRead, StageFoldersMatchWithoutRegardToCaseAndResolveInTheProgramFolde
 // library lower-cases "I" to a dotless i. Built from the system's locale sources on first use.
 struct TurkishLocale {
   bool ok = false;
+#ifdef _WIN32
+  // Windows has the Turkish locale built in.
+  TurkishLocale() { ok = std::setlocale(LC_ALL, "Turkish_Turkey.1254") != nullptr && std::tolower('I') != 'i'; }
+  ~TurkishLocale() { std::setlocale(LC_ALL, "C"); }
+#else
   TurkishLocale() {
     const std::string dir = KT_TEST_LOCALE_DIR;
     if (!std::filesystem::exists(dir + "/tr_TR.UTF-8"))
@@ -117,6 +122,7 @@ struct TurkishLocale {
     std::setlocale(LC_ALL, "C");
     unsetenv("LOCPATH");
   }
+#endif
 };
 
 TEST(ConfigRead, NamesAndFilesIgnoreAsciiCaseWhateverTheLocale) {
@@ -124,7 +130,7 @@ TEST(ConfigRead, NamesAndFilesIgnoreAsciiCaseWhateverTheLocale) {
   f.Main("[common]\nstages=1\n[stage1]\nPath=LEVELS\\FIRST\nimage=intro.png\nname=Bir\n");
   f.StageFolder("levels/first");
   TurkishLocale tr;
-  if (!tr.ok) GTEST_SKIP() << "no Turkish locale could be built here (localedef and the locales package are needed)";
+  if (!tr.ok) GTEST_SKIP() << "no Turkish locale here (on Linux it is built with localedef from the locales package)";
   EXPECT_EQ(Cfg_Read(f.cfg), ConfigStatus::Ok);
   EXPECT_EQ(f.cfg.stage_table[1].image, "intro.png");
   EXPECT_EQ(f.cfg.stage_table[1].name, "Bir");
@@ -145,6 +151,9 @@ TEST(ConfigRead, StagesWrittenOnWindows) {
 }
 
 TEST(ConfigRead, AProgramFolderWithABackslashInItsName) {
+#ifdef _WIN32
+  GTEST_SKIP() << "a Windows folder name cannot hold a backslash";
+#endif
   ProgramFolder f;
   f.cfg.program_folder = f.dir.path + "Games\\Tusko/";
   f.dir.Write("Games\\Tusko/Config.ini", "[Common]\nStages=1\n[Stage1]\nPath=Levels\\One\n");
@@ -176,7 +185,11 @@ TEST(ConfigRead, StartUpMessagesSayWhatIsWrong) {
     const std::string stage1 = f.dir.path + "Resources/Level1/Config.ini";
     if (!c.stage1.empty()) std::filesystem::create_directories(f.dir.path + "Resources/Level1");
     if (c.stage1 == "pipe") {
+#ifdef _WIN32
+      continue;  // Windows file systems hold no named pipes
+#else
       ASSERT_EQ(::mkfifo(stage1.c_str(), 0600), 0);
+#endif
     }
     if (c.stage1 == "folder") std::filesystem::create_directories(stage1);
     std::string message;

@@ -53,7 +53,7 @@ void ReplayRefused(const std::vector<fs::path> &files, Decoder decode) {
     EXPECT_EQ(c.status, 0) << (c.status == 1 ? "accepted" : "refused without a proper reason");
     EXPECT_LT(c.cpu, kCpuSeconds) << "CPU seconds";
     EXPECT_LT(c.peak_mb, kPeakMb) << "peak memory in MB";
-    std::printf("  %-45s %6.3f s CPU %5ld MB\n", file.filename().c_str(), c.cpu, c.peak_mb);
+    std::printf("  %-45s %6.3f s CPU %5ld MB\n", file.filename().string().c_str(), c.cpu, c.peak_mb);
   }
 }
 

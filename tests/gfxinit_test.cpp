@@ -292,6 +292,9 @@ TEST(GfxLoad, TheDecodersOwnMemoryCountsAgainstTheBudget) {
 // refuses that picture like a damaged one; the other pictures load and nothing aborts.
 TEST(GfxLoad, RunningOutOfMemoryRefusesOnlyThePictureConcerned) {
   if (!kAddressLimits) GTEST_SKIP() << "the sanitizers cannot run under an address-space limit";
+#ifdef _WIN32
+  if (Under_Wine()) GTEST_SKIP() << "Wine does not enforce a job object's memory limit";
+#endif
   Skins s;
   s.File(1, "big.png", WhitePng(4096, 4096));
   s.File(1, "small.png", SolidPng(8, 8, 0xFF123456));

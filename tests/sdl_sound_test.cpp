@@ -123,14 +123,6 @@ std::string Wide_Wave(uint32_t seconds) {
   return w;
 }
 
-// The memory the process holds now, in MB.
-long Resident_Mb() {
-  std::ifstream in("/proc/self/statm");
-  long pages = 0, resident = 0;
-  in >> pages >> resident;
-  return resident * sysconf(_SC_PAGESIZE) / (1 << 20);
-}
-
 struct SdlSoundTest : ::testing::Test {
   TempDir dir;
   std::string out_file;

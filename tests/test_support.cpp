@@ -8,9 +8,15 @@
 #include <cstddef>
 #include <cstdio>
 #include <jpeglib.h>
+#ifdef _WIN32
+#include <windows.h>
+#include <psapi.h>
+#include <gtest/gtest.h>
+#else
 #include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
+#endif
 
 #include <algorithm>
 #include <cstdio>
@@ -41,16 +47,40 @@ void RecordingSoundLib::SampleFree(SampleHandle s) {
 }
 void RecordingSoundLib::Close() { calls.push_back("close"); }
 
+#ifdef _WIN32
+TempDir::TempDir() {
+  wchar_t base[MAX_PATH + 1];
+  const DWORD n = GetTempPathW(MAX_PATH + 1, base);
+  static unsigned serial = 0;
+  for (;;) {
+    const std::wstring name = std::wstring(base, n) + L"ktusko-test-" + std::to_wstring(GetCurrentProcessId()) + L"-" +
+                              std::to_wstring(++serial);
+    if (CreateDirectoryW(name.c_str(), nullptr)) {
+      const std::u8string u = std::filesystem::path(name).u8string();
+      path = std::string(u.begin(), u.end());
+      for (char &c : path)
+        if (c == '\\') c = '/';
+      path += "/";
+      return;
+    }
+    if (GetLastError() != ERROR_ALREADY_EXISTS) std::abort();
+  }
+}
+#else
 TempDir::TempDir() {
   char tmpl[] = "/tmp/ktusko-test-XXXXXX";
   path = std::string(mkdtemp(tmpl)) + "/";
 }
+#endif
+namespace {
+std::filesystem::path U8(const std::string &s) { return std::filesystem::path(std::u8string(s.begin(), s.end())); }
+}  // namespace
 TempDir::~TempDir() {
   std::error_code ec;
-  std::filesystem::remove_all(path, ec);
+  std::filesystem::remove_all(U8(path), ec);
 }
 void TempDir::Write(const std::string &rel, const std::string &content) const {
-  const std::filesystem::path p = path + rel;
+  const std::filesystem::path p = U8(path + rel);
   std::filesystem::create_directories(p.parent_path());
   std::ofstream(p, std::ios::binary) << content;
 }
@@ -127,6 +157,143 @@ std::string Tiny_Png() {
   return out;
 }
 
+#ifdef _WIN32
+// Windows has no fork: the job runs in a new copy of this test program that runs the same test
+// (--gtest_filter) up to the same job and ends with the job's return value; the jobs before it
+// are passed over there. KT_CHILD_JOB names the test and the job. The copy runs in a job object
+// holding the limits (CPU time; committed memory in place of address space).
+namespace {
+struct ChildJob {
+  std::string test;
+  int count = 0;
+};
+ChildJob &CurrentJob() {
+  static ChildJob j;
+  const testing::TestInfo *info = testing::UnitTest::GetInstance()->current_test_info();
+  const std::string name = info ? std::string(info->test_suite_name()) + "." + info->name() : std::string();
+  if (name != j.test) {
+    j.test = name;
+    j.count = 0;
+  }
+  return j;
+}
+}  // namespace
+
+ChildCost Run_In_Child(const std::function<int()> &job, int cpu_seconds, long as_mb) {
+  ChildJob &j = CurrentJob();
+  const int number = ++j.count;
+  const std::string key = j.test + "#" + std::to_string(number);
+  ChildCost c;
+  if (const char *wanted = std::getenv("KT_CHILD_JOB")) {
+    // In the copy: only the wanted job runs, and the copy ends with it.
+    if (key == wanted) {
+      const int status = job();
+      // The copy tells its own CPU time and peak memory (Wine cannot tell them of another process).
+      if (const char *report = std::getenv("KT_CHILD_REPORT")) {
+        FILETIME created, ended, kernel, user;
+        PROCESS_MEMORY_COUNTERS pmc{};
+        GetProcessTimes(GetCurrentProcess(), &created, &ended, &kernel, &user);
+        GetProcessMemoryInfo(GetCurrentProcess(), &pmc, sizeof pmc);
+        auto seconds = [](const FILETIME &t) {
+          return static_cast<double>((static_cast<uint64_t>(t.dwHighDateTime) << 32) | t.dwLowDateTime) / 1e7;
+        };
+        if (FILE *f = std::fopen(report, "w")) {
+          std::fprintf(f, "%.6f %ld\n", seconds(kernel) + seconds(user), static_cast<long>(pmc.PeakWorkingSetSize >> 20));
+          std::fclose(f);
+        }
+      }
+      std::fflush(nullptr);
+      ExitProcess(static_cast<UINT>(status));
+    }
+    c.exited = true;
+    c.status = 0;
+    return c;
+  }
+  std::fflush(nullptr);
+  wchar_t exe[32768];
+  GetModuleFileNameW(nullptr, exe, 32768);
+  const std::wstring filter(j.test.begin(), j.test.end());
+  std::wstring cmd = L"\"" + std::wstring(exe) + L"\" --gtest_brief=1 --gtest_filter=" + filter;
+  const HANDLE limits = CreateJobObjectW(nullptr, nullptr);
+  JOBOBJECT_EXTENDED_LIMIT_INFORMATION li{};
+  li.BasicLimitInformation.LimitFlags = JOB_OBJECT_LIMIT_PROCESS_TIME | JOB_OBJECT_LIMIT_DIE_ON_UNHANDLED_EXCEPTION;
+  li.BasicLimitInformation.PerProcessUserTimeLimit.QuadPart = static_cast<LONGLONG>(cpu_seconds) * 10000000;
+  if (as_mb > 0) {
+    li.BasicLimitInformation.LimitFlags |= JOB_OBJECT_LIMIT_PROCESS_MEMORY;
+    li.ProcessMemoryLimit = static_cast<SIZE_T>(as_mb) << 20;
+  }
+  SetInformationJobObject(limits, JobObjectExtendedLimitInformation, &li, sizeof li);
+  SECURITY_ATTRIBUTES sa{sizeof sa, nullptr, TRUE};
+  const HANDLE null_out = CreateFileW(L"NUL", GENERIC_WRITE, FILE_SHARE_WRITE, &sa, OPEN_EXISTING, 0, nullptr);
+  STARTUPINFOW si{};
+  si.cb = sizeof si;
+  si.dwFlags = STARTF_USESTDHANDLES;
+  si.hStdInput = GetStdHandle(STD_INPUT_HANDLE);
+  si.hStdOutput = null_out;
+  si.hStdError = GetStdHandle(STD_ERROR_HANDLE);
+  PROCESS_INFORMATION pi{};
+  TempDir report_dir;
+  const std::string report = report_dir.path + "cost.txt";
+  SetEnvironmentVariableA("KT_CHILD_REPORT", report.c_str());
+  SetEnvironmentVariableA("KT_CHILD_JOB", key.c_str());
+  const BOOL started = CreateProcessW(exe, cmd.data(), nullptr, nullptr, TRUE, CREATE_SUSPENDED, nullptr, nullptr, &si, &pi);
+  SetEnvironmentVariableA("KT_CHILD_JOB", nullptr);
+  SetEnvironmentVariableA("KT_CHILD_REPORT", nullptr);
+  CloseHandle(null_out);
+  if (!started) {
+    CloseHandle(limits);
+    return c;
+  }
+  AssignProcessToJobObject(limits, pi.hProcess);
+  ResumeThread(pi.hThread);
+  // The CPU limit also bounds the wait, for a copy that sleeps instead of working.
+  if (WaitForSingleObject(pi.hProcess, static_cast<DWORD>(cpu_seconds) * 3000 + 10000) != WAIT_OBJECT_0)
+    TerminateProcess(pi.hProcess, ERROR_NOT_ENOUGH_QUOTA);
+  WaitForSingleObject(pi.hProcess, INFINITE);
+  DWORD code = 0;
+  GetExitCodeProcess(pi.hProcess, &code);
+  // Ended by the CPU limit, or by an exception (the signals of other systems).
+  c.exited = code != ERROR_NOT_ENOUGH_QUOTA && code < 0xC0000000u;
+  c.status = static_cast<int>(code);
+  FILETIME created, ended, kernel, user;
+  if (GetProcessTimes(pi.hProcess, &created, &ended, &kernel, &user)) {
+    auto seconds = [](const FILETIME &t) {
+      return static_cast<double>((static_cast<uint64_t>(t.dwHighDateTime) << 32) | t.dwLowDateTime) / 1e7;
+    };
+    c.cpu = seconds(kernel) + seconds(user);
+  }
+  PROCESS_MEMORY_COUNTERS pmc{};
+  if (GetProcessMemoryInfo(pi.hProcess, &pmc, sizeof pmc)) c.peak_mb = static_cast<long>(pmc.PeakWorkingSetSize >> 20);
+  // What the copy said of itself, when it got as far as saying it.
+  if (FILE *f = std::fopen(report.c_str(), "r")) {
+    double cpu = 0;
+    long peak = 0;
+    if (std::fscanf(f, "%lf %ld", &cpu, &peak) == 2) {
+      c.cpu = cpu;
+      c.peak_mb = peak;
+    }
+    std::fclose(f);
+  }
+  CloseHandle(pi.hThread);
+  CloseHandle(pi.hProcess);
+  CloseHandle(limits);
+  return c;
+}
+
+long Address_Space_Mb() {
+  PROCESS_MEMORY_COUNTERS_EX pmc{};
+  GetProcessMemoryInfo(GetCurrentProcess(), reinterpret_cast<PROCESS_MEMORY_COUNTERS *>(&pmc), sizeof pmc);
+  return static_cast<long>(pmc.PrivateUsage >> 20);
+}
+
+bool Under_Wine() { return GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "wine_get_version") != nullptr; }
+
+long Resident_Mb() {
+  PROCESS_MEMORY_COUNTERS pmc{};
+  GetProcessMemoryInfo(GetCurrentProcess(), &pmc, sizeof pmc);
+  return static_cast<long>(pmc.WorkingSetSize >> 20);
+}
+#else
 ChildCost Run_In_Child(const std::function<int()> &job, int cpu_seconds, long as_mb) {
   std::fflush(nullptr);
   const pid_t pid = fork();
@@ -167,6 +334,13 @@ long Address_Space_Mb() {
   }
   return pages * (sysconf(_SC_PAGESIZE) / 1024) / 1024;
 }
+long Resident_Mb() {
+  std::ifstream in("/proc/self/statm");
+  long pages = 0, resident = 0;
+  in >> pages >> resident;
+  return resident * sysconf(_SC_PAGESIZE) / (1 << 20);
+}
+#endif
 
 std::string Write_Jpeg(int w, int h, int components, int color_space, bool progressive,
                        const std::vector<uint8_t> &samples) {

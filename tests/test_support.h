@@ -82,6 +82,8 @@ struct ChildCost {
 ChildCost Run_In_Child(const std::function<int()> &job, int cpu_seconds, long as_mb);
 // The address space the process uses now, in MB.
 long Address_Space_Mb();
+// The memory the process holds now (resident; on Windows its working set), in MB.
+long Resident_Mb();
 
 // A temporary folder removed when the object goes away.
 struct TempDir {
@@ -116,6 +118,15 @@ struct InPlayGame : TestGame {
   // Bank sound numbers played since the last call; with stops, each stop-all counts as 0.
   std::vector<int> Sounds(bool with_stops = false);
 };
+
+#ifdef _WIN32
+#include <cstdlib>
+// The environment functions of other systems, for the tests that set SDL's variables.
+inline int setenv(const char *name, const char *value, int) { return _putenv_s(name, value); }
+inline int unsetenv(const char *name) { return _putenv_s(name, ""); }
+// True under Wine, where a few documented Windows behaviours are missing.
+bool Under_Wine();
+#endif
 
 // A 1x1 opaque PNG, for skins written by tests.
 std::string Tiny_Png();

@@ -1,7 +1,5 @@
 #include "display/gfxinit.h"
 
-#include <sys/stat.h>
-
 #include <algorithm>
 #include <atomic>
 #include <climits>
@@ -61,8 +59,8 @@ struct Wanted {
 };
 
 bool IsFile(const std::string &path) {
-  struct stat st {};
-  return ::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
+  FileInfo info;
+  return Sys_File_Info(path, info) && info.regular;
 }
 
 // A file's size and modification time, to tell whether it changed since it was last looked at.
@@ -71,9 +69,9 @@ struct Stamp {
   bool operator==(const Stamp &) const = default;
 };
 Stamp StampOf(const std::string &path) {
-  struct stat st {};
-  if (::stat(path.c_str(), &st) != 0) return {};
-  return {static_cast<int64_t>(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec, static_cast<int64_t>(st.st_size)};
+  FileInfo info;
+  if (!Sys_File_Info(path, info)) return {};
+  return {info.mtime_ns, static_cast<int64_t>(info.size)};
 }
 
 // Variants found unusable (wrong size, undecodable) while they and their base stay unchanged: not
@@ -162,13 +160,13 @@ void TrimCache() {
 
 // Size and time of every wanted file; false (with the reason) for a file that cannot be opened.
 bool StatFile(Wanted &w) {
-  struct stat st {};
-  if (::stat(w.file.c_str(), &st) != 0) {
+  FileInfo info;
+  if (!Sys_File_Info(w.file, info)) {
     w.error = "cannot open";
     return false;
   }
-  w.mtime_ns = static_cast<int64_t>(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec;
-  w.size = st.st_size;
+  w.mtime_ns = info.mtime_ns;
+  w.size = info.size;
   return true;
 }
 

@@ -84,5 +84,9 @@ class PadWatch {
   Changed changed_;
   NodeOpener open_;
   std::thread thread_;
+#ifdef _WIN32
+  void *stop_ = nullptr;  // an event that stops the thread
+#else
   int wake_[2] = {-1, -1};  // a pipe whose write end stops the thread
+#endif
 };

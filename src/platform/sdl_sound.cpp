@@ -222,9 +222,10 @@ class SdlSoundLib : public SoundLib {
   }
 
   // Opens the output once after Init; a failed attempt is not repeated at every load. Output 1
-  // is ALSA when SDL has it; a driver named in SDL_AUDIODRIVER wins for both outputs. With no
-  // output at all the mixer runs on SDL's dummy driver: nothing is heard, but the files are still
-  // decoded, so a missing jingle stays distinguishable from a machine without sound hardware.
+  // is ALSA when SDL has it (on Windows: output 0 DirectSound, output 1 the multimedia driver);
+  // a driver named in SDL_AUDIODRIVER wins for both outputs. With no output at all the mixer
+  // runs on SDL's dummy driver: nothing is heard, but the files are still decoded, so a missing
+  // jingle stays distinguishable from a machine without sound hardware.
   bool Open() {
     if (open_) return true;
     if (!started_ || tried_) return false;
@@ -234,8 +235,14 @@ class SdlSoundLib : public SoundLib {
     SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
     const std::lock_guard<std::mutex> lock(device_mutex_);
     const char *forced = std::getenv("SDL_AUDIODRIVER");
-    const bool want_alsa = output_ == 1 && (!forced || !*forced) && HasDriver("alsa");
-    open_ = (want_alsa && OpenWith("alsa")) || OpenWith(nullptr) || OpenWith("dummy");
+#ifdef _WIN32
+    // On Windows the two outputs are the drivers the list names.
+    const char *wanted = output_ == 1 ? "winmm" : "directsound";
+#else
+    const char *wanted = output_ == 1 ? "alsa" : nullptr;
+#endif
+    const bool want = wanted && (!forced || !*forced) && HasDriver(wanted);
+    open_ = (want && OpenWith(wanted)) || OpenWith(nullptr) || OpenWith("dummy");
     if (open_) channels_ = Mix_AllocateChannels(channels_);
     return open_;
   }

@@ -6,32 +6,15 @@
 # must reach the clock. Purging the package must leave nothing of what `dpkg -L` listed, and once
 # the dependencies are purged too the root's files are exactly those it had before.
 #
-# Needs root, debootstrap and the Debian archive (KT_DEBIAN_MIRROR, by default the one this machine's
-# apt configuration names for Debian 12). Without
+# Needs root, debootstrap and the Debian archive (KT_DEBIAN_MIRROR, by default the archive this
+# machine's own apt configuration uses). Without
 # them the test is skipped (exit code 77); a failing install, start or removal fails it.
 source "$(dirname "$0")/lib.sh" "$1" 1024x768
 source "$(dirname "$0")/install_lib.sh"
+source "$(dirname "$0")/../../scripts/debian_archive.sh"
 build=$(cd "$(dirname "$1")/.." && pwd)
 [ -f "$build/CPackConfig.cmake" ] || e2e_fail "no packaging set-up in the build tree above $1"
-# The archive this machine's apt configuration names for Debian 12 ("bookworm"): the first deb
-# entry of /etc/apt/sources.list.d/*.sources, then of /etc/apt/sources.list.
-apt_archive() {
-  local f
-  for f in /etc/apt/sources.list.d/*.sources; do
-    [ -f "$f" ] || continue
-    awk 'BEGIN { RS = ""; FS = "\n" }
-      { uri = ""; deb = 0; suite = 0
-        for (i = 1; i <= NF; i++) {
-          if ($i ~ /^Types:/ && $i ~ /[ \t]deb([ \t]|$)/) deb = 1
-          if ($i ~ /^Suites:/ && $i ~ /[ \t]bookworm([ \t]|$)/) suite = 1
-          if ($i ~ /^URIs:/) { split($i, u, /[ \t]+/); uri = u[2] } }
-        if (deb && suite && uri != "") { print uri; exit } }' "$f"
-  done
-  [ -f /etc/apt/sources.list ] &&
-    awk '$1 == "deb" { n = 2; if ($n ~ /^\[/) while ($n !~ /\]$/) n++; if ($n ~ /^\[/ || $n ~ /\]$/) n++
-                       if ($(n + 1) == "bookworm") print $n }' /etc/apt/sources.list
-}
-mirror=${KT_DEBIAN_MIRROR:-$(apt_archive | head -1)}
+mirror=${KT_DEBIAN_MIRROR:-$(kt_debian_mirror || true)}
 root=$E2E_TMP/root
 start=$SECONDS
 timings=()
@@ -81,6 +64,7 @@ if command -v lintian >/dev/null; then
 fi
 
 # A fresh minimal Debian 12.
+[ -n "$mirror" ] || skip "this machine's apt configuration names no Debian archive (set KT_DEBIAN_MIRROR)"
 wget -q -T 20 -t 2 -O /dev/null "$mirror/dists/bookworm/Release" || skip "the Debian archive $mirror is out of reach"
 if ! unshare --mount --propagation private debootstrap --variant=minbase bookworm "$root" "$mirror" \
      >"$E2E_TMP/debootstrap.log" 2>&1; then
