@@ -73,6 +73,8 @@ file(GLOB KT_WIN_SOURCES CONFIGURE_DEPENDS src/app/win32/*.cpp src/platform/win3
 if(KT_WIN_SOURCES)
   add_executable(ktusko WIN32 ${KT_WIN_SOURCES} ${KT_SHELL_SHARED})
   target_include_directories(ktusko PRIVATE src)
+  # The resource script finds the program's icon (made by the Linux build's tools) on its include path.
+  target_include_directories(ktusko PRIVATE ${KT_HOST_BUILD}/package/icons)
   # The entry point is wWinMain: the command line in wide characters.
   target_link_options(ktusko PRIVATE -municode)
   target_link_libraries(ktusko PRIVATE kt_core)
@@ -109,7 +111,7 @@ set(KT_WIN_PACKAGE ktusko-${PROJECT_VERSION}-win64)
 set(KT_WIN_ZIP ${CMAKE_BINARY_DIR}/${KT_WIN_PACKAGE}.zip)
 set(KT_WIN_SETUP ${CMAKE_BINARY_DIR}/${KT_WIN_PACKAGE}-setup.exe)
 set(KT_WIN_STAGE ${CMAKE_BINARY_DIR}/package/${KT_WIN_PACKAGE})
-file(GLOB KT_WIN_ICON ${CMAKE_SOURCE_DIR}/src/app/win32/*.ico)
+file(GLOB KT_WIN_ICON ${KT_HOST_BUILD}/package/icons/ktusko.ico)
 set(KT_NSIS_ICON "")
 if(KT_WIN_ICON)
   list(GET KT_WIN_ICON 0 icon)

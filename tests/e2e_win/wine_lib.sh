@@ -6,7 +6,9 @@ set -euo pipefail
 W_HERE=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
 source "$W_HERE/../e2e/display_lib.sh"
 
+# The folder holding ktusko.exe, or the build folder holding it in ktusko/.
 W_SRC=$(cd "$1" && pwd)
+[ -f "$W_SRC/ktusko.exe" ] || W_SRC=$W_SRC/ktusko
 W_SIZE=${2:-1024x768}
 W_TMP=$(mktemp -d /tmp/ktusko-wine.XXXXXX)
 W_PIDS=()
