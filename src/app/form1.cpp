@@ -21,6 +21,7 @@
 #include "app/menus.h"
 #include "app/ui/ui.h"
 #include "app/pad_poller.h"
+#include "app/startup_log.h"
 #include "app/lcd_painter.h"
 #include "display/gfxinit.h"
 #include "display/vid.h"
@@ -39,21 +40,6 @@ QRect ToQ(const Rect &r) { return Plat_QRect(r); }
 // The window's size and place in window mode, as "left,top,width,height" (the inside of the window).
 constexpr const char *kGeometryValue = "WindowGeometry";
 constexpr int kMinWindowWidth = 320, kMinWindowHeight = 240;
-
-// Measuring aid: with KT_STARTUP_LOG=<file> in the environment, the wall-clock time (nanoseconds
-// since the epoch) at which the first clock picture (the LCD test picture) has been painted is
-// written to that file, once.
-void NoteFirstClockPicture(const Game &g) {
-  static const char *path = std::getenv("KT_STARTUP_LOG");
-  if (!path || g.clock_phase < 2) return;
-  if (FILE *f = std::fopen(path, "w")) {
-    const auto ns = std::chrono::duration_cast<std::chrono::nanoseconds>(
-        std::chrono::system_clock::now().time_since_epoch());
-    std::fprintf(f, "%lld\n", static_cast<long long>(ns.count()));
-    std::fclose(f);
-  }
-  path = nullptr;
-}
 
 }  // namespace
 
@@ -407,6 +393,7 @@ void TForm1::PrefaultBackingStore() {
 }
 
 void TForm1::paintEvent(QPaintEvent *e) {
+  App_Startup_Phase("paint begins");
   PrefaultBackingStore();
   dirty_.Clear();
   const int64_t now = Now();
@@ -426,7 +413,7 @@ void TForm1::paintEvent(QPaintEvent *e) {
     const double hz = s && s->refreshRate() > 1 ? s->refreshRate() : 60.0;
     fade_timer_.start(std::max(8, static_cast<int>(std::lround(1000.0 / hz))));
   }
-  NoteFirstClockPicture(game);
+  if (game.clock_phase >= 2) App_Startup_First_Picture();
   // Setting up the gamepads takes a while and no pad acts before the window is on screen: they
   // are looked for once it shows its first picture.
   if (!pads_asked_) {
