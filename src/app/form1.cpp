@@ -134,7 +134,9 @@ bool TForm1::FormCreate() {
 
   std::string config_message;
   const ConfigStatus status = Cfg_Read(cfg, &config_message);
+  App_Startup_Phase("  settings read");
   sound_lib_ = Plat_Create_SoundLib();
+  App_Startup_Phase("  sound library made");
   store = std::make_unique<QtStore>();
   store->write_failed = [this](const std::string &why) { ReportStoreFailure(why); };
   fit_ = store->ReadBool("ScreenScale", true);
@@ -156,6 +158,7 @@ bool TForm1::FormCreate() {
   game.report = [](void *ctx, const char *what) { static_cast<TForm1 *>(ctx)->ReportSkinProblem(what); };
   game.report_ctx = this;
   Gam_Create(game);
+  App_Startup_Phase("  game made");
   game.lcd.sink = this;
 
   if (status != ConfigStatus::Ok) {
@@ -171,11 +174,14 @@ bool TForm1::FormCreate() {
   ApplyView();
   Gfx_Prefetch_Skin(cfg, SkinLayout{view_screen_.Width(), view_screen_.Height(), view_screen_.PixelScale()},
                     game.stage_number);
+  App_Startup_Phase("  skin decoding started");
   game.menu_open = false;
   Inp_Load_Bindings(controls, *store);
   Inp_Build_Hints(controls, game);
   lcd_fx_.Set(Lcd_Read_Effects(*store));
+  App_Startup_Phase("  key bindings read");
   menus = std::make_unique<GameMenus>(*this);
+  App_Startup_Phase("  menus made");
   game.hiscore_a = store->ReadInteger("HiScore1", 0);
   game.hiscore_b = store->ReadInteger("HiScore2", 0);
   game.in_play = false;

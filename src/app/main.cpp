@@ -70,6 +70,7 @@ int main(int argc, char **argv) {
   App_Startup_Phase("game window created");
   // The small windows are made while the skin's pictures are decoded; the skin is laid out after.
   TAboutForm about_form;
+  App_Startup_Phase("  about window made");
   TKeysForm keys_form(form1.controls, form1.game, &form1);
   form1.AddSmallWindow(&about_form);
   form1.AddSmallWindow(&keys_form);

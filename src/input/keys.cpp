@@ -94,8 +94,12 @@ void AssignWord(int, KeyBinding &b) {
 void Inp_Load_Bindings(Controls &c, Store &store) {
   for (int i = 1; i <= kControls; ++i)
     c.key_binding[i].key_index = store.ReadInteger("Key" + std::to_string(i), Inp_Default_Key(i));
+  // Each binding is written back only when the store does not hold it as it is: every write is a
+  // durable rewrite of the settings file, which made the start-up wait on the disk eight times.
   for (int i = 1; i <= kControls; ++i) {
-    store.WriteInteger("Key" + std::to_string(i), c.key_binding[i].key_index);
+    const std::string name = "Key" + std::to_string(i);
+    if (store.ReadText(name) != std::to_string(c.key_binding[i].key_index))
+      store.WriteInteger(name, c.key_binding[i].key_index);
     AssignWord(i, c.key_binding[i]);
   }
 }
