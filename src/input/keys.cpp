@@ -94,14 +94,16 @@ void AssignWord(int, KeyBinding &b) {
 void Inp_Load_Bindings(Controls &c, Store &store) {
   for (int i = 1; i <= kControls; ++i)
     c.key_binding[i].key_index = store.ReadInteger("Key" + std::to_string(i), Inp_Default_Key(i));
-  // Each binding is written back only when the store does not hold it as it is: every write is a
-  // durable rewrite of the settings file, which made the start-up wait on the disk eight times.
+  // Only the bindings the store does not hold as they are are written back, all in one write:
+  // every write is a durable rewrite of the settings file, and the start-up waited on the disk
+  // eight times.
+  std::vector<std::pair<std::string, std::string>> changed;
   for (int i = 1; i <= kControls; ++i) {
-    const std::string name = "Key" + std::to_string(i);
-    if (store.ReadText(name) != std::to_string(c.key_binding[i].key_index))
-      store.WriteInteger(name, c.key_binding[i].key_index);
+    const std::string name = "Key" + std::to_string(i), text = std::to_string(c.key_binding[i].key_index);
+    if (store.ReadText(name) != text) changed.emplace_back(name, text);
     AssignWord(i, c.key_binding[i]);
   }
+  if (!changed.empty()) store.WriteTexts(changed);
 }
 
 std::string Inp_Hint(const Controls &c, int control) {

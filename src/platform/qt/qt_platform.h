@@ -32,10 +32,13 @@ class QtStore : public Store {
   static QString FilePath();
   std::optional<std::string> ReadText(const std::string &name) override;
   bool WriteText(const std::string &name, const std::string &text) override;
+  bool WriteTexts(const std::vector<std::pair<std::string, std::string>> &values) override;
 
  private:
   // Opens the file when nothing but a file (or nothing at all) is in its place; else says why.
   bool Open();
+  // Makes what was set durable; false (and write_failed told why) when it could not be.
+  bool Sync();
   std::unique_ptr<QSettings> settings_;
   std::map<std::string, std::string> held_;  // values written while the file could not be opened
   std::string refused_;                      // why it was not opened

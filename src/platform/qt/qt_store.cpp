@@ -100,6 +100,17 @@ bool QtStore::WriteText(const std::string &name, const std::string &text) {
   } else {
     settings_->setValue(QString::fromStdString(name), QString::fromStdString(text));
   }
+  return Sync();
+}
+
+bool QtStore::WriteTexts(const std::vector<std::pair<std::string, std::string>> &values) {
+  // Without the file each value takes the way of a single write (held, or the file opened again).
+  if (!settings_) return Store::WriteTexts(values);
+  for (const auto &[name, text] : values) settings_->setValue(QString::fromStdString(name), QString::fromStdString(text));
+  return Sync();
+}
+
+bool QtStore::Sync() {
   // The library writes a new file beside the old one and renames it over it only when it is
   // whole, so a failed write leaves the old file as it was; the value stays in memory for the
   // rest of the run and goes to the disk with the next write that succeeds.
