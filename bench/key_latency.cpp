@@ -1,6 +1,7 @@
 // Key (or click) to screen: presses a key through the X server's test extension and waits for the
 // game's pixels to change on the screen, read back from the root window. What is watched is
-// learnt first: the pixels that change after at least 6 of 8 presses (the player's segments and
+// learnt first: the pixels that change, while the key is held, with at least 6 of 8 presses (3 of
+// each key's 4 when two keys take turns) (the player's segments and
 // the control's face, which the same paint shows; a hazard's segments change with some presses
 // only and drop out).
 //   kt_key_latency PRESSES SETTLE_MS key KEYSYM [KEYSYM]   (two keysyms: pressed in turn)
@@ -104,9 +105,8 @@ int main(int argc, char **argv) {
     Shot before = Grab(0, 0, screen_w, screen_h);
     act.Press();
     Sleep(60);
+    Shot after = Grab(0, 0, screen_w, screen_h);  // while held: a face shows pressed meanwhile
     act.Release();
-    Sleep(60);
-    Shot after = Grab(0, 0, screen_w, screen_h);
     size_t n = 0;
     for (size_t i = 0; i < mask.size(); ++i) {
       mask[i] += before.px[i] != after.px[i];
@@ -115,11 +115,13 @@ int main(int argc, char **argv) {
     std::fprintf(stderr, "learning press %d: %zu pixels changed\n", k + 1, n);
     Sleep(settle);
   }
+  // Keys pressed in turn change their own faces: three of each key's four presses will do.
+  const int need = act.click || act.keys.size() < 2 ? 6 : 3;
   int x0 = screen_w, y0 = screen_h, x1 = -1, y1 = -1;
   std::vector<std::pair<int, int>> watched;
   for (int y = 0; y < screen_h; ++y)
     for (int x = 0; x < screen_w; ++x)
-      if (mask[static_cast<size_t>(y) * screen_w + x] >= 6) {
+      if (mask[static_cast<size_t>(y) * screen_w + x] >= need) {
         watched.emplace_back(x, y);
         x0 = std::min(x0, x), y0 = std::min(y0, y), x1 = std::max(x1, x), y1 = std::max(y1, y);
       }
