@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # Key to screen in a game: the program under Xvfb (splash skipped, sound to SDL's dummy driver),
 # Game A started, then build/bench/kt_key_latency presses through the X server and waits for the
-# pixels to change on the screen: Left and Right in turn, then Jump (Ctrl), then a click on the
-# Game A face is left out (it would restart the game); the figures go to stderr per series.
+# pixels to change on the screen: Left and Right in turn, then Jump (Ctrl), each in a fresh
+# Game A; each series' figures go to stderr.
 #   scripts/bench_key_latency.sh [PRESSES]   (default 200)
 # KT_BENCH_SCREEN (default 1024x768), KT_BENCH_LCD_EFFECTS=0 for the classic LCD, KT_BENCH_BUSY=1
 # to keep a second core busy with a spinning process, KT_BUILD_DIR (default build).
