@@ -7,7 +7,7 @@ packages=(
   libpng-dev zlib1g-dev libjpeg62-turbo-dev libsdl2-mixer-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   fonts-liberation locales
-  xvfb xdotool openbox x11-utils imagemagick
+  xvfb xdotool openbox x11-utils imagemagick libxtst-dev libxdamage-dev
   debootstrap lintian appstream desktop-file-utils x11-xserver-utils
   clang libclang-rt-14-dev
   # The Windows build (scripts/windows.sh): the cross-compiler, Debian's MinGW zlib, the tools that

@@ -100,6 +100,14 @@ TEST(Bindings, StoredValuesAreReadAndWrittenBack) {
   EXPECT_EQ(k.c.key_binding[8].virtual_key, 17);
   EXPECT_EQ(k.store.values["Key8"], "42");
   EXPECT_EQ(k.store.values["Key1"], "44");
+  // Only what was not stored as it is gets written: Key8, and the five missing defaults.
+  EXPECT_EQ(k.store.writes, 6);
+  // A second start with everything stored writes nothing.
+  Keyed again;
+  again.store.values = k.store.values;
+  again.Load();
+  EXPECT_EQ(again.store.writes, 0);
+  EXPECT_EQ(again.c.key_binding[1].virtual_key, 32);
 }
 
 TEST(Hints, ExactTextsForTheBindings) {

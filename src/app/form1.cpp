@@ -21,10 +21,10 @@
 #include "app/menus.h"
 #include "app/ui/ui.h"
 #include "app/pad_poller.h"
+#include "platform/startup_log.h"
 #include "app/lcd_painter.h"
 #include "display/gfxinit.h"
 #include "display/vid.h"
-#include "platform/startup_log.h"
 
 namespace {
 
@@ -133,7 +133,9 @@ bool TForm1::FormCreate() {
 
   std::string config_message;
   const ConfigStatus status = Cfg_Read(cfg, &config_message);
+  Plat_Startup_Phase("  settings read");
   sound_lib_ = Plat_Create_SoundLib();
+  Plat_Startup_Phase("  sound library made");
   store = std::make_unique<QtStore>();
   store->write_failed = [this](const std::string &why) { ReportStoreFailure(why); };
   fit_ = store->ReadBool("ScreenScale", true);
@@ -155,6 +157,7 @@ bool TForm1::FormCreate() {
   game.report = [](void *ctx, const char *what) { static_cast<TForm1 *>(ctx)->ReportSkinProblem(what); };
   game.report_ctx = this;
   Gam_Create(game);
+  Plat_Startup_Phase("  game made");
   game.lcd.sink = this;
 
   if (status != ConfigStatus::Ok) {
@@ -170,11 +173,14 @@ bool TForm1::FormCreate() {
   ApplyView();
   Gfx_Prefetch_Skin(cfg, SkinLayout{view_screen_.Width(), view_screen_.Height(), view_screen_.PixelScale()},
                     game.stage_number);
+  Plat_Startup_Phase("  skin decoding started");
   game.menu_open = false;
   Inp_Load_Bindings(controls, *store);
   Inp_Build_Hints(controls, game);
   lcd_fx_.Set(Lcd_Read_Effects(*store));
+  Plat_Startup_Phase("  key bindings read");
   menus = std::make_unique<GameMenus>(*this);
+  Plat_Startup_Phase("  menus made");
   game.hiscore_a = store->ReadInteger("HiScore1", 0);
   game.hiscore_b = store->ReadInteger("HiScore2", 0);
   game.in_play = false;
@@ -376,6 +382,7 @@ void TForm1::PrefaultBackingStore() {
 }
 
 void TForm1::paintEvent(QPaintEvent *e) {
+  Plat_Startup_Phase("paint begins");
   PrefaultBackingStore();
   dirty_.Clear();
   const int64_t now = Now();

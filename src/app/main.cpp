@@ -14,6 +14,7 @@
 #include "app/menus.h"
 #include "app/quit_signals.h"
 #include "app/splash.h"
+#include "platform/startup_log.h"
 #include "app/ui/ui.h"
 #include "display/vid.h"
 #include "input/keys_form.h"
@@ -39,11 +40,13 @@ void CloseRequest() {
 }  // namespace
 
 int main(int argc, char **argv) {
+  Plat_Startup_Phase("main entered");
   // The desktop's scale is followed as Qt follows it (fonts, small windows, menus, hints, message
   // boxes); the game window draws the skin at the device's own pixels whatever the scale.
   QApplication app(argc, argv);
   QApplication::setApplicationName("KTuskoSE50");
   QApplication::setOrganizationName("Zandrel");
+  Plat_Startup_Phase("application made");
   Plat_Register_Image_Fallback();
   // A logout, Ctrl+C or a closed terminal ends the program through its shutdown: everything is
   // saved and the instance lock's socket is removed.
@@ -64,8 +67,10 @@ int main(int argc, char **argv) {
   TForm1 form1;
   g_game_window = &form1;
   const bool ok = form1.FormCreate();
+  Plat_Startup_Phase("game window created");
   // The small windows are made while the skin's pictures are decoded; the skin is laid out after.
   TAboutForm about_form;
+  Plat_Startup_Phase("  about window made");
   TKeysForm keys_form(form1.controls, form1.game, &form1);
   form1.AddSmallWindow(&about_form);
   form1.AddSmallWindow(&keys_form);
@@ -73,7 +78,9 @@ int main(int argc, char **argv) {
     form1.menus->about_form = &about_form;
     form1.menus->keys_form = &keys_form;
   }
+  Plat_Startup_Phase("small windows made");
   form1.LoadFirstStage();
+  Plat_Startup_Phase("first stage loaded");
   // A start-up failure was reported and the end of the program is on its way: no splash, no game.
   if (!ok) return app.exec();
 
@@ -87,6 +94,7 @@ int main(int argc, char **argv) {
                      &QAction::setChecked);
   }
   splash.FormCreate();
+  Plat_Startup_Phase("splash window created");
   // A later copy was started: the one that runs comes to the front, with the window that takes
   // input (the splash window while it is still up, key settings while it is open).
   QObject::connect(&instance, &InstanceLock::FrontRequested, &form1, &TForm1::BringToFront);

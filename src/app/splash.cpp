@@ -1,4 +1,5 @@
 #include "app/splash.h"
+#include "platform/startup_log.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -195,6 +196,7 @@ void TSplashForm::btn_playClick() {
   form1_.show();
   form1_.game.game_mode = kModeClock;
   Gam_Set_Mode(form1_.game);
+  Plat_Startup_Phase("clock started");
   hide();
   form1_.raise();
   form1_.activateWindow();

@@ -94,10 +94,16 @@ void AssignWord(int, KeyBinding &b) {
 void Inp_Load_Bindings(Controls &c, Store &store) {
   for (int i = 1; i <= kControls; ++i)
     c.key_binding[i].key_index = store.ReadInteger("Key" + std::to_string(i), Inp_Default_Key(i));
+  // Only the bindings the store does not hold as they are are written back, all in one write:
+  // every write is a durable rewrite of the settings file, and the start-up waited on the disk
+  // eight times.
+  std::vector<std::pair<std::string, std::string>> changed;
   for (int i = 1; i <= kControls; ++i) {
-    store.WriteInteger("Key" + std::to_string(i), c.key_binding[i].key_index);
+    const std::string name = "Key" + std::to_string(i), text = std::to_string(c.key_binding[i].key_index);
+    if (store.ReadText(name) != text) changed.emplace_back(name, text);
     AssignWord(i, c.key_binding[i]);
   }
+  if (!changed.empty()) store.WriteTexts(changed);
 }
 
 std::string Inp_Hint(const Controls &c, int control) {

@@ -14,6 +14,12 @@ bool Store::ReadBool(const std::string &name, bool def) { return ReadInteger(nam
 
 bool Store::WriteInteger(const std::string &name, int32_t value) { return WriteText(name, std::to_string(value)); }
 
+bool Store::WriteTexts(const std::vector<std::pair<std::string, std::string>> &values) {
+  bool ok = true;
+  for (const auto &[name, text] : values) ok = WriteText(name, text) && ok;
+  return ok;
+}
+
 bool Store::WriteBool(const std::string &name, bool value) { return WriteText(name, value ? "1" : "0"); }
 
 std::optional<std::string> MemStore::ReadText(const std::string &name) {

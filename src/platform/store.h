@@ -7,6 +7,8 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
+#include <vector>
 
 class Store {
  public:
@@ -16,6 +18,9 @@ class Store {
   // Stores text and makes it durable before returning; false when it could not be made durable
   // (the value is still kept for the rest of the run and write_failed has been told why).
   virtual bool WriteText(const std::string &name, const std::string &text) = 0;
+  // Stores several values made durable together (one rewrite of a settings file, not one each);
+  // false when they could not be made durable, as for WriteText.
+  virtual bool WriteTexts(const std::vector<std::pair<std::string, std::string>> &values);
 
   // Called at every write that did not reach the disk, with a text naming the file and the reason.
   std::function<void(const std::string &why)> write_failed;

@@ -144,6 +144,16 @@ TEST_F(QtStoreTest, WritesReachTheFileAtOnceAsText) {
   EXPECT_NE(text.find("SoundMode=-1"), std::string::npos) << text;
 }
 
+TEST_F(QtStoreTest, SeveralValuesReachTheFileInOneWrite) {
+  QtStore store;
+  store.WriteInteger("HiScore1", 7);
+  EXPECT_TRUE(store.WriteTexts({{"Key1", "44"}, {"Key8", "42"}}));
+  const std::string text = ReadAll(file_);
+  EXPECT_NE(text.find("Key1=44"), std::string::npos) << text;
+  EXPECT_NE(text.find("Key8=42"), std::string::npos) << text;
+  EXPECT_NE(text.find("HiScore1=7"), std::string::npos) << text;
+}
+
 TEST_F(QtStoreTest, ReadsDefaultsForMissingAndGarbageValues) {
   {
     QFile f(file_);

@@ -36,6 +36,7 @@ class QtStore : public Store {
   static QString FilePath();
   std::optional<std::string> ReadText(const std::string &name) override;
   bool WriteText(const std::string &name, const std::string &text) override;
+  bool WriteTexts(const std::vector<std::pair<std::string, std::string>> &values) override;
 
  private:
   // Reads the file into file_; false when refused_ says why its place was not opened.

@@ -160,10 +160,15 @@ std::optional<std::string> QtStore::ReadText(const std::string &name) {
   return Store_Decode(it->second);
 }
 
-bool QtStore::WriteText(const std::string &name, const std::string &text) {
-  const std::string stored = Store_Encode(text);
-  written_[name] = stored;
-  file_.sections[""][name] = stored;
+bool QtStore::WriteText(const std::string &name, const std::string &text) { return WriteTexts({{name, text}}); }
+
+bool QtStore::WriteTexts(const std::vector<std::pair<std::string, std::string>> &values) {
+  // Every value goes into one new file, written once.
+  for (const auto &[name, text] : values) {
+    const std::string stored = Store_Encode(text);
+    written_[name] = stored;
+    file_.sections[""][name] = stored;
+  }
   std::string why = kept_;
   if (why.empty() && !loaded_) {
     // The place was taken by a pipe or the like. Once it is free again, a file that is there now
