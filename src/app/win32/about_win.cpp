@@ -21,7 +21,7 @@ WinAbout::~WinAbout() {
 }
 
 void WinAbout::Create() {
-  Win_Register_Class(kClass, &WinAbout::Proc);
+  Win_Register_Class(kClass, &Plat_Window_Proc<WinAbout>);
   const UiWindow &ui = Ui_About_Window();
   // A fixed dialog with only a close button, kept above the other windows.
   hwnd_ = CreateWindowExW(WS_EX_DLGMODALFRAME | WS_EX_TOPMOST, kClass, Plat_Wide(ui.caption).c_str(),
@@ -40,16 +40,6 @@ void WinAbout::Show() {
 
 void WinAbout::Hide() {
   if (hwnd_) ShowWindow(hwnd_, SW_HIDE);
-}
-
-LRESULT CALLBACK WinAbout::Proc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
-  if (msg == WM_NCCREATE) {
-    auto *self = static_cast<WinAbout *>(reinterpret_cast<CREATESTRUCTW *>(lp)->lpCreateParams);
-    SetWindowLongPtrW(h, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
-    self->hwnd_ = h;
-  }
-  auto *self = reinterpret_cast<WinAbout *>(GetWindowLongPtrW(h, GWLP_USERDATA));
-  return self ? self->Handle(msg, wp, lp) : DefWindowProcW(h, msg, wp, lp);
 }
 
 LRESULT WinAbout::Handle(UINT msg, WPARAM wp, LPARAM lp) {

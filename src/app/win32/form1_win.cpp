@@ -95,7 +95,7 @@ bool TForm1::FormCreate() {
   WNDCLASSEXW wc{};
   wc.cbSize = sizeof wc;
   wc.style = CS_DBLCLKS;
-  wc.lpfnWndProc = &TForm1::WndProc;
+  wc.lpfnWndProc = &Plat_Window_Proc<TForm1>;
   wc.hInstance = inst;
   wc.hIcon = LoadIconW(inst, MAKEINTRESOURCEW(1));
   wc.hIconSm = wc.hIcon;
@@ -504,17 +504,6 @@ void TForm1::ReleaseMoveKeys() {
       ++it;
     }
   }
-}
-
-LRESULT CALLBACK TForm1::WndProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
-  if (msg == WM_NCCREATE) {
-    auto *cs = reinterpret_cast<CREATESTRUCTW *>(lp);
-    SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(cs->lpCreateParams));
-    static_cast<TForm1 *>(cs->lpCreateParams)->hwnd_ = hwnd;
-  }
-  auto *self = reinterpret_cast<TForm1 *>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
-  if (!self) return DefWindowProcW(hwnd, msg, wp, lp);
-  return self->Handle(msg, wp, lp);
 }
 
 LRESULT TForm1::Handle(UINT msg, WPARAM wp, LPARAM lp) {

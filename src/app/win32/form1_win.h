@@ -85,7 +85,8 @@ class TForm1 : public LcdSink {
   void Set_Lcd_Effects(const LcdEffectSettings &s);
 
  private:
-  static LRESULT CALLBACK WndProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
+  template <class W>
+  friend LRESULT CALLBACK Plat_Window_Proc(HWND, UINT, WPARAM, LPARAM);
   LRESULT Handle(UINT msg, WPARAM wp, LPARAM lp);
   void Paint();
   void KeyDown(uint16_t vk, bool repeat);

@@ -71,7 +71,7 @@ WinKeys::~WinKeys() {
 }
 
 void WinKeys::Create() {
-  Win_Register_Class(kClass, &WinKeys::Proc);
+  Win_Register_Class(kClass, &Plat_Window_Proc<WinKeys>);
   const UiWindow &ui = Ui_Keys_Window();
   // A fixed border and a caption without title-bar buttons.
   hwnd_ = CreateWindowExW(WS_EX_DLGMODALFRAME, kClass, Plat_Wide(ui.caption).c_str(), WS_POPUP | WS_CAPTION | WS_CLIPCHILDREN,
@@ -191,16 +191,6 @@ bool WinKeys::KeyDown(uint16_t vk) {
     return true;
   }
   return false;
-}
-
-LRESULT CALLBACK WinKeys::Proc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
-  if (msg == WM_NCCREATE) {
-    auto *self = static_cast<WinKeys *>(reinterpret_cast<CREATESTRUCTW *>(lp)->lpCreateParams);
-    SetWindowLongPtrW(h, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
-    self->hwnd_ = h;
-  }
-  auto *self = reinterpret_cast<WinKeys *>(GetWindowLongPtrW(h, GWLP_USERDATA));
-  return self ? self->Handle(msg, wp, lp) : DefWindowProcW(h, msg, wp, lp);
 }
 
 LRESULT WinKeys::Handle(UINT msg, WPARAM wp, LPARAM lp) {

@@ -53,7 +53,8 @@ class WinSplash {
   // The window's own actions (also for tests and for the program's key handling).
   void PlayClick();
   bool KeyDown(uint16_t vk);
-  static LRESULT CALLBACK Proc(HWND, UINT, WPARAM, LPARAM);
+  template <class W>
+  friend LRESULT CALLBACK Plat_Window_Proc(HWND, UINT, WPARAM, LPARAM);
 
  private:
   LRESULT Handle(UINT msg, WPARAM wp, LPARAM lp);
@@ -81,7 +82,8 @@ class WinAbout {
   void Show();
   void Hide();
   HWND Handle() const { return hwnd_; }
-  static LRESULT CALLBACK Proc(HWND, UINT, WPARAM, LPARAM);
+  template <class W>
+  friend LRESULT CALLBACK Plat_Window_Proc(HWND, UINT, WPARAM, LPARAM);
 
  private:
   LRESULT Handle(UINT msg, WPARAM wp, LPARAM lp);
@@ -108,7 +110,8 @@ class WinKeys {
   void Accept();
   void Cancel();  // Esc: closed, nothing stored, the lists keep the choices
   bool KeyDown(uint16_t vk);
-  static LRESULT CALLBACK Proc(HWND, UINT, WPARAM, LPARAM);
+  template <class W>
+  friend LRESULT CALLBACK Plat_Window_Proc(HWND, UINT, WPARAM, LPARAM);
 
  private:
   LRESULT Handle(UINT msg, WPARAM wp, LPARAM lp);

@@ -62,7 +62,7 @@ WinSplash::~WinSplash() {
 }
 
 void WinSplash::Build() {
-  Win_Register_Class(kClass, &WinSplash::Proc);
+  Win_Register_Class(kClass, &Plat_Window_Proc<WinSplash>);
   const UiWindow &ui = Ui_Splash_Window();
   // A fixed border and a caption without title-bar buttons.
   hwnd_ = CreateWindowExW(WS_EX_DLGMODALFRAME, kClass, Plat_Wide(ui.caption).c_str(), WS_POPUP | WS_CAPTION | WS_CLIPCHILDREN,
@@ -182,16 +182,6 @@ bool WinSplash::KeyDown(uint16_t vk) {
     return true;
   }
   return false;
-}
-
-LRESULT CALLBACK WinSplash::Proc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
-  if (msg == WM_NCCREATE) {
-    auto *self = static_cast<WinSplash *>(reinterpret_cast<CREATESTRUCTW *>(lp)->lpCreateParams);
-    SetWindowLongPtrW(h, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
-    self->hwnd_ = h;
-  }
-  auto *self = reinterpret_cast<WinSplash *>(GetWindowLongPtrW(h, GWLP_USERDATA));
-  return self ? self->Handle(msg, wp, lp) : DefWindowProcW(h, msg, wp, lp);
 }
 
 LRESULT WinSplash::Handle(UINT msg, WPARAM wp, LPARAM lp) {

@@ -11,12 +11,27 @@
 #include "platform/screen.h"
 #include "platform/store.h"
 #include "platform/timer.h"
+#include "platform/wide.h"
 
 // UTF-8 <-> UTF-16.
-std::wstring Plat_Wide(const std::string &utf8);
-std::string Plat_Utf8(const std::wstring &wide);
+inline std::wstring Plat_Wide(const std::string &utf8) { return Sys_Wide(utf8); }
+inline std::string Plat_Utf8(const std::wstring &wide) { return Sys_Utf8(wide); }
 // The system's text for an error code (GetLastError, LSTATUS), in UTF-8.
-std::string Plat_Error_Text(DWORD code);
+inline std::string Plat_Error_Text(DWORD code) { return Sys_Error_Text(code); }
+
+// The window procedure of a window that an object of class W keeps: the object given to
+// CreateWindowExW as its last argument is kept with the window, gets its handle in hwnd_ at
+// WM_NCCREATE and handles every message from then on (W::Handle). W befriends this template.
+template <class W>
+LRESULT CALLBACK Plat_Window_Proc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
+  if (msg == WM_NCCREATE) {
+    auto *self = static_cast<W *>(reinterpret_cast<CREATESTRUCTW *>(lp)->lpCreateParams);
+    SetWindowLongPtrW(h, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
+    self->hwnd_ = h;
+  }
+  auto *self = reinterpret_cast<W *>(GetWindowLongPtrW(h, GWLP_USERDATA));
+  return self ? self->Handle(msg, wp, lp) : DefWindowProcW(h, msg, wp, lp);
+}
 
 // Timers timed on a helper thread with a high-resolution waitable timer (not the 15.6 ms steps of
 // window-message timers); each due period is posted to the GUI thread, where the handler runs.
