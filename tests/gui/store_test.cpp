@@ -14,6 +14,7 @@
 #include <sys/mount.h>
 #include <sys/stat.h>
 #include <sys/syscall.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <chrono>
@@ -152,6 +153,31 @@ TEST_F(QtStoreTest, SeveralValuesReachTheFileInOneWrite) {
   EXPECT_NE(text.find("Key1=44"), std::string::npos) << text;
   EXPECT_NE(text.find("Key8=42"), std::string::npos) << text;
   EXPECT_NE(text.find("HiScore1=7"), std::string::npos) << text;
+}
+
+TEST_F(QtStoreTest, NewFilesLeftByCopiesThatEndedMidWriteAreRemoved) {
+  // The pid of a process that has ended, and of one that runs (the test's parent).
+  const pid_t child = fork();
+  if (child == 0) _exit(0);
+  ASSERT_GT(child, 0);
+  waitpid(child, nullptr, 0);
+  QDir().mkpath(folder_);
+  const QString dead = file_ + ".new-" + QString::number(child) + "-0";
+  const QString alive = file_ + ".new-" + QString::number(getppid()) + "-3";
+  const QString other = folder_ + "/Other.conf.new-" + QString::number(child) + "-0";
+  for (const QString &f : {dead, alive, other}) {
+    QFile w(f);
+    ASSERT_TRUE(w.open(QIODevice::WriteOnly));
+  }
+  QtStore store;
+  EXPECT_TRUE(QFile::exists(dead)) << "nothing is removed before the store writes";
+  store.WriteInteger("HiScore1", 5);
+  EXPECT_FALSE(QFile::exists(dead));
+  EXPECT_TRUE(QFile::exists(alive));
+  EXPECT_TRUE(QFile::exists(other));
+  EXPECT_EQ(QDir(folder_).entryList(QDir::Files).size(), 3) << QDir(folder_).entryList(QDir::Files).join(' ').toStdString();
+  QFile::remove(alive);
+  QFile::remove(other);
 }
 
 TEST_F(QtStoreTest, ReadsDefaultsForMissingAndGarbageValues) {

@@ -1,4 +1,6 @@
+#include <dirent.h>
 #include <fcntl.h>
+#include <signal.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -52,6 +54,26 @@ std::string Target(const std::string &path) {
   if (::lstat(path.c_str(), &st) != 0 || !S_ISLNK(st.st_mode)) return path;
   char real[PATH_MAX];
   return ::realpath(path.c_str(), real) ? std::string(real) : path;
+}
+
+// A copy that ended between writing its new file and putting it in place (killed, or the machine
+// went down) left "<file>.new-PID-N" behind. Such files of copies no longer running are removed
+// once this copy's own file is safely in place; a running copy's file is left alone.
+void RemoveLeftNewFiles(const std::string &target, const std::string &dir) {
+  const size_t slash = target.rfind('/');
+  const std::string prefix = (slash == std::string::npos ? target : target.substr(slash + 1)) + ".new-";
+  DIR *d = ::opendir(dir.c_str());
+  if (!d) return;
+  while (const dirent *e = ::readdir(d)) {
+    const std::string name = e->d_name;
+    if (name.compare(0, prefix.size(), prefix) != 0) continue;
+    char *end = nullptr;
+    const long pid = std::strtol(name.c_str() + prefix.size(), &end, 10);
+    if (pid <= 0 || *end != '-' || pid == ::getpid()) continue;
+    if (::kill(static_cast<pid_t>(pid), 0) == 0 || errno != ESRCH) continue;
+    ::unlink((dir + "/" + name).c_str());
+  }
+  ::closedir(d);
 }
 
 }  // namespace
@@ -149,6 +171,7 @@ std::string QtStore::Save() {
     if (::fsync(dfd) != 0 && errno != EINVAL) err = errno;
     ::close(dfd);
   }
+  if (!err) RemoveLeftNewFiles(target, dir);
   return err ? Error(err) : std::string();
 }
 
