@@ -21,6 +21,17 @@ TEST(FilesPath, BackslashesAreFolderSeparators) {
   EXPECT_TRUE(Sys_File_Exists(dir.path + Sys_Native_Path("Resources\\Level1\\\\Config.ini")));
 }
 
+TEST(FilesPath, WindowsMessagesShowPathsWithBackslashes) {
+  EXPECT_EQ(Sys_Shown_Windows_Paths("Configuration file (Config.ini) not found. (stage 2: "
+                                    "Z:\\Spiele Ü/Resources/Level2/Config.ini)\nsee a/b"),
+            "Configuration file (Config.ini) not found. (stage 2: "
+            "Z:\\Spiele Ü\\Resources\\Level2\\Config.ini)\nsee a/b");
+  EXPECT_EQ(Sys_Shown_Windows_Paths("\\\\srv\\games/Res/x.png: 1/2 \"c:/a/b\" and/or"),
+            "\\\\srv\\games\\Res\\x.png: 1/2 \"c:\\a\\b\" and/or");
+  EXPECT_EQ(Sys_Shown_Windows_Paths("ratio 3:/2 a:/b"), "ratio 3:/2 a:\\b");
+  EXPECT_EQ(Sys_Shown_Windows_Paths("/home/user/x.png"), "/home/user/x.png");
+}
+
 TEST(FilesFind, FallsBackToAnotherLetterCase) {
   TempDir dir;
   dir.Write("Resources/Level1/im_Pelko.PNG", "p");

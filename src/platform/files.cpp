@@ -1,5 +1,6 @@
 #include "platform/files.h"
 
+#include <cctype>
 #include <cstdint>
 #include <filesystem>
 #include <system_error>
@@ -33,6 +34,29 @@ std::string Sys_Native_Path(const std::string &path) {
   std::string out = path;
   for (char &c : out)
     if (c == '\\') c = '/';
+  return out;
+}
+
+std::string Sys_Shown_Windows_Paths(const std::string &text) {
+  std::string out = text;
+  bool in_path = false;
+  for (size_t i = 0; i < out.size(); ++i) {
+    const char c = out[i];
+    if (in_path) {
+      // No Windows name holds a colon or a quote: either ends the path, as a line's end does.
+      if (c == '\n' || c == ')' || c == '"' || c == ':') in_path = false;
+      else if (c == '/') out[i] = '\\';
+      continue;
+    }
+    const bool letter = (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z');
+    const bool word_start = i == 0 || !std::isalnum(static_cast<unsigned char>(out[i - 1]));
+    if (letter && word_start && i + 2 < out.size() && out[i + 1] == ':' && (out[i + 2] == '\\' || out[i + 2] == '/')) {
+      in_path = true;
+      ++i;  // past the drive's colon
+    } else if (c == '\\' && i + 1 < out.size() && out[i + 1] == '\\') {
+      in_path = true;
+    }
+  }
   return out;
 }
 

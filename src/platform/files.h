@@ -21,6 +21,10 @@ struct FileInfo {
 // Turns the "\" folder separators of a configuration value into the platform's separator. Only
 // values get this: a folder of the program's own may have "\" in its name.
 std::string Sys_Native_Path(const std::string &path);
+// A message's text as a Windows user reads it: inside each drive ("C:\\...") or network
+// ("\\\\server\\...") path, up to the end of its line or a closing ")" or quote, every "/" the
+// program joined names with becomes "\\". Other text is left as it is.
+std::string Sys_Shown_Windows_Paths(const std::string &text);
 // The name of an existing file for path (used as it is): the path itself, or, when a folder or
 // file of that name exists with other letter case (a skin made on a case-insensitive file
 // system), that one. Empty when there is none.

@@ -1,5 +1,6 @@
 #include <thread>
 
+#include "platform/files.h"
 #include "platform/win32/win_platform.h"
 
 namespace {
@@ -47,15 +48,15 @@ bool WinInstance::AskRunningToFront() {
 }
 
 void Plat_Error_Box(HWND owner, const std::string &text) {
-  MessageBoxW(owner, Plat_Wide(text).c_str(), kTitle, MB_OK | MB_ICONERROR);
+  MessageBoxW(owner, Plat_Wide(Sys_Shown_Windows_Paths(text)).c_str(), kTitle, MB_OK | MB_ICONERROR);
 }
 
 void Plat_Info_Box(HWND owner, const std::string &text) {
-  MessageBoxW(owner, Plat_Wide(text).c_str(), kTitle, MB_OK | MB_ICONINFORMATION);
+  MessageBoxW(owner, Plat_Wide(Sys_Shown_Windows_Paths(text)).c_str(), kTitle, MB_OK | MB_ICONINFORMATION);
 }
 
 void Plat_Warning_Box(const std::string &text) {
   // A box of its own thread, without an owner: the game window keeps running and keeps the keys.
-  std::thread([w = Plat_Wide(text)] { MessageBoxW(nullptr, w.c_str(), kTitle, MB_OK | MB_ICONWARNING); })
+  std::thread([w = Plat_Wide(Sys_Shown_Windows_Paths(text))] { MessageBoxW(nullptr, w.c_str(), kTitle, MB_OK | MB_ICONWARNING); })
       .detach();
 }
