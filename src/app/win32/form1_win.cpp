@@ -277,6 +277,23 @@ void TForm1::RememberWindowGeometry() {
   store->WriteText(kGeometryValue, Lcd_Geometry_Text(Rect{origin.x, origin.y, c.right, c.bottom}));
 }
 
+void TForm1::FollowDpi(RECT suggested) {
+  // Moved to a screen of another scale, or the screen's scale changed. Before the play action the
+  // window waits off the screen for its place; in window mode it takes the place Windows suggests
+  // (its size in the new scale); full screen it covers the screen it is on. The skin is laid out
+  // again for the window's new size (WM_SIZE), and painted again in any case.
+  if (!on_screen_) return;
+  if (!window_mode_) {
+    MONITORINFO mi{};
+    mi.cbSize = sizeof mi;
+    if (GetMonitorInfoW(MonitorFromRect(&suggested, MONITOR_DEFAULTTONEAREST), &mi)) suggested = mi.rcMonitor;
+  }
+  SetWindowPos(hwnd_, nullptr, suggested.left, suggested.top, suggested.right - suggested.left,
+               suggested.bottom - suggested.top, SWP_NOZORDER | SWP_NOACTIVATE);
+  ApplyView();
+  InvalidateRect(hwnd_, nullptr, FALSE);
+}
+
 void TForm1::ApplyView() {
   RECT c{};
   GetClientRect(hwnd_, &c);
@@ -649,6 +666,9 @@ LRESULT TForm1::Handle(UINT msg, WPARAM wp, LPARAM lp) {
       return 0;
     case kStoreFailed:
       ShowStoreFailure();
+      return 0;
+    case WM_DPICHANGED:
+      FollowDpi(*reinterpret_cast<const RECT *>(lp));
       return 0;
     case WM_CLOSE:
       // A close request (Alt+F4, the title bar's close) ends the program: shut down, then leave

@@ -95,6 +95,7 @@ class TForm1 : public LcdSink {
   int ControlOfKey(uint16_t vk) const;
   int FaceAt(int32_t x, int32_t y) const;  // control whose face lies under a skin point, or 0
   void ApplyView();
+  void FollowDpi(RECT suggested);
   void ResizeBuffer(int w, int h);
   Rect WindowedGeometry();
   void RememberWindowGeometry();
