@@ -95,23 +95,39 @@ void TForm1::ShowSkinProblems() {
 void TForm1::ReportStoreFailure(const std::string &why) {
   std::fprintf(stderr, "ktusko: settings not saved: %s\n", why.c_str());
   // Told once per run, at the first write that fails, in a box that neither stops the game nor
-  // takes the keyboard from it; the game goes on with the values it holds.
+  // takes the keyboard from it; the game goes on with the values it holds. The box comes once the
+  // input that wrote is handled, above the window that has the input (the game window, or the key
+  // settings or splash window when one is up).
   if (store_failure_told_) return;
   store_failure_told_ = true;
-  auto *box = new QMessageBox(
-      QMessageBox::Warning, windowTitle(),
-      QString::fromStdString(Ui_Store_Failure_Message(why)),
-      QMessageBox::Ok, this);
-  box->setAttribute(Qt::WA_DeleteOnClose);
-  box->setAttribute(Qt::WA_ShowWithoutActivating);
-  box->setModal(false);
-  QTimer::singleShot(0, box, [box] {
-    // Centred on the screen: the game window may still be waiting off the screen.
-    box->adjustSize();
-    const QRect screen = QApplication::primaryScreen() ? QApplication::primaryScreen()->geometry() : QRect();
-    box->move(screen.center() - QPoint(box->width() / 2, box->height() / 2));
+  const QString text = QString::fromStdString(Ui_Store_Failure_Message(why));
+  QTimer::singleShot(0, this, [this, text] {
+    QWidget *owner = QApplication::activeWindow();
+    if (!owner && isVisible()) owner = this;
+    auto *box = new QMessageBox(QMessageBox::Warning, windowTitle(), text, QMessageBox::Ok, owner);
+    box->setAttribute(Qt::WA_DeleteOnClose);
+    box->setAttribute(Qt::WA_ShowWithoutActivating);
+    box->setModal(false);
+    if (!owner) {
+      // Centred on the screen: the game window may still be waiting off the screen.
+      box->adjustSize();
+      const QRect screen = QApplication::primaryScreen() ? QApplication::primaryScreen()->geometry() : QRect();
+      box->move(screen.center() - QPoint(box->width() / 2, box->height() / 2));
+    }
     box->show();
+    box->raise();
   });
+}
+
+void TForm1::ShowOwnedBoxesAgain() {
+  // Switched between window and full screen, the game window was taken off the screen and put
+  // back: the window manager no longer keeps the boxes it owns above it (a full-screen window
+  // goes above every other). Shown again after it, they are its own again, on top.
+  for (QMessageBox *box : findChildren<QMessageBox *>(Qt::FindDirectChildrenOnly))
+    if (box->isVisible()) {
+      box->hide();
+      box->show();
+    }
 }
 
 bool TForm1::FormCreate() {
@@ -246,6 +262,7 @@ void TForm1::SetWindowMode(bool window) {
     show();
     raise();
     activateWindow();
+    ShowOwnedBoxesAgain();
   }
   ApplyView();
 }

@@ -113,6 +113,7 @@ class TForm1 : public QWidget, public LcdSink {
   void RememberWindowGeometry();
   void ReportSkinProblem(const char *what);
   void ShowSkinProblems();
+  void ShowOwnedBoxesAgain();
   void ReportStoreFailure(const std::string &why);
   bool store_failure_told_ = false;
   QSet<QString> skin_problems_seen_;

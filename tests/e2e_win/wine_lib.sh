@@ -1,23 +1,24 @@
 # Shared set-up for the end-to-end tests of the Windows program under Wine: a private X display with
-# a window manager, a fresh Wine prefix per test (a copy of a template prefix made once), and a
-# program folder whose name holds characters outside ASCII, with a copy of the built program.
+# a window manager, a fresh Wine prefix per test (made, started and ended by ../e2e/wine_lib.sh),
+# and a program folder whose name holds characters outside ASCII, with a copy of the built program.
 # Source it with: source "$(dirname "$0")/wine_lib.sh" <folder holding ktusko.exe> [WIDTHxHEIGHT]
 set -euo pipefail
 W_HERE=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
 source "$W_HERE/../e2e/display_lib.sh"
+source "$W_HERE/../e2e/wine_lib.sh"
 
 # The folder holding ktusko.exe, or the build folder holding it in ktusko/.
 W_SRC=$(cd "$1" && pwd)
 [ -f "$W_SRC/ktusko.exe" ] || W_SRC=$W_SRC/ktusko
 W_SIZE=${2:-1024x768}
 W_TMP=$(mktemp -d /tmp/ktusko-wine.XXXXXX)
+E2E_TMP=$W_TMP  # where wine_start keeps the program's output (wine-app.log)
 W_PIDS=()
 W_PROG="$W_TMP/Spiele Ünïcødé ✓"
 W_KEY='HKCU\Software\Zandrel\KTuskoSE50'
-export WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=" WINEARCH=win64
 
 w_cleanup() {
-  WINEPREFIX="$W_TMP/prefix" wineserver -k 2>/dev/null || true
+  wine_end
   end_all W_PIDS "$W_TMP"
 }
 trap w_cleanup EXIT
@@ -25,20 +26,11 @@ trap w_cleanup EXIT
 w_fail() {
   echo "FAIL: $*" >&2
   [ -f "$W_TMP/shot.png" ] && cp "$W_TMP/shot.png" "/tmp/ktusko-wine-failed-$(basename "$0" .sh).png" 2>/dev/null || true
-  [ -f "$W_TMP/app.log" ] && tail -20 "$W_TMP/app.log" >&2
+  [ -f "$W_TMP/wine-app.log" ] && tail -20 "$W_TMP/wine-app.log" >&2
   exit 1
 }
 
-# The template prefix: made once (wineboot takes a while), copied for every test.
-W_TEMPLATE=${KT_WINE_TEMPLATE:-/tmp/ktusko-wine-template-$(id -u)}
-if [ ! -f "$W_TEMPLATE/.made" ]; then
-  rm -rf "$W_TEMPLATE"
-  WINEPREFIX="$W_TEMPLATE" wineboot -i >/dev/null 2>&1
-  WINEPREFIX="$W_TEMPLATE" wineserver -w
-  touch "$W_TEMPLATE/.made"
-fi
-cp -a "$W_TEMPLATE" "$W_TMP/prefix"
-export WINEPREFIX="$W_TMP/prefix"
+wine_fresh_prefix "$W_TMP/prefix" || w_fail "no Wine prefix could be made"
 
 mkdir -p "$W_PROG"
 cp -r "$W_SRC/ktusko.exe" "$W_SRC/Config.ini" "$W_SRC/Resources" "$W_PROG/"
@@ -48,8 +40,10 @@ start_display "$W_SIZE" 70 W_PIDS
 
 # w_start: starts the program in the background (from another folder); its pid is in W_APP.
 w_start() {
-  (cd "$W_TMP" && exec wine "$W_PROG/ktusko.exe") >"$W_TMP/app.log" 2>&1 &
-  W_APP=$!
+  pushd "$W_TMP" >/dev/null
+  wine_start "$W_PROG/ktusko.exe"
+  popd >/dev/null
+  W_APP=$WINE_APP
   W_PIDS+=("$W_APP")
 }
 running() { kill -0 "$W_APP" 2>/dev/null; }
@@ -57,9 +51,7 @@ running() { kill -0 "$W_APP" 2>/dev/null; }
 # w_set NAME TEXT: a value of the store, as text.
 w_set() { wine reg add "$W_KEY" /v "$1" /t REG_SZ /d "$2" /f >/dev/null 2>&1; }
 # w_get NAME: the stored text of a value, or nothing.
-w_get() {
-  wine reg query "$W_KEY" /v "$1" 2>/dev/null | tr -d '\r' | awk -v n="$1" '$1 == n { $1 = ""; $2 = ""; sub(/^  /, ""); print }'
-}
+w_get() { wine_reg_value "$W_KEY" "$1"; }
 # Settings that go straight to the clock without sound.
 w_skip_splash() { w_set SoundMode 2 && w_set SplashScreen 0; }
 
@@ -82,10 +74,7 @@ w_differs() {
 }
 # w_wait_exit SECONDS: waits for the program's end; its status is in W_STATUS.
 w_wait_exit() {
-  local end=$((SECONDS + $1))
-  while running && [ $SECONDS -lt $end ]; do sleep 0.1; done
-  running && return 1
-  W_STATUS=0
-  wait "$W_APP" || W_STATUS=$?
-  return 0
+  wine_wait_exit "$1"
+  W_STATUS=$WINE_STATUS
+  [ "$W_STATUS" != 124 ]
 }

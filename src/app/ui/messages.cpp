@@ -13,6 +13,6 @@ const char *const kUiAlreadyRunning =
 
 std::string Ui_Store_Failure_Message(const std::string &why) {
   return "Your settings and high scores cannot be saved:\n\n" + why +
-         "\n\nThe game goes on. Changes are kept while it runs and saved as soon as the file can be "
+         "\n\nThe game goes on. Changes are kept while it runs and saved as soon as they can be "
          "written again.";
 }

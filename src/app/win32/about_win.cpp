@@ -50,26 +50,9 @@ LRESULT WinAbout::Handle(UINT msg, WPARAM wp, LPARAM lp) {
     return kNone;
   };
   switch (msg) {
-    case WM_PAINT: {
-      PAINTSTRUCT ps;
-      HDC dc = BeginPaint(hwnd_, &ps);
-      RECT client;
-      GetClientRect(hwnd_, &client);
-      WinBuffer b(dc, client.right, client.bottom);
-      b.Fill(client, Win_Color(ui.background));
-      for (const UiElement &e : ui.elements) {
-        if (e.kind == UiKind::Picture) {
-          b.Picture(e.text.c_str(), Win_Rect(e.rect, dpi_), dpi_);
-        } else {
-          HFONT f = Win_Ui_Font(e.font, dpi_);
-          b.Text(e, dpi_, f);
-          DeleteObject(f);
-        }
-      }
-      b.Show(dc);
-      EndPaint(hwnd_, &ps);
+    case WM_PAINT:
+      Win_Paint_Ui(hwnd_, ui, dpi_);
       return 0;
-    }
     case WM_ERASEBKGND:
       return 1;
     case WM_KEYDOWN:

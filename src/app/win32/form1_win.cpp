@@ -10,13 +10,15 @@
 
 #include "display/gfxinit.h"
 #include "display/lcd_raster.h"
+#include "app/ui/ui.h"
 #include "display/vid.h"
 #include "platform/startup_log.h"
 
 namespace {
 
 constexpr int kFirstMoveControl = 4;  // controls 4 .. 8: the four directions and Jump
-constexpr UINT kBankReady = WM_APP + 10, kPadChanged = WM_APP + 11, kStartPads = WM_APP + 12;
+constexpr UINT kBankReady = WM_APP + 10, kPadChanged = WM_APP + 11, kStartPads = WM_APP + 12,
+               kStoreFailed = WM_APP + 13;
 constexpr UINT_PTR kFadeTimer = 1, kGeometryTimer = 2;
 constexpr const char *kGeometryValue = "WindowGeometry";
 constexpr DWORD kFullStyle = WS_POPUP | WS_CLIPCHILDREN;
@@ -83,11 +85,21 @@ void TForm1::ReportSkinProblem(const char *what) {
 
 void TForm1::ReportStoreFailure(const std::string &why) {
   std::fprintf(stderr, "ktusko: settings not saved: %s\n", why.c_str());
+  // Told once per run, at the first write that fails. The write may happen in the middle of a key
+  // press or inside the key settings window's Accept: the box comes once that is handled.
   if (store_failure_told_) return;
   store_failure_told_ = true;
-  Plat_Warning_Box("Your settings and high scores cannot be saved:\n\n" + why +
-                        "\n\nThe game goes on. Changes are kept while it runs and saved as soon as they can be "
-                        "written again.");
+  store_failure_text_ = Ui_Store_Failure_Message(why);
+  PostMessageW(hwnd_, kStoreFailed, 0, 0);
+}
+
+void TForm1::ShowStoreFailure() {
+  // Owned by the window that has the input (the game window, or the splash or key settings window
+  // when one is open), so that it comes up above it and takes the keyboard on its own; before the
+  // game window is on the screen with nothing active, on its own in the middle of the screen.
+  HWND owner = GetActiveWindow();
+  if (!owner && IsWindowVisible(hwnd_)) owner = hwnd_;
+  Plat_Warning_Box(owner, store_failure_text_);
 }
 
 bool TForm1::FormCreate() {
@@ -263,6 +275,23 @@ void TForm1::RememberWindowGeometry() {
   POINT origin{0, 0};
   ClientToScreen(hwnd_, &origin);
   store->WriteText(kGeometryValue, Lcd_Geometry_Text(Rect{origin.x, origin.y, c.right, c.bottom}));
+}
+
+void TForm1::FollowDpi(RECT suggested) {
+  // Moved to a screen of another scale, or the screen's scale changed. Before the play action the
+  // window waits off the screen for its place; in window mode it takes the place Windows suggests
+  // (its size in the new scale); full screen it covers the screen it is on. The skin is laid out
+  // again for the window's new size (WM_SIZE), and painted again in any case.
+  if (!on_screen_) return;
+  if (!window_mode_) {
+    MONITORINFO mi{};
+    mi.cbSize = sizeof mi;
+    if (GetMonitorInfoW(MonitorFromRect(&suggested, MONITOR_DEFAULTTONEAREST), &mi)) suggested = mi.rcMonitor;
+  }
+  SetWindowPos(hwnd_, nullptr, suggested.left, suggested.top, suggested.right - suggested.left,
+               suggested.bottom - suggested.top, SWP_NOZORDER | SWP_NOACTIVATE);
+  ApplyView();
+  InvalidateRect(hwnd_, nullptr, FALSE);
 }
 
 void TForm1::ApplyView() {
@@ -634,6 +663,12 @@ LRESULT TForm1::Handle(UINT msg, WPARAM wp, LPARAM lp) {
       return 0;
     case kStartPads:
       StartGamepads();
+      return 0;
+    case kStoreFailed:
+      ShowStoreFailure();
+      return 0;
+    case WM_DPICHANGED:
+      FollowDpi(*reinterpret_cast<const RECT *>(lp));
       return 0;
     case WM_CLOSE:
       // A close request (Alt+F4, the title bar's close) ends the program: shut down, then leave

@@ -95,12 +95,14 @@ class TForm1 : public LcdSink {
   int ControlOfKey(uint16_t vk) const;
   int FaceAt(int32_t x, int32_t y) const;  // control whose face lies under a skin point, or 0
   void ApplyView();
+  void FollowDpi(RECT suggested);
   void ResizeBuffer(int w, int h);
   Rect WindowedGeometry();
   void RememberWindowGeometry();
   void ApplyWindowStyle(const Rect &client);
   void ReportSkinProblem(const char *what);
   void ReportStoreFailure(const std::string &why);
+  void ShowStoreFailure();
   int64_t Now() const;
   // Gamepads: watched on a thread of their own once the window shows its first picture; each
   // change of the controls they hold is queued and handed to this thread.
@@ -137,6 +139,7 @@ class TForm1 : public LcdSink {
   std::set<uint16_t> keys_down_;
   std::set<std::string> skin_problems_seen_;
   bool store_failure_told_ = false;
+  std::string store_failure_text_;
   int mouse_control_ = 0;
   bool fit_ = true;
   bool window_mode_ = false;

@@ -22,18 +22,15 @@ std::string Numbered(const char *prefix, int i) { return prefix + std::to_string
 }  // namespace
 
 struct WinKeys::Fonts {
-  HFONT heading = nullptr, name = nullptr, list = nullptr, pad = nullptr, button = nullptr;
+  HFONT list = nullptr, button = nullptr;  // the lists' and Accept's
   void Make(int dpi) {
     Free();
     const UiWindow &ui = Ui_Keys_Window();
-    heading = Win_Ui_Font(ui["la_main"].font, dpi);
-    name = Win_Ui_Font(ui["la_1"].font, dpi);
     list = Win_Ui_Font(ui["cb_1"].font, dpi);
-    pad = Win_Ui_Font(ui["la_pad_1"].font, dpi);
     button = Win_Ui_Font(ui["btn_accept"].font, dpi);
   }
   void Free() {
-    for (HFONT *f : {&heading, &name, &list, &pad, &button})
+    for (HFONT *f : {&list, &button})
       if (*f) DeleteObject(*f), *f = nullptr;
   }
   ~Fonts() { Free(); }
@@ -197,21 +194,14 @@ LRESULT WinKeys::Handle(UINT msg, WPARAM wp, LPARAM lp) {
   const UiWindow &ui = Ui_Keys_Window();
   switch (msg) {
     case WM_PAINT: {
-      PAINTSTRUCT ps;
-      HDC dc = BeginPaint(hwnd_, &ps);
-      RECT client;
-      GetClientRect(hwnd_, &client);
-      WinBuffer b(dc, client.right, client.bottom);
-      b.Fill(client, Win_Color(ui.background));
-      b.Text(ui["la_main"], dpi_, fonts_->heading);
-      b.Text(ui["la_controls"], dpi_, fonts_->heading);
-      for (int i = 1; i <= kControls; ++i) {
-        const COLORREF red = Win_Color(kUiClashColor);
-        b.Text(ui[Numbered("la_", i).c_str()], dpi_, fonts_->name, clash_[i] ? &red : nullptr);
-        b.Text(ui[Numbered("la_pad_", i).c_str()], dpi_, fonts_->pad);
-      }
-      b.Show(dc);
-      EndPaint(hwnd_, &ps);
+      // The names of controls whose keys clash are red.
+      WinUiLook look;
+      look.colour = [this](const UiElement &e) -> std::optional<COLORREF> {
+        for (int i = 1; i <= kControls; ++i)
+          if (clash_[i] && Numbered("la_", i) == e.name) return Win_Color(kUiClashColor);
+        return std::nullopt;
+      };
+      Win_Paint_Ui(hwnd_, ui, dpi_, look);
       return 0;
     }
     case WM_ERASEBKGND:

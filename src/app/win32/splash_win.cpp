@@ -4,6 +4,7 @@
 // after windows.h
 #include <commctrl.h>
 
+#include <cstring>
 #include <sstream>
 #include <vector>
 
@@ -33,11 +34,11 @@ std::vector<std::string> Drivers() {
 }  // namespace
 
 struct WinSplash::Fonts {
-  HFONT title = nullptr, version = nullptr, plain = nullptr, link = nullptr, check = nullptr;
+  HFONT plain = nullptr, check = nullptr;  // the driver list's and the check box's
   HBRUSH check_brush = nullptr;
   HWND tip = nullptr;
   ~Fonts() {
-    for (HFONT f : {title, version, plain, link, check})
+    for (HFONT f : {plain, check})
       if (f) DeleteObject(f);
     if (check_brush) DeleteObject(check_brush);
   }
@@ -68,10 +69,7 @@ void WinSplash::Build() {
   hwnd_ = CreateWindowExW(WS_EX_DLGMODALFRAME, kClass, Plat_Wide(ui.caption).c_str(), WS_POPUP | WS_CAPTION | WS_CLIPCHILDREN,
                           CW_USEDEFAULT, CW_USEDEFAULT, 100, 100, nullptr, nullptr, GetModuleHandleW(nullptr), this);
   dpi_ = Win_Dpi(hwnd_);
-  fonts_->title = Win_Ui_Font(ui["la_game_title"].font, dpi_);
-  fonts_->version = Win_Ui_Font(ui["la_version"].font, dpi_);
-  fonts_->plain = Win_Ui_Font(ui["la_release_date"].font, dpi_);
-  fonts_->link = Win_Ui_Font(ui["la_website_2"].font, dpi_);
+  fonts_->plain = Win_Ui_Font(ui["cb_sound"].font, dpi_);
   fonts_->check = Win_Ui_Font(ui["chb_splashscreen"].font, dpi_);
   fonts_->check_brush = CreateSolidBrush(Win_Color(ui["chb_splashscreen"].color));
 
@@ -195,25 +193,12 @@ LRESULT WinSplash::Handle(UINT msg, WPARAM wp, LPARAM lp) {
   };
   switch (msg) {
     case WM_PAINT: {
-      PAINTSTRUCT ps;
-      HDC dc = BeginPaint(hwnd_, &ps);
-      RECT client;
-      GetClientRect(hwnd_, &client);
-      WinBuffer b(dc, client.right, client.bottom);
-      b.Fill(client, Win_Color(ui.background));
-      b.Picture(ui["im_background"].text.c_str(), Win_Rect(ui["im_background"].rect, dpi_), dpi_);
-      b.Picture(ui["im_box_picture"].text.c_str(), Win_Rect(ui["im_box_picture"].rect, dpi_), dpi_, true);
-      b.Text(ui["la_game_title"], dpi_, fonts_->title);
-      b.Text(ui["la_version"], dpi_, fonts_->version);
-      for (const char *name : {"la_release_date", "la_website_1", "la_email_1", "la_sound_select"})
-        b.Text(ui[name], dpi_, fonts_->plain);
-      b.Text(ui["la_website_2"], dpi_, fonts_->link);
-      b.Text(ui["la_email_2"], dpi_, fonts_->link);
-      const UiElement &play = ui[play_enabled_ ? "btn_play" : "btn_play_disabled"];
-      b.Picture(play.text.c_str(), Win_Rect(play.rect, dpi_), dpi_);
-      b.Picture(ui["btn_paypal"].text.c_str(), Win_Rect(ui["btn_paypal"].rect, dpi_), dpi_);
-      b.Show(dc);
-      EndPaint(hwnd_, &ps);
+      // Play in colour once a driver is chosen, grey before.
+      WinUiLook look;
+      look.hidden = [this](const UiElement &e) {
+        return std::strcmp(e.name, play_enabled_ ? "btn_play_disabled" : "btn_play") == 0;
+      };
+      Win_Paint_Ui(hwnd_, ui, dpi_, look);
       return 0;
     }
     case WM_ERASEBKGND:
@@ -284,15 +269,9 @@ LRESULT WinSplash::Handle(UINT msg, WPARAM wp, LPARAM lp) {
       ti.rect = Win_Rect(ui["btn_play_disabled"].rect, dpi_);
       SendMessageW(fonts_->tip, TTM_NEWTOOLRECTW, 0, reinterpret_cast<LPARAM>(&ti));
       Fonts fresh;
-      std::swap(fresh.title, fonts_->title);
-      std::swap(fresh.version, fonts_->version);
       std::swap(fresh.plain, fonts_->plain);
-      std::swap(fresh.link, fonts_->link);
       std::swap(fresh.check, fonts_->check);
-      fonts_->title = Win_Ui_Font(ui["la_game_title"].font, dpi_);
-      fonts_->version = Win_Ui_Font(ui["la_version"].font, dpi_);
-      fonts_->plain = Win_Ui_Font(ui["la_release_date"].font, dpi_);
-      fonts_->link = Win_Ui_Font(ui["la_website_2"].font, dpi_);
+      fonts_->plain = Win_Ui_Font(ui["cb_sound"].font, dpi_);
       fonts_->check = Win_Ui_Font(ui["chb_splashscreen"].font, dpi_);
       SendMessageW(cb_sound_, WM_SETFONT, reinterpret_cast<WPARAM>(fonts_->plain), TRUE);
       SendMessageW(chb_, WM_SETFONT, reinterpret_cast<WPARAM>(fonts_->check), TRUE);

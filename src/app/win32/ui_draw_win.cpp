@@ -144,3 +144,33 @@ void WinBuffer::Text(const UiElement &e, int dpi, HFONT font, const COLORREF *co
 }
 
 void WinBuffer::Show(HDC target) { BitBlt(target, 0, 0, w_, h_, dc, 0, 0, SRCCOPY); }
+
+void Win_Paint_Ui(HWND hwnd, const UiWindow &ui, int dpi, const WinUiLook &look) {
+  PAINTSTRUCT ps;
+  HDC dc = BeginPaint(hwnd, &ps);
+  RECT client;
+  GetClientRect(hwnd, &client);
+  WinBuffer b(dc, client.right, client.bottom);
+  b.Fill(client, Win_Color(ui.background));
+  for (const UiElement &e : ui.elements) {
+    if (look.hidden && look.hidden(e)) continue;
+    switch (e.kind) {
+      case UiKind::Picture:
+      case UiKind::PictureButton:
+        b.Picture(e.text.c_str(), Win_Rect(e.rect, dpi), dpi, e.align == UiAlign::Centre);
+        break;
+      case UiKind::Text:
+      case UiKind::Link: {
+        const std::optional<COLORREF> c = look.colour ? look.colour(e) : std::nullopt;
+        HFONT f = Win_Ui_Font(e.font, dpi);
+        b.Text(e, dpi, f, c ? &*c : nullptr);
+        DeleteObject(f);
+        break;
+      }
+      default:
+        break;
+    }
+  }
+  b.Show(dc);
+  EndPaint(hwnd, &ps);
+}

@@ -3,6 +3,8 @@
 #pragma once
 #include <windows.h>
 
+#include <functional>
+#include <optional>
 #include <string>
 
 #include "app/ui/ui.h"
@@ -41,3 +43,14 @@ class WinBuffer {
   uint32_t *bits_ = nullptr;
   int w_, h_;
 };
+
+// What a window changes of its table when painted: elements it leaves out now, and texts drawn in a
+// colour other than their own (unset: every element, each in its own colour).
+struct WinUiLook {
+  std::function<bool(const UiElement &)> hidden;
+  std::function<std::optional<COLORREF>(const UiElement &)> colour;
+};
+// The WM_PAINT of a small window: its background and the elements it draws itself (texts, links
+// and pictures, a picture centred in its place when aligned so) in table order at dpi, through an
+// off-screen picture. Lists, check boxes and buttons are native controls and not painted here.
+void Win_Paint_Ui(HWND hwnd, const UiWindow &ui, int dpi, const WinUiLook &look = {});

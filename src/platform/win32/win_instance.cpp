@@ -55,6 +55,10 @@ void Plat_Info_Box(HWND owner, const std::string &text) {
   MessageBoxW(owner, Plat_Wide(Sys_Shown_Windows_Paths(text)).c_str(), kTitle, MB_OK | MB_ICONINFORMATION);
 }
 
+void Plat_Warning_Box(HWND owner, const std::string &text) {
+  MessageBoxW(owner, Plat_Wide(text).c_str(), kTitle, MB_OK | MB_ICONWARNING);
+}
+
 void Plat_Warning_Box(const std::string &text) {
   // A box of its own thread, without an owner: the game window keeps running and keeps the keys.
   std::thread([w = Plat_Wide(Sys_Shown_Windows_Paths(text))] { MessageBoxW(nullptr, w.c_str(), kTitle, MB_OK | MB_ICONWARNING); })

@@ -49,7 +49,7 @@ class WinTimerDriver : public TimerDriver {
 
 // The per-user settings store: the registry key HKEY_CURRENT_USER\Software\Zandrel\KTuskoSE50,
 // every value as text (REG_SZ). A write that fails is reported through write_failed with the key
-// and the system's reason; the value is kept for the rest of the run.
+// and the system's reason; the value is kept and written with the next write that succeeds.
 class WinStore : public Store {
  public:
   static constexpr const wchar_t *kKey = L"Software\\Zandrel\\KTuskoSE50";
@@ -92,8 +92,9 @@ class WinInstance {
   HANDLE mutex_ = nullptr;
 };
 
-// Message boxes with one OK button and the game's title: an error that waits for OK, and a warning
-// that neither stops the game nor waits (shown from a thread of its own).
+// Message boxes with one OK button and the game's title: an error, a note and a warning that wait
+// for OK, and a warning that neither stops the game nor waits (shown from a thread of its own).
 void Plat_Error_Box(HWND owner, const std::string &text);
 void Plat_Info_Box(HWND owner, const std::string &text);
+void Plat_Warning_Box(HWND owner, const std::string &text);
 void Plat_Warning_Box(const std::string &text);

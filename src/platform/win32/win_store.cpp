@@ -26,22 +26,27 @@ std::optional<std::string> WinStore::ReadText(const std::string &name) {
 }
 
 bool WinStore::WriteText(const std::string &name, const std::string &text) {
+  // Every value whose write failed earlier in the run goes with this one: once the key can be
+  // written again, nothing the player changed meanwhile stays only in memory.
+  held_[name] = text;
   HKEY key = nullptr;
   LSTATUS rc = RegCreateKeyExW(HKEY_CURRENT_USER, kKey, 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_SET_VALUE, nullptr, &key,
                                nullptr);
   if (rc == ERROR_SUCCESS) {
-    const std::wstring value = Plat_Wide(name), data = Plat_Wide(text);
-    rc = RegSetValueExW(key, value.c_str(), 0, REG_SZ, reinterpret_cast<const BYTE *>(data.c_str()),
-                        static_cast<DWORD>((data.size() + 1) * sizeof(wchar_t)));
+    for (const auto &[n, t] : held_) {
+      const std::wstring value = Plat_Wide(n), data = Plat_Wide(t);
+      rc = RegSetValueExW(key, value.c_str(), 0, REG_SZ, reinterpret_cast<const BYTE *>(data.c_str()),
+                          static_cast<DWORD>((data.size() + 1) * sizeof(wchar_t)));
+      if (rc != ERROR_SUCCESS) break;
+    }
     // Made durable before the write counts as done.
     if (rc == ERROR_SUCCESS) rc = RegFlushKey(key);
     RegCloseKey(key);
   }
   if (rc == ERROR_SUCCESS) {
-    held_.erase(name);
+    held_.clear();
     return true;
   }
-  held_[name] = text;
   if (write_failed) write_failed("HKEY_CURRENT_USER\\" + Plat_Utf8(kKey) + ": " + Plat_Error_Text(static_cast<DWORD>(rc)));
   return false;
 }
