@@ -47,20 +47,20 @@ bool WinInstance::AskRunningToFront() {
   return true;
 }
 
-void Plat_Error_Box(HWND owner, const std::string &text) {
-  MessageBoxW(owner, Plat_Wide(Sys_Shown_Windows_Paths(text)).c_str(), kTitle, MB_OK | MB_ICONERROR);
+namespace {
+// A box with the program's title; the paths its text names are shown the Windows way.
+void Box(HWND owner, const std::string &text, UINT icon) {
+  MessageBoxW(owner, Plat_Wide(Sys_Shown_Windows_Paths(text)).c_str(), kTitle, MB_OK | icon);
 }
+}  // namespace
 
-void Plat_Info_Box(HWND owner, const std::string &text) {
-  MessageBoxW(owner, Plat_Wide(Sys_Shown_Windows_Paths(text)).c_str(), kTitle, MB_OK | MB_ICONINFORMATION);
-}
+void Plat_Error_Box(HWND owner, const std::string &text) { Box(owner, text, MB_ICONERROR); }
 
-void Plat_Warning_Box(HWND owner, const std::string &text) {
-  MessageBoxW(owner, Plat_Wide(text).c_str(), kTitle, MB_OK | MB_ICONWARNING);
-}
+void Plat_Info_Box(HWND owner, const std::string &text) { Box(owner, text, MB_ICONINFORMATION); }
+
+void Plat_Warning_Box(HWND owner, const std::string &text) { Box(owner, text, MB_ICONWARNING); }
 
 void Plat_Warning_Box(const std::string &text) {
   // A box of its own thread, without an owner: the game window keeps running and keeps the keys.
-  std::thread([w = Plat_Wide(Sys_Shown_Windows_Paths(text))] { MessageBoxW(nullptr, w.c_str(), kTitle, MB_OK | MB_ICONWARNING); })
-      .detach();
+  std::thread([text] { Box(nullptr, text, MB_ICONWARNING); }).detach();
 }
