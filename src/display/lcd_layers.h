@@ -10,6 +10,7 @@
 #include <map>
 #include <memory>
 #include <tuple>
+#include <type_traits>
 #include <vector>
 
 #include "display/lcd.h"
@@ -36,8 +37,20 @@ class Lcd_Layers {
   static bool Worth_Making(int64_t painted_pixels, int64_t window_pixels) { return painted_pixels * 4 < window_pixels; }
 
   // Draws a picture, with the layers over it, into `into` (cleared to transparent, its window
-  // position set) as the window draws it through its scale.
-  using Draw = std::function<void(Lcd_Pixels &into)>;
+  // position set) as the window draws it through its scale. A reference to the caller's routine,
+  // valid for the call it is passed to: asking for a kept picture, done for every picture of every
+  // paint, allocates nothing.
+  class Draw {
+   public:
+    template <class F>
+    Draw(F &&f)  // implicit: made from the routine where one is passed
+        : routine_(&f), call_([](const void *r, Lcd_Pixels &into) { (*static_cast<const std::remove_reference_t<F> *>(r))(into); }) {}
+    void operator()(Lcd_Pixels &into) const { call_(routine_, into); }
+
+   private:
+    const void *routine_;
+    void (*call_)(const void *, Lcd_Pixels &);
+  };
   // The picture pic (drawn as_opaque or not) over the skin rectangle area from its pixels src,
   // with the layers `over` (the LCD's ghosts over the background) drawn on it; window is the part
   // of the window being painted. Null when it is not kept: too large and not within an LCD
