@@ -20,6 +20,8 @@
 #include "app/lcd_painter.h"
 #include "app/view.h"
 #include "display/gfxinit.h"
+#include "display/lcd_layers.h"
+#include "display/lcd_raster.h"
 
 namespace {
 
@@ -222,8 +224,25 @@ void BM_Paint_Scaled_FullWindow(benchmark::State &state) {
   PaintScaled(state, t, QRegion(0, 0, t.w, t.h));
 }
 
+// The same tick with the Windows game window's plain painter (the same code runs there): from kept
+// layers (kept:1, as the window paints) and drawn through the scale (kept:0). One thread.
+void BM_Paint_Plain_Tick(benchmark::State &state) {
+  const Tick &t = FittedTick(state);
+  std::vector<uint32_t> px(static_cast<size_t>(t.w) * t.h);
+  Lcd_Pixels out{px.data(), t.w, t.h, t.w};
+  std::vector<Rect> rects;
+  for (const QRect &r : App_Paint_Rects(t.dirty)) rects.push_back(Rect{r.x(), r.y(), r.width(), r.height()});
+  Lcd_Layers layers;
+  Lcd_Layers *kept = state.range(2) ? &layers : nullptr;
+  if (kept) Lcd_Paint_Pixels(out, t.lcd, t.view.scale, rects, &t.fx, 1040, nullptr, kept);
+  for (auto _ : state) Lcd_Paint_Pixels(out, t.lcd, t.view.scale, rects, &t.fx, 1040, nullptr, kept);
+  if (kept) state.counters["kept_MB"] = static_cast<double>(layers.Bytes()) / (1 << 20);
+}
+
 }  // namespace
 
+BENCHMARK(BM_Paint_Plain_Tick)->ArgsProduct({{1080, 2160}, {1, 0}, {1, 0}})->ArgNames({"h", "fx", "kept"})
+    ->Repetitions(5)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_Paint_Scaled_Tick)->ArgsProduct({{1080, 2160}, {1, 0}, {1, 0}})->ArgNames({"h", "fx", "kept"})
     ->Repetitions(9)->Unit(benchmark::kMicrosecond)->UseRealTime();
 BENCHMARK(BM_Paint_Scaled_FullWindow)->ArgsProduct({{1080, 2160}, {1, 0}, {1, 0}})->ArgNames({"h", "fx", "kept"})

@@ -74,15 +74,15 @@ void App_Paint_Scaled(QPainter &p, const Lcd &lcd, const View &view, const QRegi
   if (layers) {
     // Layers are kept for the small repaints of play; a paint of most of the window (the first
     // one, an uncovered window) draws its pictures through the scale as they come.
-    static const std::vector<Rect> kNone;
     const std::vector<QRect> rects = App_Paint_Rects(dirty);
     int64_t pixels = 0;
     for (const QRect &r : rects) pixels += int64_t{r.width()} * r.height();
     const QPaintDevice *device = p.device();
     // The device's own pixels (the painter draws them one for one, whatever the desktop's scale).
     const double r = device ? device->devicePixelRatio() : 1.0;
-    const bool make = device && pixels * 4 < std::llround(device->width() * r) * std::llround(device->height() * r);
-    layers->Begin(view, smooth, fx && fx->Active() ? fx->Lcd_Areas() : kNone, make, bg.get());
+    const bool make =
+        device && Lcd_Layers::Worth_Making(pixels, std::llround(device->width() * r) * std::llround(device->height() * r));
+    layers->Begin(lcd, fx, view.scale, make);
     for (const QRect &r : rects) App_Paint_Lcd(p, view, *layers, lcd, r, fx, now_ms);
     p.restore();
     return;

@@ -132,3 +132,11 @@ void Lcd_Paint_Plan(const Lcd &lcd, const Rect &dirty, const LcdEffects *fx, int
     if (fx && id == el::im_background) Underlay(p, lcd, dirty, *fx, now_ms);
   }
 }
+
+bool Lcd_Layer_Step(const LcdLayer &layer, Lcd_Step &out) {
+  std::vector<Lcd_Step> one;
+  Planner{one}.At(el::NONE, layer.at, layer.pic, 1);
+  if (one.empty()) return false;
+  out = std::move(one.front());
+  return true;
+}

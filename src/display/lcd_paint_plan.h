@@ -36,3 +36,6 @@ struct Lcd_Step {
 // first) and its effects on, the LCD as it looks at now_ms; otherwise the classic flat picture.
 void Lcd_Paint_Plan(const Lcd &lcd, const Rect &dirty, const LcdEffects *fx, int64_t now_ms,
                     std::vector<Lcd_Step> &out);
+// The step that draws a placed picture (a ghost or shadow layer) at full level; false when none of
+// it is stored.
+bool Lcd_Layer_Step(const LcdLayer &layer, Lcd_Step &out);

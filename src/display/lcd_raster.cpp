@@ -2,8 +2,11 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstddef>
+#include <cstring>
 #include <vector>
 
+#include "display/lcd_layers.h"
 #include "display/lcd_paint_plan.h"
 #include "display/lcd_view.h"
 
@@ -65,13 +68,17 @@ struct Painter {
   double scale;
   bool smooth;
 
+  uint32_t *Row(int32_t y, int32_t x) const {
+    return out.px + static_cast<std::ptrdiff_t>(y - out.top) * out.stride + (x - out.left);
+  }
+
   void Fill(const Rect &skin, uint32_t rgb) {
     int32_t x0, x1, y0, y1;
     Span(skin.left * scale, (skin.left + double(skin.width)) * scale, &x0, &x1);
     Span(skin.top * scale, (skin.top + double(skin.height)) * scale, &y0, &y1);
     const Rect r = Lcd_Intersect(clip, Rect{x0, y0, x1 - x0, y1 - y0});
     for (int32_t y = r.top; y < r.top + r.height; ++y)
-      std::fill_n(out.px + static_cast<size_t>(y) * out.stride + r.left, r.width, rgb | 0xFF000000u);
+      std::fill_n(Row(y, r.left), r.width, rgb | 0xFF000000u);
   }
 
   void Picture(const Lcd_Step &s) {
@@ -96,10 +103,10 @@ struct Painter {
       if (s.as_opaque) return pic.At(x, y) | 0xFF000000u;
       return pic.pixels[static_cast<size_t>(y) * static_cast<size_t>(stored.width) + static_cast<size_t>(x)];
     };
-    const uint32_t level = static_cast<uint32_t>(std::lround(std::clamp(s.level, 0.0f, 1.0f) * 256));
+    const uint32_t level = Level(s.level);
     const bool copy = level == 256 && (s.as_opaque || pic.opaque);
     for (size_t j = 0; j < rows.size(); ++j) {
-      uint32_t *dst = out.px + static_cast<size_t>(r.top + static_cast<int32_t>(j)) * out.stride + r.left;
+      uint32_t *dst = Row(r.top + static_cast<int32_t>(j), r.left);
       const Tap &ty = rows[j];
       for (size_t i = 0; i < cols.size(); ++i) {
         const Tap &tx = cols[i];
@@ -118,22 +125,42 @@ struct Painter {
       }
     }
   }
+
+  // A kept picture: its pixels are those Picture makes before the level and the blend, so it is
+  // blended the same way.
+  void Kept(const Lcd_Layer &l, float at_level) {
+    const Rect r = Lcd_Intersect(clip, l.at);
+    const uint32_t level = Level(at_level);
+    for (int32_t y = r.top; y < r.top + r.height; ++y) {
+      const uint32_t *src = l.px.data() + static_cast<size_t>(y - l.at.top) * static_cast<size_t>(l.at.width) + (r.left - l.at.left);
+      uint32_t *dst = Row(y, r.left);
+      if (l.opaque && level == 256) {
+        std::memcpy(dst, src, static_cast<size_t>(r.width) * sizeof(uint32_t));
+        continue;
+      }
+      for (int32_t i = 0; i < r.width; ++i) dst[i] = Over(level < 256 ? Scale(src[i], level) : src[i], dst[i]);
+    }
+  }
+  static uint32_t Level(float level) { return static_cast<uint32_t>(std::lround(std::clamp(level, 0.0f, 1.0f) * 256)); }
 };
 
 }  // namespace
 
-void Lcd_Paint_Pixels(Lcd_Pixels &out, const Lcd &lcd, double scale, const Rect &window, const LcdEffects *fx,
-                      int64_t now_ms, const Lcd_Text_Painter &text) {
-  const Rect clip = Lcd_Intersect(window, Rect{0, 0, out.width, out.height});
+namespace {
+
+void PaintRect(Lcd_Pixels &out, const Lcd &lcd, double scale, const Rect &window, const LcdEffects *fx, int64_t now_ms,
+               const Lcd_Text_Painter &text, Lcd_Layers *layers) {
+  const Rect clip = Lcd_Intersect(window, Rect{out.left, out.top, out.width, out.height});
   if (clip.Empty() || !out.px || scale <= 0) return;
   const PictureRef &bg = lcd.e[el::im_background].pic;
   // One filtering for the whole paint, chosen by the background's resolution (as it was loaded
   // for this scale, every picture of the skin has the same).
   Painter p{out, clip, scale, Lcd_Scale{scale}.Smooth(bg ? bg->scale : 1)};
   for (int32_t y = clip.top; y < clip.top + clip.height; ++y)
-    std::fill_n(out.px + static_cast<size_t>(y) * out.stride + clip.left, clip.width, lcd.window_color | 0xFF000000u);
+    std::fill_n(p.Row(y, clip.left), clip.width, lcd.window_color | 0xFF000000u);
   static std::vector<Lcd_Step> steps;
   Lcd_Paint_Plan(lcd, scale == 1.0 ? clip : Lcd_Scale{scale}.ToSkin(clip), fx, now_ms, steps);
+  bool ghosts_kept = false;  // the kept background carries the LCD's ghosts
   for (const Lcd_Step &s : steps) {
     switch (s.kind) {
       case Lcd_Step::Kind::Fill:
@@ -142,9 +169,42 @@ void Lcd_Paint_Pixels(Lcd_Pixels &out, const Lcd &lcd, double scale, const Rect 
       case Lcd_Step::Kind::Text:
         if (text && s.text) text(Lcd_Scale{scale}.Rounded(s.area), clip, s.font, scale, s.color, *s.text);
         break;
-      case Lcd_Step::Kind::Picture:
-        p.Picture(s);
+      case Lcd_Step::Kind::Picture: {
+        if (s.ghost && ghosts_kept) break;
+        // Kept at full level with the layers over it, drawn by this same painter.
+        auto draw = [&](Lcd_Pixels &into) {
+          Painter q{into, Rect{into.left, into.top, into.width, into.height}, scale, p.smooth};
+          Lcd_Step whole = s;
+          whole.level = 1;
+          q.Picture(whole);
+          if (s.over)
+            for (const LcdLayer &l : *s.over)
+              if (Lcd_Layer_Step(l, whole)) q.Picture(whole);
+        };
+        const Lcd_Layer *kept = layers ? layers->Get(s.pic, s.as_opaque, s.area, s.src, clip, s.over, draw) : nullptr;
+        if (kept) p.Kept(*kept, s.level);
+        else p.Picture(s);
+        if (s.over) ghosts_kept = kept != nullptr;
         break;
+      }
     }
   }
+}
+
+}  // namespace
+
+void Lcd_Paint_Pixels(Lcd_Pixels &out, const Lcd &lcd, double scale, const Rect &window, const LcdEffects *fx,
+                      int64_t now_ms, const Lcd_Text_Painter &text) {
+  PaintRect(out, lcd, scale, window, fx, now_ms, text, nullptr);
+}
+
+void Lcd_Paint_Pixels(Lcd_Pixels &out, const Lcd &lcd, double scale, const std::vector<Rect> &rects,
+                      const LcdEffects *fx, int64_t now_ms, const Lcd_Text_Painter &text, Lcd_Layers *layers) {
+  if (scale == 1.0 || scale <= 0) layers = nullptr;
+  if (layers) {
+    int64_t painted = 0;
+    for (const Rect &r : rects) painted += r.Empty() ? 0 : int64_t{r.width} * r.height;
+    layers->Begin(lcd, fx, scale, Lcd_Layers::Worth_Making(painted, int64_t{out.width} * out.height));
+  }
+  for (const Rect &r : rects) PaintRect(out, lcd, scale, r, fx, now_ms, text, layers);
 }

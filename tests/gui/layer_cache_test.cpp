@@ -1,6 +1,6 @@
 // A scaled window painting from its kept layers shows what drawing through the scale shows: the
 // whole window and single changed rectangles, after segments switch, a digit changes its glyph, a
-// picture is replaced and the scale changes.
+// picture is replaced and the scale changes; with Qt's painter and with the plain one.
 #include <gtest/gtest.h>
 
 #include <QPainter>
@@ -8,8 +8,11 @@
 #include <memory>
 
 #include "app/layer_cache.h"
+#include "app/lcd_painter.h"
 #include "app/view.h"
 #include "display/lcd_effects.h"
+#include "display/lcd_layers.h"
+#include "display/lcd_raster.h"
 #include "platform/image.h"
 
 namespace {
@@ -43,6 +46,7 @@ struct Skin {
   Lcd lcd;
   LcdEffects fx;
   App_Layer_Cache layers;
+  Lcd_Layers plain_layers;
   Skin() {
     Lcd_Init(lcd);
     for (auto &e : lcd.e) e.visible = false;
@@ -77,6 +81,17 @@ struct Skin {
     App_Paint_Scaled(p, lcd, view, dirty, &fx, now, kept ? &layers : nullptr);
     return img;
   }
+  // The same with the plain painter.
+  QImage Plain(double scale, const QRegion &dirty, int64_t now, bool kept, const QImage *under = nullptr) {
+    fx.Sync(lcd, now);
+    QImage img = under ? *under : QImage(static_cast<int>(480 * scale), static_cast<int>(360 * scale), QImage::Format_ARGB32_Premultiplied);
+    if (!under) img.fill(Qt::magenta);
+    Lcd_Pixels out{reinterpret_cast<uint32_t *>(img.bits()), img.width(), img.height(), static_cast<int32_t>(img.bytesPerLine() / 4)};
+    std::vector<Rect> rects;
+    for (const QRect &r : App_Paint_Rects(dirty)) rects.push_back(Rect{r.x(), r.y(), r.width(), r.height()});
+    Lcd_Paint_Pixels(out, lcd, scale, rects, &fx, now, nullptr, kept ? &plain_layers : nullptr);
+    return img;
+  }
 };
 
 // The largest difference of a colour channel between two pictures.
@@ -101,6 +116,8 @@ TEST(LayerCache, KeptLayersShowWhatTheScaleDraws) {
     QImage kept = s.Paint(scale, all, 0, true);
     EXPECT_LE(Difference(direct, kept), 2) << "whole window";
     EXPECT_EQ(s.layers.Bytes(), 0) << "a paint of the whole window keeps nothing";
+    // The plain painter keeps the same pixels it draws, so it paints exactly the same.
+    QImage plain = s.Plain(scale, all, 0, false), plain_kept = s.Plain(scale, all, 0, true);
 
     // A tick: one segment on, one off, the digit to another glyph, one picture replaced by a new
     // one; painted half-way through the fades, only where things changed.
@@ -122,10 +139,16 @@ TEST(LayerCache, KeptLayersShowWhatTheScaleDraws) {
       direct = s.Paint(scale, dirty, now, false, &direct);
       kept = s.Paint(scale, dirty, now, true, &kept);
       EXPECT_LE(Difference(direct, kept), 2) << "changed rectangles";
+      plain = s.Plain(scale, dirty, now, false, &plain);
+      plain_kept = s.Plain(scale, dirty, now, true, &plain_kept);
+      EXPECT_EQ(Difference(plain, plain_kept), 0) << "changed rectangles, plain painter";
     }
     EXPECT_GT(s.layers.Bytes(), 0);
+    EXPECT_GT(s.plain_layers.Bytes(), 0);
     EXPECT_LE(Difference(s.Paint(scale, all, 200, false), s.Paint(scale, all, 200, true)), 2)
         << "whole window with kept layers";
+    EXPECT_EQ(Difference(s.Plain(scale, all, 200, false), s.Plain(scale, all, 200, true)), 0)
+        << "whole window with kept layers, plain painter";
     // Back as it was, for the next scale.
     Lcd_Set_Visible(s.lcd, el::im_barrel_01_03, false);
     Lcd_Set_Visible(s.lcd, el::im_barrel_01_01, true);

@@ -9,6 +9,7 @@
 #include <cstdlib>
 
 #include "display/gfxinit.h"
+#include "display/lcd_layers.h"
 #include "display/lcd_raster.h"
 #include "app/ui/ui.h"
 #include "display/vid.h"
@@ -396,7 +397,7 @@ void TForm1::Paint() {
     const Lcd_Text_Painter text = [this](const Rect &area, const Rect &clip, Font font, double scale, uint32_t rgb,
                                          const std::string &t) { DrawLabel(memory_dc_, area, clip, font, scale, rgb, t); };
     GdiFlush();
-    for (const Rect &r : rects) Lcd_Paint_Pixels(out, game.lcd, scale_.scale, r, &lcd_fx_, now, text);
+    Lcd_Paint_Pixels(out, game.lcd, scale_.scale, rects, &lcd_fx_, now, text, &layers_);
     GdiFlush();
     if (menus.draw) {
       // The open game menu's rows lie over the LCD, drawn with the desktop's fonts.

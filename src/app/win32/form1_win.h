@@ -1,8 +1,9 @@
 // TForm1, the game window on Windows: a borderless window covering the screen (or a resizable
 // window with a title bar) that owns the game, its elements and the platform services. It paints
-// the LCD into a 32-bit picture of window pixels (display/lcd_raster.h) and copies the changed parts
-// to the screen, and turns keys (their virtual-key codes as they come) and the mouse on the button
-// faces into control presses and releases.
+// the LCD into a 32-bit picture of window pixels (display/lcd_raster.h), from the pictures it keeps
+// at the window's resolution when scaled (display/lcd_layers.h), copies the changed parts to the
+// screen, and turns keys (their virtual-key codes as they come) and the mouse on the button faces
+// into control presses and releases.
 #pragma once
 #include "platform/win32/win_platform.h"
 
@@ -16,6 +17,7 @@
 
 #include "config/config.h"
 #include "display/lcd_effects.h"
+#include "display/lcd_layers.h"
 #include "display/lcd_view.h"
 #include "game/game.h"
 #include "input/keys.h"
@@ -134,6 +136,7 @@ class TForm1 : public LcdSink {
   ViewScreen view_screen_{screen_};
   Lcd_Scale scale_;
   LcdEffects lcd_fx_;
+  Lcd_Layers layers_;  // the skin's pictures at the window's resolution
   std::unique_ptr<DefaultRng> rng_;
   std::unique_ptr<SoundLib> sound_lib_;
   std::set<uint16_t> keys_down_;
