@@ -101,7 +101,8 @@ install(FILES ${KT_PROGRAM_DIR}/Readme.txt ${KT_PROGRAM_DIR}/Whatsnew.txt ${KT_P
   DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/ktusko PERMISSIONS ${KT_FILE_PERMS})
 
 # The Debian package (cpack -G DEB): library dependencies found by dpkg-shlibdeps, plus what the
-# program loads by other means: Qt's X11 platform plugin and the fonts of the stage intro screen.
+# program loads by other means: Qt's X11 platform plugin, the fonts of the stage intro screen, and
+# SDL2 and SDL2_mixer (loaded once the program runs; their packages by their shlibs entries).
 # dpkg-shlibdeps runs on the executable alone (PackageDepends.cmake, at packaging time): CPack's own
 # search would run `file` on each of the skins' two thousand pictures and sounds first.
 set(CPACK_GENERATOR DEB)

@@ -1,6 +1,6 @@
 // TAboutForm, "About the author...": the studio's portrait, five facts about the studio and two
-// links (its web site and its e-mail address). Created hidden at start-up; the context menu's
-// "About..." shows it, and closing only hides it again.
+// links (its web site and its e-mail address). Created hidden just after the first picture; the
+// context menu's "About..." shows it, and closing only hides it again.
 #pragma once
 #include <QWidget>
 #include <functional>

@@ -294,7 +294,8 @@ bool TForm1::ScreenLargeEnough() const {
 
 void TForm1::BringToFront() {
   // Before Play the splash window takes input; while key settings is open the game window is
-  // disabled and waits on it. The small windows were added about, key settings, splash.
+  // disabled and waits on it. Key settings is added after the splash and about windows, so it comes
+  // first when both it and the about window are up.
   QWidget *w = this;
   if (!isVisible() || !isEnabled()) {
     for (auto it = small_windows_.rbegin(); it != small_windows_.rend(); ++it)
@@ -425,6 +426,7 @@ void TForm1::paintEvent(QPaintEvent *e) {
   if (!pads_asked_) {
     pads_asked_ = true;
     QTimer::singleShot(0, this, [this] { StartGamepads(); });
+    emit FirstPicture();
   }
 }
 

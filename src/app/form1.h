@@ -89,6 +89,8 @@ class TForm1 : public QWidget, public LcdSink {
 
  signals:
   void FirstActivation();
+  // The window has painted its first picture (once); what it does not need for that comes now.
+  void FirstPicture();
 
  protected:
   void paintEvent(QPaintEvent *e) override;

@@ -1,12 +1,13 @@
-// Program entry: creates the windows in their fixed order (game window, about window, key settings
-// window, then the splash window, whose creation reads what the game window's creation stored),
-// then runs the event loop until the program ends. The small windows are destroyed before the game
-// window whose state they use.
+// Program entry: creates the windows in their fixed order (game window, then the splash window,
+// whose creation reads what the game window's creation stored; the about and key settings windows
+// once the first picture is on screen), then runs the event loop until the program ends. The small
+// windows are destroyed before the game window whose state they use.
 #include <QApplication>
 #include <QMessageBox>
 #include <QPointer>
 #include <QTimer>
 #include <cstdio>
+#include <memory>
 
 #include "app/about.h"
 #include "app/form1.h"
@@ -68,17 +69,29 @@ int main(int argc, char **argv) {
   g_game_window = &form1;
   const bool ok = form1.FormCreate();
   Plat_Startup_Phase("game window created");
-  // The small windows are made while the skin's pictures are decoded; the skin is laid out after.
-  TAboutForm about_form;
-  Plat_Startup_Phase("  about window made");
-  TKeysForm keys_form(form1.controls, form1.game, &form1);
-  form1.AddSmallWindow(&about_form);
-  form1.AddSmallWindow(&keys_form);
-  if (form1.menus) {
-    form1.menus->about_form = &about_form;
-    form1.menus->keys_form = &keys_form;
-  }
-  Plat_Startup_Phase("small windows made");
+  // The about and key settings windows play no part in the first picture (the about window's
+  // labels alone would load the system's fonts before it): they are made in an idle moment just
+  // after it, each on its own so that input goes on between them, or at once when the menu asks
+  // for one before then.
+  std::unique_ptr<TAboutForm> about_form;
+  std::unique_ptr<TKeysForm> keys_form;
+  const auto make_about = [&] {
+    if (about_form) return;
+    about_form = std::make_unique<TAboutForm>();
+    form1.AddSmallWindow(about_form.get());
+    if (form1.menus) form1.menus->about_form = about_form.get();
+  };
+  const auto make_keys = [&] {
+    if (keys_form) return;
+    keys_form = std::make_unique<TKeysForm>(form1.controls, form1.game, &form1);
+    form1.AddSmallWindow(keys_form.get());
+    if (form1.menus) form1.menus->keys_form = keys_form.get();
+  };
+  if (form1.menus) form1.menus->make_windows = [&] { make_about(); make_keys(); };
+  QObject::connect(&form1, &TForm1::FirstPicture, &form1, [&] {
+    QTimer::singleShot(0, &form1, make_about);
+    QTimer::singleShot(0, &form1, make_keys);
+  });
   form1.LoadFirstStage();
   Plat_Startup_Phase("first stage loaded");
   // A start-up failure was reported and the end of the program is on its way: no splash, no game.

@@ -272,6 +272,7 @@ void GameMenus::pm_0_menuPopup() {
 void GameMenus::Popup(const QPoint &global) { pm_0_menu->popup(global); }
 
 void GameMenus::pm_1_aboutClick() {
+  if (!about_form && make_windows) make_windows();
   if (!about_form) return;
   about_form->show();
   about_form->raise();
@@ -284,6 +285,7 @@ void GameMenus::pm_2_readmeClick() { App_Open_Document(&form_, form_.cfg.InProgr
 void GameMenus::pm_6_configClick() { App_Open_Document(&form_, form_.cfg.InProgramFolder("Config.ini"), shell_open); }
 
 void GameMenus::pm_7_keysClick() {
+  if (!keys_form && make_windows) make_windows();
   if (!keys_form) return;
   if (QScreen *s = QGuiApplication::primaryScreen()) {
     const QRect g = s->geometry();

@@ -30,6 +30,9 @@ class GameMenus : public QObject {
   // The windows the entries open; set once they exist.
   QPointer<TAboutForm> about_form;
   QPointer<TKeysForm> keys_form;
+  // Makes those windows when an entry asks for one before they exist (they are made just after
+  // the first picture).
+  std::function<void()> make_windows;
   // State of the splash window's "Display this splash screen at startup" check box; ticked while unset.
   std::function<bool()> splash_checkbox;
   // The desktop shell: false when no program opens the file or address. Replaceable so that tests

@@ -56,8 +56,6 @@ QLabel *Text(QWidget *parent, const UiElement &e, bool with_text = true) {
   QPalette p = l->palette();
   p.setColor(QPalette::WindowText, Colour(e.color));
   l->setPalette(p);
-  // The place is kept; a text wider in the fonts at hand than its box grows the box to the right.
-  if (l->sizeHint().width() > e.rect.width) l->resize(l->sizeHint().width(), e.rect.height);
   if (e.kind == UiKind::Link) l->setCursor(Qt::PointingHandCursor);
   return l;
 }
@@ -90,6 +88,7 @@ TSplashForm::TSplashForm(TForm1 &form1) : QWidget(&form1, Qt::Dialog | Qt::Custo
   la_email_1 = Text(this, ui["la_email_1"]);
   la_email_2 = Text(this, ui["la_email_2"]);
   la_sound_select = Text(this, ui["la_sound_select"]);
+  fitted_ = {la_website_1, la_website_2, la_email_1, la_email_2, la_sound_select};
 
   const UiElement &drivers = ui["cb_sound"];
   cb_sound = new QComboBox(this);
@@ -97,13 +96,11 @@ TSplashForm::TSplashForm(TForm1 &form1) : QWidget(&form1, Qt::Dialog | Qt::Custo
   cb_sound->setGeometry(Plat_QRect(drivers.rect));
   cb_sound->setEditable(false);
   cb_sound->setMaxVisibleItems(3);
+  // The font before the items: set after them it would lay the list out (and load the fonts).
+  cb_sound->setFont(Arial(drivers.font));
   for (const QString &driver : QString::fromStdString(drivers.text).split('\n', Qt::SkipEmptyParts))
     cb_sound->addItem(driver);
   cb_sound->setCurrentIndex(-1);
-  // Every driver name shows whole: the list keeps its place and grows to the right when needed.
-  cb_sound->setFont(Arial(drivers.font));
-  if (cb_sound->sizeHint().width() > cb_sound->width())
-    cb_sound->resize(std::min(cb_sound->sizeHint().width(), width() - cb_sound->x() - 4), cb_sound->height());
   connect(cb_sound, &QComboBox::currentIndexChanged, this, [this] { cb_soundChange(); });
 
   btn_play = PictureLabel(this, ui["btn_play"]);
@@ -149,7 +146,17 @@ void TSplashForm::FormCreate() {
   // Centred on the desktop's screen (not on the game's scaled screen, whose size is in skin pixels).
   QtScreen desktop;
   move((desktop.Width() - width()) / 2, (desktop.Height() - height()) / 2);
+  FitTexts();
   UpdatePlayButton();
+}
+
+void TSplashForm::FitTexts() {
+  // The places are kept; a text wider than its box grows the box to the right.
+  for (QLabel *l : fitted_)
+    if (l->sizeHint().width() > l->width()) l->resize(l->sizeHint().width(), l->height());
+  // Every driver name shows whole: the list grows to the right when needed, within the window.
+  if (cb_sound->sizeHint().width() > cb_sound->width())
+    cb_sound->resize(std::min(cb_sound->sizeHint().width(), width() - cb_sound->x() - 4), cb_sound->height());
 }
 
 void TSplashForm::ShowSplash() {

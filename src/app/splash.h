@@ -3,6 +3,7 @@
 // When a driver is stored and the splash is switched off, its creation runs the play action at
 // once and the window is never seen.
 #pragma once
+#include <vector>
 #include <QWidget>
 #include <cstdint>
 #include <functional>
@@ -62,8 +63,13 @@ class TSplashForm : public QWidget {
 
  private:
   void UpdatePlayButton();
+  // Widens the texts made with their text, and the driver list, where the fonts at hand draw
+  // them wider than their places. Measuring loads the system's fonts: only a splash that shows
+  // does it, never the direct path to the clock.
+  void FitTexts();
 
   TForm1 &form1_;
+  std::vector<QLabel *> fitted_;  // the texts FitTexts widens
   QObject *pressed_ = nullptr;  // the link or button the left mouse button went down on
   bool played_ = false;         // the play action runs at most once per run
 };

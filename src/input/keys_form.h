@@ -1,6 +1,6 @@
 // TKeysForm, "Key settings": one list of the 44 bindable keys per control. Clashing choices are
 // painted red and cannot be accepted; accepting stores Key1 .. Key8, makes the new keys work at once
-// and rebuilds the button hints. Created once at start-up and only shown and hidden afterwards.
+// and rebuilds the button hints. Created once, just after the first picture, and only shown and hidden afterwards.
 #pragma once
 #include <QWidget>
 

@@ -1,9 +1,8 @@
-#include <SDL.h>
-
 #include <algorithm>
 #include <cstdlib>
 
 #include "platform/pad.h"
+#include "platform/sdl_api.h"
 
 namespace {
 
@@ -22,15 +21,16 @@ PadSource::~PadSource() { Close(); }
 
 bool PadSource::Open() {
   if (open_) return true;
+  if (!Sdl_Api()) return false;
   // SIGTERM, SIGINT and SIGHUP are the program's close requests (handled in src/app/quit_signals),
   // never events in SDL's queue.
-  SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
+  Sdl().SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
   // Buttons by their position on the pad, whatever the maker prints on them.
-  SDL_SetHint(SDL_HINT_GAMECONTROLLER_USE_BUTTON_LABELS, "0");
-  if (SDL_InitSubSystem(SDL_INIT_GAMECONTROLLER) != 0) return false;
+  Sdl().SDL_SetHint(SDL_HINT_GAMECONTROLLER_USE_BUTTON_LABELS, "0");
+  if (Sdl().SDL_InitSubSystem(SDL_INIT_GAMECONTROLLER) != 0) return false;
   // The state is read, not the events: nothing piles up in SDL's event queue.
-  SDL_GameControllerEventState(SDL_IGNORE);
-  SDL_JoystickEventState(SDL_IGNORE);
+  Sdl().SDL_GameControllerEventState(SDL_IGNORE);
+  Sdl().SDL_JoystickEventState(SDL_IGNORE);
   open_ = true;
   return true;
 }
@@ -39,12 +39,12 @@ int PadSource::Read(PadState *s) {
   *s = PadState{};
   if (!open_) return 0;
   // Reads the devices and notices pads plugged in or out.
-  SDL_GameControllerUpdate();
+  Sdl().SDL_GameControllerUpdate();
   const size_t before = pads_.size();
   pads_.erase(std::remove_if(pads_.begin(), pads_.end(),
                              [](void *p) {
-                               if (SDL_GameControllerGetAttached(Pad(p))) return false;
-                               SDL_GameControllerClose(Pad(p));
+                               if (Sdl().SDL_GameControllerGetAttached(Pad(p))) return false;
+                               Sdl().SDL_GameControllerClose(Pad(p));
                                return true;
                              }),
               pads_.end());
@@ -52,24 +52,24 @@ int PadSource::Read(PadState *s) {
   if (closed) ++generation_;
   // Plugging or unplugging changes the device count: only then are the devices looked through
   // (telling a game controller from another joystick costs more than reading a pad).
-  const int n = SDL_NumJoysticks();
+  const int n = Sdl().SDL_NumJoysticks();
   const bool look = n != devices_ || closed;
   devices_ = n;
   if (look)  // a dropped pad that SDL no longer lists is forgotten: its number is not used again
     std::erase_if(dropped_, [n](int id) {
       for (int i = 0; i < n; ++i)
-        if (SDL_JoystickGetDeviceInstanceID(i) == id) return false;
+        if (Sdl().SDL_JoystickGetDeviceInstanceID(i) == id) return false;
       return true;
     });
   for (int i = 0; look && i < n; ++i) {
-    if (!SDL_IsGameController(i)) continue;
-    const SDL_JoystickID id = SDL_JoystickGetDeviceInstanceID(i);
+    if (!Sdl().SDL_IsGameController(i)) continue;
+    const SDL_JoystickID id = Sdl().SDL_JoystickGetDeviceInstanceID(i);
     if (std::find(dropped_.begin(), dropped_.end(), id) != dropped_.end()) continue;
     const bool known = std::any_of(pads_.begin(), pads_.end(), [id](void *p) {
-      return SDL_JoystickInstanceID(SDL_GameControllerGetJoystick(Pad(p))) == id;
+      return Sdl().SDL_JoystickInstanceID(Sdl().SDL_GameControllerGetJoystick(Pad(p))) == id;
     });
     if (known) continue;
-    if (SDL_GameController *pad = SDL_GameControllerOpen(i)) {
+    if (SDL_GameController *pad = Sdl().SDL_GameControllerOpen(i)) {
       pads_.push_back(pad);
       ++generation_;
     }
@@ -77,9 +77,9 @@ int PadSource::Read(PadState *s) {
   int64_t reach = -1;
   for (void *p : pads_) {
     for (int b = 0; b < kPadButtons; ++b)
-      if (SDL_GameControllerGetButton(Pad(p), kButtons[b])) s->button[b] = true;
-    const int32_t x = SDL_GameControllerGetAxis(Pad(p), SDL_CONTROLLER_AXIS_LEFTX);
-    const int32_t y = SDL_GameControllerGetAxis(Pad(p), SDL_CONTROLLER_AXIS_LEFTY);
+      if (Sdl().SDL_GameControllerGetButton(Pad(p), kButtons[b])) s->button[b] = true;
+    const int32_t x = Sdl().SDL_GameControllerGetAxis(Pad(p), SDL_CONTROLLER_AXIS_LEFTX);
+    const int32_t y = Sdl().SDL_GameControllerGetAxis(Pad(p), SDL_CONTROLLER_AXIS_LEFTY);
     const int64_t r = std::max(std::llabs(x), std::llabs(y));
     if (r > reach) {
       reach = r;
@@ -93,17 +93,17 @@ int PadSource::Read(PadState *s) {
 std::vector<PadNode> PadSource::Nodes() const {
   std::vector<PadNode> nodes;
   for (void *p : pads_) {
-    SDL_Joystick *js = SDL_GameControllerGetJoystick(Pad(p));
-    const char *path = SDL_JoystickPath(js);
-    nodes.push_back({SDL_JoystickInstanceID(js), path ? path : ""});
+    SDL_Joystick *js = Sdl().SDL_GameControllerGetJoystick(Pad(p));
+    const char *path = Sdl().SDL_JoystickPath(js);
+    nodes.push_back({Sdl().SDL_JoystickInstanceID(js), path ? path : ""});
   }
   return nodes;
 }
 
 void PadSource::Drop(int id) {
   for (auto it = pads_.begin(); it != pads_.end(); ++it)
-    if (SDL_JoystickInstanceID(SDL_GameControllerGetJoystick(Pad(*it))) == id) {
-      SDL_GameControllerClose(Pad(*it));
+    if (Sdl().SDL_JoystickInstanceID(Sdl().SDL_GameControllerGetJoystick(Pad(*it))) == id) {
+      Sdl().SDL_GameControllerClose(Pad(*it));
       pads_.erase(it);
       dropped_.push_back(id);
       ++generation_;
@@ -112,13 +112,15 @@ void PadSource::Drop(int id) {
 }
 
 void PadSource::Close() {
-  for (void *p : pads_) SDL_GameControllerClose(Pad(p));
+  for (void *p : pads_) Sdl().SDL_GameControllerClose(Pad(p));
   pads_.clear();
   dropped_.clear();
   ++generation_;
   devices_ = -1;
-  if (open_) SDL_QuitSubSystem(SDL_INIT_GAMECONTROLLER);
+  if (open_) Sdl().SDL_QuitSubSystem(SDL_INIT_GAMECONTROLLER);
   open_ = false;
 }
 
-void PadSource::ThreadEnds() { SDL_TLSCleanup(); }
+void PadSource::ThreadEnds() {
+  if (const SdlApi *sdl = Sdl_Api()) sdl->SDL_TLSCleanup();
+}

@@ -1,10 +1,7 @@
 // The sound library over SDL2_mixer. Init only records the mixing parameters and SetOutput the
-// output; the device is opened at the first load, so the output handed over after Init is the
-// one opened. Without a usable output the game plays on silently.
-#define SDL_MAIN_HANDLED
-#include <SDL.h>
-#include <SDL_mixer.h>
-
+// output; the libraries are loaded and the device opened at the first load, so the output handed
+// over after Init is the one opened. Without a usable output, or without the libraries, the game
+// plays on silently.
 #include <algorithm>
 #include <atomic>
 #include <cstdint>
@@ -14,6 +11,7 @@
 #include <vector>
 
 #include "platform/files.h"
+#include "platform/sdl_api.h"
 #include "platform/soundlib.h"
 
 namespace {
@@ -74,8 +72,8 @@ std::string LengthProblem(const Length &length, int32_t max_ms) {
 }
 
 bool HasDriver(const char *name) {
-  for (int i = 0; i < SDL_GetNumAudioDrivers(); ++i)
-    if (std::strcmp(SDL_GetAudioDriver(i), name) == 0) return true;
+  for (int i = 0; i < Sdl().SDL_GetNumAudioDrivers(); ++i)
+    if (std::strcmp(Sdl().SDL_GetAudioDriver(i), name) == 0) return true;
   return false;
 }
 
@@ -118,7 +116,7 @@ class SdlSoundLib : public SoundLib {
     auto *chunk = static_cast<Mix_Chunk *>(decoded);
     if (!chunk) return nullptr;
     if (!open_) {  // decoded for a device that has closed since
-      Mix_FreeChunk(chunk);
+      Sdl().Mix_FreeChunk(chunk);
       return nullptr;
     }
     chunks_.push_back(chunk);
@@ -127,21 +125,23 @@ class SdlSoundLib : public SoundLib {
 
   void Discard(Decoded decoded) override {
     // Never played, so no channel holds it.
-    if (decoded) Mix_FreeChunk(static_cast<Mix_Chunk *>(decoded));
+    if (decoded) Sdl().Mix_FreeChunk(static_cast<Mix_Chunk *>(decoded));
   }
 
-  void LoadingThreadEnds() override { SDL_TLSCleanup(); }
+  void LoadingThreadEnds() override {
+    if (const SdlApi *sdl = Sdl_Api()) sdl->SDL_TLSCleanup();
+  }
 
   std::string LastLoadTooLarge() const override { return too_large_; }
 
   void Play(SampleHandle sample) override {
     if (!open_ || !Owned(sample)) return;
     // A free channel only: when all are busy the new sound is dropped, nothing is cut.
-    Mix_PlayChannel(-1, static_cast<Mix_Chunk *>(sample), 0);
+    Sdl().Mix_PlayChannel(-1, static_cast<Mix_Chunk *>(sample), 0);
   }
 
   void StopAll() override {
-    if (open_) Mix_HaltChannel(-1);
+    if (open_) Sdl().Mix_HaltChannel(-1);
   }
 
   void SampleFree(SampleHandle sample) override {
@@ -153,7 +153,7 @@ class SdlSoundLib : public SoundLib {
     if (Playing(chunk))
       retired_.push_back(chunk);
     else
-      Mix_FreeChunk(chunk);
+      Sdl().Mix_FreeChunk(chunk);
   }
 
   void Close() override {
@@ -178,26 +178,26 @@ class SdlSoundLib : public SoundLib {
       if (too_large) *too_large = LengthProblem(length, max_ms);
       return nullptr;
     }
-    Mix_Chunk *chunk = Mix_LoadWAV_RW(SDL_RWFromConstMem(data.data(), static_cast<int>(data.size())), 1);
+    Mix_Chunk *chunk = Sdl().Mix_LoadWAV_RW(Sdl().SDL_RWFromConstMem(data.data(), static_cast<int>(data.size())), 1);
     if (!chunk) return nullptr;
     // The decoded length is what counts (a header may not tell, or tell wrongly).
     int freq = 0, channels = 0;
     Uint16 format = 0;
-    if (Mix_QuerySpec(&freq, &format, &channels) == 0 || freq <= 0 || channels <= 0) channels = 0;
+    if (Sdl().Mix_QuerySpec(&freq, &format, &channels) == 0 || freq <= 0 || channels <= 0) channels = 0;
     const uint64_t frame_bytes = static_cast<uint64_t>(channels) * (SDL_AUDIO_BITSIZE(format) / 8);
     // Converting the rate may add a few frames to the exact length (a file of exactly the limit
     // at another rate): up to a millisecond more is still the length the header gave.
     const Length decoded{frame_bytes == 0 ? 0 : chunk->alen / frame_bytes, static_cast<uint64_t>(freq)};
     if (frame_bytes == 0 || decoded.Over(int64_t{max_ms} + 1)) {
       if (frame_bytes != 0 && too_large) *too_large = LengthProblem(decoded, max_ms);
-      Mix_FreeChunk(chunk);
+      Sdl().Mix_FreeChunk(chunk);
       return nullptr;
     }
     // The mixer leaves the converted sound in its conversion buffer, sized for the widest step
     // of the conversion: for a many-channel file at a high rate, tens of MB around one MB of
     // sound. Only the sound is kept.
     if (chunk->allocated && chunk->alen > 0)
-      if (void *fitted = SDL_realloc(chunk->abuf, chunk->alen)) chunk->abuf = static_cast<Uint8 *>(fitted);
+      if (void *fitted = Sdl().SDL_realloc(chunk->abuf, chunk->alen)) chunk->abuf = static_cast<Uint8 *>(fitted);
     return chunk;
   }
 
@@ -209,14 +209,14 @@ class SdlSoundLib : public SoundLib {
 
   bool Playing(Mix_Chunk *chunk) const {
     for (int ch = 0; ch < channels_; ++ch)
-      if (Mix_Playing(ch) && Mix_GetChunk(ch) == chunk) return true;
+      if (Sdl().Mix_Playing(ch) && Sdl().Mix_GetChunk(ch) == chunk) return true;
     return false;
   }
 
   void ReleaseFinished() {
     std::erase_if(retired_, [this](Mix_Chunk *c) {
       if (Playing(c)) return false;
-      Mix_FreeChunk(c);
+      Sdl().Mix_FreeChunk(c);
       return true;
     });
   }
@@ -230,9 +230,11 @@ class SdlSoundLib : public SoundLib {
     if (open_) return true;
     if (!started_ || tried_) return false;
     tried_ = true;
+    // Without the libraries the game plays on silent (the loading said why).
+    if (const SdlApi *sdl = Sdl_Api(); !sdl || !sdl->mixer) return false;
     // SIGTERM, SIGINT and SIGHUP are the program's close requests (handled in src/app/quit_signals);
     // SDL must not take them over and turn them into events nobody reads.
-    SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
+    Sdl().SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
     const std::lock_guard<std::mutex> lock(device_mutex_);
     const char *forced = std::getenv("SDL_AUDIODRIVER");
 #ifdef _WIN32
@@ -243,31 +245,31 @@ class SdlSoundLib : public SoundLib {
 #endif
     const bool want = wanted && (!forced || !*forced) && HasDriver(wanted);
     open_ = (want && OpenWith(wanted)) || OpenWith(nullptr) || OpenWith("dummy");
-    if (open_) channels_ = Mix_AllocateChannels(channels_);
+    if (open_) channels_ = Sdl().Mix_AllocateChannels(channels_);
     return open_;
   }
 
   // Starts SDL audio with driver (null: SDL's choice) and opens the mixer on it.
   bool OpenWith(const char *driver) {
-    if (driver) SDL_SetHintWithPriority(SDL_HINT_AUDIODRIVER, driver, SDL_HINT_OVERRIDE);
-    const bool started = SDL_InitSubSystem(SDL_INIT_AUDIO) == 0;
-    if (driver) SDL_ResetHint(SDL_HINT_AUDIODRIVER);
+    if (driver) Sdl().SDL_SetHintWithPriority(SDL_HINT_AUDIODRIVER, driver, SDL_HINT_OVERRIDE);
+    const bool started = Sdl().SDL_InitSubSystem(SDL_INIT_AUDIO) == 0;
+    if (driver) Sdl().SDL_ResetHint(SDL_HINT_AUDIODRIVER);
     if (!started) return false;
-    if (Mix_OpenAudio(rate_, AUDIO_S16SYS, 2, kFramesPerBuffer) == 0) return true;
-    SDL_QuitSubSystem(SDL_INIT_AUDIO);
+    if (Sdl().Mix_OpenAudio(rate_, AUDIO_S16SYS, 2, kFramesPerBuffer) == 0) return true;
+    Sdl().SDL_QuitSubSystem(SDL_INIT_AUDIO);
     return false;
   }
 
   void CloseDevice() {
     if (!open_) return;
     const std::lock_guard<std::mutex> lock(device_mutex_);  // waits for a file being decoded
-    Mix_HaltChannel(-1);
-    for (Mix_Chunk *c : chunks_) Mix_FreeChunk(c);
-    for (Mix_Chunk *c : retired_) Mix_FreeChunk(c);
+    Sdl().Mix_HaltChannel(-1);
+    for (Mix_Chunk *c : chunks_) Sdl().Mix_FreeChunk(c);
+    for (Mix_Chunk *c : retired_) Sdl().Mix_FreeChunk(c);
     chunks_.clear();
     retired_.clear();
-    Mix_CloseAudio();
-    SDL_QuitSubSystem(SDL_INIT_AUDIO);
+    Sdl().Mix_CloseAudio();
+    Sdl().SDL_QuitSubSystem(SDL_INIT_AUDIO);
     open_ = false;
     tried_ = false;
   }

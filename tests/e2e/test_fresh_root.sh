@@ -104,6 +104,9 @@ cp "$E2E_TMP/shot.png" /tmp/ktusko-e2e-fresh-root.png 2>/dev/null || true
 grep -q '^Key8=42$' "$home/.config/Zandrel/KTuskoSE50.conf" ||
   e2e_fail "the user's settings were not written ($(cat "$E2E_TMP/app.log"))"
 kill -0 "$E2E_APP" 2>/dev/null || e2e_fail "the program ended by itself ($(cat "$E2E_TMP/app.log"))"
+# SDL2 and SDL2_mixer are loaded once the program runs (its sound, its gamepads): the package's
+# dependencies must have brought them, or the game is silent.
+! grep -q 'cannot load' "$E2E_TMP/app.log" || e2e_fail "a library the package should bring is missing: $(grep 'cannot load' "$E2E_TMP/app.log")"
 # unshare ignores SIGTERM while its child runs, and the program, first in its process namespace,
 # ignores it too: killing unshare ends the namespace and the program with it.
 { kill -KILL "$E2E_APP"; wait "$E2E_APP"; } 2>/dev/null || true

@@ -7,7 +7,7 @@
 // the copy holding it ends, however it ends (a killed copy leaves nothing stuck), and which no file
 // left in the folder can take away; and a socket with a name of its own (nothing on the disk) by
 // which a later copy asks the running one to come to the front.
-class QLocalServer;
+class QSocketNotifier;
 class InstanceLock : public QObject {
   Q_OBJECT
  public:
@@ -24,5 +24,6 @@ class InstanceLock : public QObject {
  private:
   int fd_ = -1;
   QString settings_file_;
-  QLocalServer *server_ = nullptr;
+  int socket_ = -1;                       // the listening socket
+  QSocketNotifier *notifier_ = nullptr;  // its connections
 };
