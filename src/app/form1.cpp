@@ -22,6 +22,7 @@
 #include "app/ui/ui.h"
 #include "app/pad_poller.h"
 #include "platform/startup_log.h"
+#include "platform/timer_log.h"
 #include "app/lcd_painter.h"
 #include "display/gfxinit.h"
 #include "display/vid.h"
@@ -383,6 +384,7 @@ void TForm1::PrefaultBackingStore() {
 
 void TForm1::paintEvent(QPaintEvent *e) {
   Plat_Startup_Phase("paint begins");
+  const auto paint_start = Timer_Lateness::Clock::now();
   PrefaultBackingStore();
   dirty_.Clear();
   const int64_t now = Now();
@@ -409,6 +411,7 @@ void TForm1::paintEvent(QPaintEvent *e) {
     pads_asked_ = true;
     QTimer::singleShot(0, this, [this] { StartGamepads(); });
   }
+  Timer_Lateness::Painted(paint_start, Timer_Lateness::Clock::now());  // for the timers' lateness record
 }
 
 int TForm1::FaceAt(const QPoint &pos) const {
