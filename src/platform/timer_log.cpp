@@ -11,7 +11,7 @@ namespace {
 using Clock = Timer_Lateness::Clock;
 
 struct Delivery {
-  int64_t late_us, painting_us, paints, handed_us;
+  int64_t late_us, painting_us, paints;
 };
 
 class LatenessFile {
@@ -37,9 +37,8 @@ class LatenessFile {
     if (!path_) return;
     if (FILE *f = std::fopen(path_, "w")) {
       for (const Delivery &d : deliveries_)
-        std::fprintf(f, "%lld %lld %lld %lld\n", static_cast<long long>(d.late_us),
-                     static_cast<long long>(d.painting_us), static_cast<long long>(d.paints),
-                     static_cast<long long>(d.handed_us));
+        std::fprintf(f, "%lld %lld %lld\n", static_cast<long long>(d.late_us),
+                     static_cast<long long>(d.painting_us), static_cast<long long>(d.paints));
       std::fclose(f);
     }
   }
@@ -58,10 +57,10 @@ std::unique_ptr<Timer_Lateness> Timer_Lateness::For(const std::string &timer_nam
 
 void Timer_Lateness::Armed(int32_t ms) { expected_ = Clock::now() + std::chrono::milliseconds(ms); }
 
-void Timer_Lateness::Delivered(int32_t ms, Clock::time_point handed) {
+void Timer_Lateness::Delivered(int32_t ms) {
   const Clock::time_point now = Clock::now();
   LatenessFile *log = LatenessFile::Get();
-  Delivery d{Us(now - expected_), 0, 0, handed == Clock::time_point{} ? -1 : Us(handed - expected_)};
+  Delivery d{Us(now - expected_), 0, 0};
   for (const LatenessFile::Paint &p : log->paints) {
     const Clock::time_point from = std::max(p.start, expected_), to = std::min(p.end, now);
     if (to <= from) continue;

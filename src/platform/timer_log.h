@@ -2,10 +2,8 @@
 // delivery of the hazard timer "Timer_Game" has its lateness against its expected time (the time it
 // was armed, or its previous expected time, plus the interval) kept in memory; the list is written
 // to the file, one delivery a line, when the program ends. Without the variable nothing is
-// recorded. A line holds, in microseconds: the lateness; the time the window spent painting
-// between the expected time and the delivery, and the number of those paints; and, where the
-// driver has a timing thread, how late that thread handed the period to the GUI thread (-1 when
-// the driver has none).
+// recorded. A line holds the lateness in microseconds, then the time the window spent painting
+// between the expected time and the delivery (microseconds) and the number of those paints.
 #pragma once
 #include <chrono>
 #include <cstdint>
@@ -20,9 +18,8 @@ class Timer_Lateness {
   // A fresh period of ms starts now.
   void Armed(int32_t ms);
   // A delivery now of a timer whose period is ms: its lateness is kept and the next period is due
-  // a period after this one was (a missed period: the timer runs on from now). handed: when the
-  // driver's timing thread handed the period over (none: no timing thread).
-  void Delivered(int32_t ms, Clock::time_point handed = {});
+  // a period after this one was (a missed period: the timer runs on from now).
+  void Delivered(int32_t ms);
   // The window painted from start to end (kept only while recording).
   static void Painted(Clock::time_point start, Clock::time_point end);
 
