@@ -21,6 +21,7 @@
 #include "app/menus.h"
 #include "app/ui/ui.h"
 #include "app/pad_poller.h"
+#include "platform/pad_bench.h"
 #include "platform/startup_log.h"
 #include "platform/timer_log.h"
 #include "app/lcd_painter.h"
@@ -210,6 +211,7 @@ void TForm1::StartGamepads() {
     else Inp_Pad_Update(pad_held_, game, s, isActiveWindow() && isEnabled());
   });
   if (!pad_poller_->Start()) pad_poller_.reset();
+  else bench_pad_ = Plat_Bench_Pad::FromEnvironment();
 }
 
 void TForm1::CenterOnScreen() {
@@ -333,6 +335,7 @@ void TForm1::Shutdown() {
   // Nothing of the game may run once its sound and store are gone: the timers stop first, and
   // the small windows (whose key settings write to the store) close before the release.
   if (game.Timer_Game) Gam_Stop_All_Timers(game);
+  bench_pad_.reset();
   if (pad_poller_) pad_poller_->Stop();
   fade_timer_.stop();
   for (const QPointer<QWidget> &w : small_windows_)
