@@ -21,7 +21,9 @@
 #include "app/menus.h"
 #include "app/ui/ui.h"
 #include "app/pad_poller.h"
+#include "platform/pad_bench.h"
 #include "platform/startup_log.h"
+#include "platform/timer_log.h"
 #include "app/lcd_painter.h"
 #include "display/gfxinit.h"
 #include "display/vid.h"
@@ -225,6 +227,7 @@ void TForm1::StartGamepads() {
     else Inp_Pad_Update(pad_held_, game, s, isActiveWindow() && isEnabled());
   });
   if (!pad_poller_->Start()) pad_poller_.reset();
+  else bench_pad_ = Plat_Bench_Pad::FromEnvironment();
 }
 
 void TForm1::CenterOnScreen() {
@@ -350,6 +353,7 @@ void TForm1::Shutdown() {
   // Nothing of the game may run once its sound and store are gone: the timers stop first, and
   // the small windows (whose key settings write to the store) close before the release.
   if (game.Timer_Game) Gam_Stop_All_Timers(game);
+  bench_pad_.reset();
   if (pad_poller_) pad_poller_->Stop();
   fade_timer_.stop();
   for (const QPointer<QWidget> &w : small_windows_)
@@ -401,6 +405,7 @@ void TForm1::PrefaultBackingStore() {
 
 void TForm1::paintEvent(QPaintEvent *e) {
   Plat_Startup_Phase("paint begins");
+  const auto paint_start = Timer_Lateness::Clock::now();
   PrefaultBackingStore();
   dirty_.Clear();
   const int64_t now = Now();
@@ -428,6 +433,7 @@ void TForm1::paintEvent(QPaintEvent *e) {
     QTimer::singleShot(0, this, [this] { StartGamepads(); });
     emit FirstPicture();
   }
+  Timer_Lateness::Painted(paint_start, Timer_Lateness::Clock::now());  // for the timers' lateness record
 }
 
 int TForm1::FaceAt(const QPoint &pos) const {

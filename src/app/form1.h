@@ -26,6 +26,7 @@
 
 class GameMenus;
 class PadPoller;
+class Plat_Bench_Pad;
 
 class TForm1 : public QWidget, public LcdSink {
   Q_OBJECT
@@ -122,6 +123,7 @@ class TForm1 : public QWidget, public LcdSink {
   QStringList skin_problems_pending_;
   QSet<uint16_t> keys_down_;  // keys whose press this window received, until their release
   std::unique_ptr<PadPoller> pad_poller_;  // gamepads (none with KT_NO_GAMEPAD=1 set)
+  std::unique_ptr<Plat_Bench_Pad> bench_pad_;  // KT_BENCH_PAD's virtual pad (measuring aid)
   PadHeld pad_held_;                       // the controls the gamepads hold
   QList<QPointer<QWidget>> small_windows_;
   App_Dirty dirty_;  // what changed since the last paint, gathered into a few rectangles

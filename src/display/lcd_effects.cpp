@@ -218,12 +218,12 @@ void LcdEffects::Sync(const Lcd &lcd, int64_t now_ms) {
         // A new picture (a digit place): the old one clears while the new one darkens.
         if (showed && level > 0) {
           f.leaving = was.pic;
-          f.leave = Fade{level, 0, now_ms, kOffMs};
+          f.leave = Fade{level, 0, now_ms - kFirstStepMs, kOffMs + kFirstStepMs};
         }
         from = 0;
       }
       const float to = e.visible ? 1.0f : 0.0f;
-      f.own = Fade{from, to, now_ms, to > from ? kOnMs : kOffMs};
+      f.own = Fade{from, to, now_ms - kFirstStepMs, (to > from ? kOnMs : kOffMs) + kFirstStepMs};
       f.has_own = from != to;
       if (!f.has_own && !f.leaving) fades_.erase(i);
     }

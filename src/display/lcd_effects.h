@@ -41,6 +41,9 @@ class LcdEffects {
  public:
   // Fade lengths in milliseconds.
   static constexpr int32_t kOnMs = 80, kOffMs = 120;
+  // A fade shows its first step in the paint that follows the change, the step a display frame
+  // (60 Hz) into the fade, and still ends its full length after the change.
+  static constexpr int32_t kFirstStepMs = 16;
   // Shadow offset down and to the right, and how far its soft edge spreads, in skin pixels.
   static constexpr int32_t kShadowOffset = 3, kShadowBlur = 2;
 

@@ -200,6 +200,9 @@ TEST(LayerCache, APictureCutToWhatShowsPaintsAsTheWhole) {
 
 TEST(LayerCache, WhatIsKeptGoesWithItsSkinAndItsGhosts) {
   Skin s;
+  // Without fades: a segment whose picture changes would show the old and the new picture at once
+  // while they cross.
+  s.fx.Set(LcdEffectSettings{true, 10, true, false});
   const double scale = 2.8125;
   View view;
   view.scale = scale;

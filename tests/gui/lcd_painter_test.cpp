@@ -207,8 +207,11 @@ TEST(LcdEffectsPainting, FadeDarkensAndClearsMonotonicallyAndSettlesOnTheClassic
     int length;
   };
   for (Step step : {Step{true, LcdEffects::kOnMs}, Step{false, LcdEffects::kOffMs}}) {
-    Lcd_Set_Visible(s.lcd, el::im_barrel_01_01, step.show);
     const int64_t t0 = 2000 + (step.show ? 0 : 1000);
+    const int settled = Grey(s.Paint(t0 - 500), 40, 40);
+    Lcd_Set_Visible(s.lcd, el::im_barrel_01_01, step.show);
+    // The fade begins at once: the paint that follows the change shows its first step.
+    EXPECT_NE(Grey(s.Paint(t0), 40, 40), settled) << (step.show ? "lit" : "cleared");
     int last = step.show ? 129 : -1;
     bool between = false;
     for (int64_t t = t0; t <= t0 + step.length; t += 10) {

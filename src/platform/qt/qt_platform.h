@@ -13,10 +13,19 @@
 
 class QKeyEvent;
 
-// Timers over QTimer (precise timer type), delivered on the GUI thread.
+// Timers delivered on the GUI thread, each at its due time to the microsecond where the system
+// allows (a timerfd; otherwise Qt's precise timer, in whole milliseconds), the timers due at once
+// in the order of their due times (equal ones in the order they were armed). Make and use it on
+// the GUI thread; once the driver is gone, timers left never fire.
 class QtTimerDriver : public TimerDriver {
  public:
+  QtTimerDriver();
+  ~QtTimerDriver() override;
   std::unique_ptr<Timer> Create(const std::string &name, Timer::Handler handler) override;
+  class Impl;
+
+ private:
+  std::shared_ptr<Impl> impl_;
 };
 
 // The per-user settings store: organisation "Zandrel", application "KTuskoSE50", an INI file in
