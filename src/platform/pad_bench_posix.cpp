@@ -1,6 +1,5 @@
 #include "platform/pad_bench.h"
 
-#include <SDL.h>
 #include <fcntl.h>
 #include <unistd.h>
 
@@ -9,6 +8,8 @@
 #include <cstdlib>
 #include <cstring>
 #include <thread>
+
+#include "platform/sdl_api.h"
 
 struct Plat_Bench_Pad::Impl {
   SDL_Joystick *pad = nullptr;
@@ -35,7 +36,7 @@ struct Plat_Bench_Pad::Impl {
           SDL_CONTROLLER_BUTTON_DPAD_DOWN, SDL_CONTROLLER_BUTTON_A};
       const char *at = std::strchr(kKeys, c & ~0x20);
       if (!at || !c) continue;
-      SDL_JoystickSetVirtualButton(pad, kButtons[at - kKeys], (c & 0x20) ? 0 : 1);
+      Sdl().SDL_JoystickSetVirtualButton(pad, kButtons[at - kKeys], (c & 0x20) ? 0 : 1);
     }
   }
 };
@@ -43,20 +44,21 @@ struct Plat_Bench_Pad::Impl {
 std::unique_ptr<Plat_Bench_Pad> Plat_Bench_Pad::FromEnvironment() {
   const char *path = std::getenv("KT_BENCH_PAD");
   if (!path || !*path) return nullptr;
-  if (SDL_InitSubSystem(SDL_INIT_JOYSTICK) != 0) return nullptr;
+  const SdlApi *sdl = Sdl_Api();
+  if (!sdl || sdl->SDL_InitSubSystem(SDL_INIT_JOYSTICK) != 0) return nullptr;
   SDL_VirtualJoystickDesc d{};
   d.version = SDL_VIRTUAL_JOYSTICK_DESC_VERSION;
   d.type = SDL_JOYSTICK_TYPE_GAMECONTROLLER;
   d.naxes = SDL_CONTROLLER_AXIS_MAX;
   d.nbuttons = SDL_CONTROLLER_BUTTON_MAX;
   d.name = "benchmark pad";
-  const int device = SDL_JoystickAttachVirtualEx(&d);
-  SDL_Joystick *pad = device >= 0 ? SDL_JoystickOpen(device) : nullptr;
+  const int device = sdl->SDL_JoystickAttachVirtualEx(&d);
+  SDL_Joystick *pad = device >= 0 ? sdl->SDL_JoystickOpen(device) : nullptr;
   // Opened read and write, so that the fifo never reads its end while the benchmark reconnects.
   const int fd = pad ? open(path, O_RDWR | O_CLOEXEC) : -1;
   if (fd < 0) {
     std::fprintf(stderr, "ktusko: KT_BENCH_PAD: no virtual pad or no fifo %s\n", path);
-    if (pad) SDL_JoystickClose(pad);
+    if (pad) sdl->SDL_JoystickClose(pad);
     return nullptr;
   }
   std::unique_ptr<Plat_Bench_Pad> aid(new Plat_Bench_Pad);
@@ -77,5 +79,5 @@ Plat_Bench_Pad::~Plat_Bench_Pad() {
   close(impl_->stop[0]);
   close(impl_->stop[1]);
   close(impl_->fd);
-  SDL_JoystickClose(impl_->pad);
+  Sdl().SDL_JoystickClose(impl_->pad);
 }

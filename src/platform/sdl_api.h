@@ -15,7 +15,8 @@
   X(SDL_GameControllerGetAttached) X(SDL_GameControllerClose) X(SDL_NumJoysticks)                        \
   X(SDL_JoystickGetDeviceInstanceID) X(SDL_IsGameController) X(SDL_JoystickInstanceID)                   \
   X(SDL_GameControllerGetJoystick) X(SDL_GameControllerOpen) X(SDL_GameControllerGetButton)              \
-  X(SDL_GameControllerGetAxis) X(SDL_JoystickPath)
+  X(SDL_GameControllerGetAxis) X(SDL_JoystickPath) X(SDL_JoystickAttachVirtualEx) X(SDL_JoystickOpen)     \
+  X(SDL_JoystickClose) X(SDL_JoystickSetVirtualButton)
 #define KT_MIX_FUNCTIONS(X)                                                                             \
   X(Mix_OpenAudio) X(Mix_CloseAudio) X(Mix_AllocateChannels) X(Mix_LoadWAV_RW) X(Mix_FreeChunk)         \
   X(Mix_PlayChannel) X(Mix_HaltChannel) X(Mix_Playing) X(Mix_GetChunk) X(Mix_QuerySpec)
