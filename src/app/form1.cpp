@@ -154,7 +154,12 @@ bool TForm1::FormCreate() {
   Plat_Startup_Phase("  settings read");
   sound_lib_ = Plat_Create_SoundLib();
   Plat_Startup_Phase("  sound library made");
-  store = std::make_unique<QtStore>();
+  auto settings = std::make_unique<QtStore>();
+  // Until the first picture, the preferences the start-up stores as it read them are not
+  // rewritten (each rewrite waits for the disk); from then on every write rewrites the file.
+  settings->LeaveUnchangedUnwritten(true);
+  settings_ = settings.get();
+  store = std::move(settings);
   store->write_failed = [this](const std::string &why) { ReportStoreFailure(why); };
   fit_ = store->ReadBool("ScreenScale", true);
   window_mode_ = store->ReadBool("WindowMode", false);
@@ -431,6 +436,7 @@ void TForm1::paintEvent(QPaintEvent *e) {
   if (!pads_asked_) {
     pads_asked_ = true;
     QTimer::singleShot(0, this, [this] { StartGamepads(); });
+    if (settings_) settings_->LeaveUnchangedUnwritten(false);
     emit FirstPicture();
   }
   Timer_Lateness::Painted(paint_start, Timer_Lateness::Clock::now());  // for the timers' lateness record

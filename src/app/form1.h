@@ -119,6 +119,7 @@ class TForm1 : public QWidget, public LcdSink {
   void ShowOwnedBoxesAgain();
   void ReportStoreFailure(const std::string &why);
   bool store_failure_told_ = false;
+  QtStore *settings_ = nullptr;  // the store, as the settings file it is
   QSet<QString> skin_problems_seen_;
   QStringList skin_problems_pending_;
   QSet<uint16_t> keys_down_;  // keys whose press this window received, until their release

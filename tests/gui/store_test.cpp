@@ -155,6 +155,38 @@ TEST_F(QtStoreTest, SeveralValuesReachTheFileInOneWrite) {
   EXPECT_NE(text.find("HiScore1=7"), std::string::npos) << text;
 }
 
+TEST_F(QtStoreTest, WhileAskedUnchangedValuesAreNotRewrittenAndEverythingElseIs) {
+  {
+    QtStore first;
+    first.WriteTexts({{"SoundMode", "2"}, {"SplashScreen", "0"}});
+  }
+  // Whether the file was replaced since the last call: a second name for it keeps its inode
+  // from being reused by the replacement.
+  const std::string file = file_.toStdString(), probe = file + ".probe";
+  const auto rewritten = [&] {
+    struct stat a {}, b {};
+    const bool replaced = ::stat(file.c_str(), &a) != 0 || ::stat(probe.c_str(), &b) != 0 || a.st_ino != b.st_ino;
+    ::unlink(probe.c_str());
+    EXPECT_EQ(::link(file.c_str(), probe.c_str()), 0);
+    return replaced;
+  };
+  rewritten();
+  QtStore store;
+  store.LeaveUnchangedUnwritten(true);
+  store.WriteInteger("SoundMode", 2);
+  store.WriteBool("SplashScreen", false);
+  EXPECT_FALSE(rewritten()) << "a value the file holds as it is was rewritten";
+  store.WriteText("Key1", "");
+  EXPECT_TRUE(rewritten()) << "a value the file lacks (even an empty one) was not written";
+  store.WriteInteger("SoundMode", 1);
+  EXPECT_TRUE(rewritten());
+  EXPECT_NE(ReadAll(file_).find("SoundMode=1"), std::string::npos);
+  store.LeaveUnchangedUnwritten(false);
+  store.WriteInteger("SoundMode", 1);
+  EXPECT_TRUE(rewritten()) << "once asked no more, every write rewrites the file";
+  ::unlink(probe.c_str());
+}
+
 TEST_F(QtStoreTest, NewFilesLeftByCopiesThatEndedMidWriteAreRemoved) {
   // The pid of a process that has ended, and of one that runs (the test's parent).
   const pid_t child = fork();

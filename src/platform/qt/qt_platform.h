@@ -46,6 +46,9 @@ class QtStore : public Store {
   std::optional<std::string> ReadText(const std::string &name) override;
   bool WriteText(const std::string &name, const std::string &text) override;
   bool WriteTexts(const std::vector<std::pair<std::string, std::string>> &values) override;
+  // While on, a write of values the file already holds as they are is done without rewriting it:
+  // the start-up stores the preferences it has just read, and each rewrite waits for the disk.
+  void LeaveUnchangedUnwritten(bool on) { leave_unchanged_ = on; }
 
  private:
   // Reads the file into file_; false when refused_ says why its place was not opened.
@@ -57,6 +60,7 @@ class QtStore : public Store {
   bool loaded_ = false;                         // the file was read (or found missing)
   std::string refused_;                         // why its place was not opened (tried at each write)
   std::string kept_;                            // why the file is never written during this run
+  bool leave_unchanged_ = false;
 };
 
 // Makes a folder and the folders above it that are missing; 0, or the error of the step that failed.

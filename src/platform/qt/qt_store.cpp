@@ -187,11 +187,17 @@ bool QtStore::WriteText(const std::string &name, const std::string &text) { retu
 
 bool QtStore::WriteTexts(const std::vector<std::pair<std::string, std::string>> &values) {
   // Every value goes into one new file, written once.
+  bool changed = false;
   for (const auto &[name, text] : values) {
     const std::string stored = Store_Encode(text);
     written_[name] = stored;
-    file_.sections[""][name] = stored;
+    auto &section = file_.sections[""];
+    const auto it = section.find(name);
+    changed = changed || it == section.end() || it->second != stored;
+    section[name] = stored;
   }
+  // (A file that was read and is written normally holds them already; one that was not read does not.)
+  if (leave_unchanged_ && !changed && loaded_ && kept_.empty() && refused_.empty()) return true;
   std::string why = kept_;
   if (why.empty() && !loaded_) {
     // The place was taken by a pipe or the like. Once it is free again, a file that is there now
