@@ -6,7 +6,8 @@
 # a little over), and the game's ratio to the floor.
 #   scripts/bench_floor_ab.sh [LAUNCHES]      (default 7)
 # KT_BENCH_SCREEN (default 1024x768) sets the screen size; KT_BUILD_DIR (default build) the build.
-# The splash is skipped (private settings with SplashScreen=0, SoundMode=2), the LCD effects are on
+# The splash is skipped (private settings with SplashScreen=0, SoundMode=2 or KT_BENCH_SOUND_MODE:
+# 0 and 1 are the two sound drivers), the LCD effects are on
 # unless KT_BENCH_LCD_EFFECTS=0, and the sound goes to SDL's dummy driver.
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -28,7 +29,7 @@ echo "load average at start: $(cut -d' ' -f1-3 /proc/loadavg)"
 for k in floor game; do : >"$tmp/$k.wall"; : >"$tmp/$k.cpu"; done
 for i in $(seq "$launches"); do
   for k in floor game; do
-    printf '[General]\nSoundMode=2\nSplashScreen=0\nLcdEffects=%s\n' "${KT_BENCH_LCD_EFFECTS:-1}" \
+    printf '[General]\nSoundMode=%s\nSplashScreen=0\nLcdEffects=%s\n' "${KT_BENCH_SOUND_MODE:-2}" "${KT_BENCH_LCD_EFFECTS:-1}" \
       >"$XDG_CONFIG_HOME/Zandrel/KTuskoSE50.conf"
     rm -f "$tmp/mark"
     t0=$(date +%s%N)
