@@ -33,6 +33,7 @@ class WinTimerDriver::Impl {
     int32_t period_ms = 0;
     uint32_t generation = 0;
     Clock::time_point due{};
+    uint64_t armed_at = 0;  // the order of arming, for timers due at the same time
   };
 
   Impl() {
@@ -92,6 +93,7 @@ class WinTimerDriver::Impl {
       s.posted = false;
       s.period_ms = ms;
       s.due = Clock::now() + std::chrono::milliseconds(ms);
+      s.armed_at = ++arms_;
       ++s.generation;
     }
     SetEvent(wake_);
@@ -111,17 +113,24 @@ class WinTimerDriver::Impl {
         std::lock_guard<std::mutex> lock(mutex_);
         if (stop_) return;
         const Clock::time_point now = Clock::now();
+        // Those due are posted in the order they came due (the GUI thread takes posted messages
+        // in turn), timers due at the same time in the order they were armed.
+        due_.clear();
         for (size_t i = 0; i < slots_.size(); ++i) {
           Slot &s = slots_[i];
-          if (!s.timer || !s.armed) continue;
-          if (s.due <= now) {
-            if (!s.posted && PostMessageW(hwnd_, kDueMessage, i, s.generation)) s.posted = true;
-            // The next period follows this one; one missed altogether runs on from now.
-            s.due += std::chrono::milliseconds(s.period_ms);
-            if (s.due <= now) s.due = now + std::chrono::milliseconds(s.period_ms);
-          }
-          if (!s.posted) next = std::min(next, s.due);
+          if (!s.timer || !s.armed || s.due > now) continue;
+          if (!s.posted) due_.push_back(Due{s.due, s.armed_at, i});
+          // The next period follows this one; one missed altogether runs on from now.
+          s.due += std::chrono::milliseconds(s.period_ms);
+          if (s.due <= now) s.due = now + std::chrono::milliseconds(s.period_ms);
         }
+        std::sort(due_.begin(), due_.end(), [](const Due &a, const Due &b) {
+          return a.at != b.at ? a.at < b.at : a.armed_at < b.armed_at;
+        });
+        for (const Due &d : due_)
+          if (PostMessageW(hwnd_, kDueMessage, d.slot, slots_[d.slot].generation)) slots_[d.slot].posted = true;
+        for (const Slot &s : slots_)
+          if (s.timer && s.armed && !s.posted) next = std::min(next, s.due);
       }
       HANDLE handles[2] = {wake_, waiter_};
       if (next == Clock::time_point::max()) {
@@ -151,6 +160,13 @@ class WinTimerDriver::Impl {
   bool raised_period_ = false;
   std::mutex mutex_;
   std::vector<Slot> slots_;
+  struct Due {
+    Clock::time_point at;
+    uint64_t armed_at;
+    size_t slot;
+  };
+  std::vector<Due> due_;  // the timing thread's list of those due at one wake-up
+  uint64_t arms_ = 0;
   bool stop_ = false;
   std::thread thread_;
 };
