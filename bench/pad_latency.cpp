@@ -25,7 +25,7 @@
 #include <string>
 #include <vector>
 
-#include "app/pad_poller.h"
+#include "app/qt/pad_poller.h"
 #include "virtual_pad.h"
 
 namespace {

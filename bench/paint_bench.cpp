@@ -16,9 +16,9 @@
 #include <random>
 
 #include "bench_skin.h"
-#include "app/layer_cache.h"
-#include "app/lcd_painter.h"
-#include "app/view.h"
+#include "app/qt/layer_cache.h"
+#include "app/qt/lcd_painter.h"
+#include "app/qt/view.h"
 #include "display/gfxinit.h"
 #include "display/lcd_layers.h"
 #include "display/lcd_raster.h"

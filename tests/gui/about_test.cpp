@@ -7,7 +7,7 @@
 #include <QLabel>
 #include <QMouseEvent>
 
-#include "app/about.h"
+#include "app/qt/about.h"
 
 namespace {
 

@@ -9,7 +9,7 @@
 #include <QMouseEvent>
 #include <memory>
 
-#include "app/form1.h"
+#include "app/qt/form1.h"
 
 namespace {
 

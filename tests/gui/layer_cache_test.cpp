@@ -7,9 +7,9 @@
 #include <cstdlib>
 #include <memory>
 
-#include "app/layer_cache.h"
-#include "app/lcd_painter.h"
-#include "app/view.h"
+#include "app/qt/layer_cache.h"
+#include "app/qt/lcd_painter.h"
+#include "app/qt/view.h"
 #include "display/lcd_effects.h"
 #include "display/lcd_layers.h"
 #include "display/lcd_raster.h"

@@ -16,10 +16,10 @@
 #include <fstream>
 #include <memory>
 
-#include "app/about.h"
-#include "app/form1.h"
-#include "app/menus.h"
-#include "app/pictures.h"
+#include "app/qt/about.h"
+#include "app/qt/form1.h"
+#include "app/qt/menus.h"
+#include "app/qt/pictures.h"
 #include "input/keys_form.h"
 
 namespace {

@@ -10,7 +10,7 @@
 #include <QThread>
 #include <functional>
 
-#include "app/pad_poller.h"
+#include "app/qt/pad_poller.h"
 #include "../virtual_pad.h"
 
 namespace {

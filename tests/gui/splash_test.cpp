@@ -16,9 +16,9 @@
 #include <string>
 #include <vector>
 
-#include "app/form1.h"
-#include "app/pictures.h"
-#include "app/splash.h"
+#include "app/qt/form1.h"
+#include "app/qt/pictures.h"
+#include "app/qt/splash.h"
 #include "app/studio.h"
 
 namespace {

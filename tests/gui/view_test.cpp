@@ -6,8 +6,8 @@
 #include <climits>
 #include <memory>
 
-#include "app/lcd_painter.h"
-#include "app/view.h"
+#include "app/qt/lcd_painter.h"
+#include "app/qt/view.h"
 
 namespace {
 

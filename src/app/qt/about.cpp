@@ -1,4 +1,4 @@
-#include "app/about.h"
+#include "app/qt/about.h"
 
 #include <QFont>
 #include <QGuiApplication>
@@ -8,7 +8,7 @@
 #include <QPixmap>
 #include <QScreen>
 
-#include "app/pictures.h"
+#include "app/qt/pictures.h"
 #include "app/ui/ui.h"
 #include "platform/qt/qt_platform.h"
 

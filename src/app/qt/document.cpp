@@ -1,4 +1,4 @@
-#include "app/document.h"
+#include "app/qt/document.h"
 
 #include <QDialog>
 #include <QDialogButtonBox>

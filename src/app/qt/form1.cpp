@@ -1,4 +1,4 @@
-#include "app/form1.h"
+#include "app/qt/form1.h"
 
 #include <QApplication>
 #include <QBackingStore>
@@ -18,13 +18,13 @@
 #include <cstdio>
 #include <cstdlib>
 
-#include "app/menus.h"
+#include "app/qt/menus.h"
 #include "app/ui/ui.h"
-#include "app/pad_poller.h"
+#include "app/qt/pad_poller.h"
 #include "platform/pad_bench.h"
 #include "platform/startup_log.h"
 #include "platform/timer_log.h"
-#include "app/lcd_painter.h"
+#include "app/qt/lcd_painter.h"
 #include "display/gfxinit.h"
 #include "display/vid.h"
 

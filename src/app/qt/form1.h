@@ -13,9 +13,9 @@
 #include <memory>
 
 #include "config/config.h"
-#include "app/layer_cache.h"
-#include "app/lcd_painter.h"
-#include "app/view.h"
+#include "app/qt/layer_cache.h"
+#include "app/qt/lcd_painter.h"
+#include "app/qt/view.h"
 #include "game/game.h"
 #include "input/keys.h"
 #include "input/pad.h"

@@ -1,9 +1,9 @@
-#include "app/layer_cache.h"
+#include "app/qt/layer_cache.h"
 
 #include <QPainter>
 #include <algorithm>
 
-#include "app/lcd_painter.h"
+#include "app/qt/lcd_painter.h"
 #include "platform/qt/qt_platform.h"
 
 namespace {

@@ -1,4 +1,4 @@
-#include "app/layout_log.h"
+#include "app/qt/layout_log.h"
 
 #include <QAbstractButton>
 #include <QApplication>

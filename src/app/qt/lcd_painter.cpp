@@ -1,11 +1,11 @@
-#include "app/lcd_painter.h"
+#include "app/qt/lcd_painter.h"
 
 
 #include <memory>
 #include <unordered_map>
 
-#include "app/layer_cache.h"
-#include "app/view.h"
+#include "app/qt/layer_cache.h"
+#include "app/qt/view.h"
 #include "display/lcd_paint_plan.h"
 #include "platform/qt/qt_platform.h"
 

@@ -9,12 +9,12 @@
 #include <cstdio>
 #include <memory>
 
-#include "app/about.h"
-#include "app/form1.h"
-#include "app/layout_log.h"
-#include "app/menus.h"
-#include "app/quit_signals.h"
-#include "app/splash.h"
+#include "app/qt/about.h"
+#include "app/qt/form1.h"
+#include "app/qt/layout_log.h"
+#include "app/qt/menus.h"
+#include "app/qt/quit_signals.h"
+#include "app/qt/splash.h"
 #include "platform/startup_log.h"
 #include "app/ui/ui.h"
 #include "display/vid.h"

@@ -1,4 +1,4 @@
-#include "app/menus.h"
+#include "app/qt/menus.h"
 
 #include <QAction>
 #include <QActionGroup>
@@ -13,10 +13,10 @@
 #include <QWindow>
 #include <cmath>
 
-#include "app/about.h"
-#include "app/document.h"
-#include "app/form1.h"
-#include "app/pictures.h"
+#include "app/qt/about.h"
+#include "app/qt/document.h"
+#include "app/qt/form1.h"
+#include "app/qt/pictures.h"
 #include "app/studio.h"
 #include "display/lcd.h"
 #include "input/keys_form.h"

@@ -1,4 +1,4 @@
-#include "app/pad_poller.h"
+#include "app/qt/pad_poller.h"
 
 #include <QMetaObject>
 

@@ -1,8 +1,8 @@
-#include "app/pictures.h"
+#include "app/qt/pictures.h"
 
 #include <algorithm>
 
-#include "app/lcd_painter.h"
+#include "app/qt/lcd_painter.h"
 
 QPixmap App_Picture_Pixmap(const char *name, double device_pixel_ratio) {
   const PictureRef pic = App_Picture(name, device_pixel_ratio);

@@ -1,4 +1,4 @@
-#include "app/quit_signals.h"
+#include "app/qt/quit_signals.h"
 
 #include <fcntl.h>
 #include <unistd.h>

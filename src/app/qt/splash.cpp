@@ -1,4 +1,4 @@
-#include "app/splash.h"
+#include "app/qt/splash.h"
 #include "platform/startup_log.h"
 
 #include <QApplication>
@@ -11,8 +11,8 @@
 #include <QTimer>
 #include <algorithm>
 
-#include "app/form1.h"
-#include "app/pictures.h"
+#include "app/qt/form1.h"
+#include "app/qt/pictures.h"
 #include "app/studio.h"
 #include "app/ui/ui.h"
 #include "platform/qt/qt_platform.h"

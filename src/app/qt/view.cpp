@@ -1,10 +1,10 @@
-#include "app/view.h"
+#include "app/qt/view.h"
 
 #include <algorithm>
 #include <cmath>
 
-#include "app/layer_cache.h"
-#include "app/lcd_painter.h"
+#include "app/qt/layer_cache.h"
+#include "app/qt/lcd_painter.h"
 #include "display/lcd.h"
 #include "display/lcd_effects.h"
 #include "platform/types.h"
