@@ -5,7 +5,7 @@
 #   scripts/bench_startup_ab.sh LAUNCHES PROGRAM_A PROGRAM_B
 # Each PROGRAM is a built ktusko beside its skin (build/ktusko/ktusko of a built tree).
 # KT_BENCH_SCREEN (default 3840x2160) sets the screen size. The splash is skipped (private
-# settings with SplashScreen=0, SoundMode=2) and the sound goes to SDL's dummy driver.
+# settings with SplashScreen=0, SoundMode=2 or KT_BENCH_SOUND_MODE) and the sound goes to SDL's dummy driver.
 set -euo pipefail
 [ $# -eq 3 ] || { echo "usage: $0 LAUNCHES PROGRAM_A PROGRAM_B" >&2; exit 2; }
 launches=$1
@@ -23,7 +23,7 @@ mkdir -p "$XDG_CONFIG_HOME/Zandrel"
 : >"$tmp/b.txt"
 for i in $(seq "$launches"); do
   for k in 0 1; do
-    printf '[General]\nSoundMode=2\nSplashScreen=0\n' >"$XDG_CONFIG_HOME/Zandrel/KTuskoSE50.conf"
+    printf '[General]\nSoundMode=%s\nSplashScreen=0\n' "${KT_BENCH_SOUND_MODE:-2}" >"$XDG_CONFIG_HOME/Zandrel/KTuskoSE50.conf"
     rm -f "$tmp/mark"
     t0=$(date +%s%N)
     (cd "$(dirname "${progs[$k]}")" && exec env KT_STARTUP_LOG="$tmp/mark" "${progs[$k]}") >/dev/null 2>&1 &
