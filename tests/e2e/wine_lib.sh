@@ -61,8 +61,16 @@ wine_wait_exit() {
 }
 
 wine_reg_value() {
-  wine reg query "$1" /v "$2" 2>/dev/null | tr -d '\r' |
-    awk -v name="$2" '$1 == name && $2 ~ /^REG_/ { sub(/^[ \t]*[^ \t]+[ \t]+REG_[A-Z_]+[ \t]*/, ""); print; exit }'
+  # Under load a query now and then comes back with nothing for a value that is there (the next
+  # one finds it): an empty answer is asked again twice before it counts.
+  local try value
+  for try in 1 2 3; do
+    value=$(wine reg query "$1" /v "$2" 2>/dev/null | tr -d '\r' |
+      awk -v name="$2" '$1 == name && $2 ~ /^REG_/ { sub(/^[ \t]*[^ \t]+[ \t]+REG_[A-Z_]+[ \t]*/, ""); print; exit }')
+    [ -n "$value" ] && break
+    [ "$try" = 3 ] || sleep 0.5
+  done
+  printf '%s\n' "$value"
 }
 
 wine_end() {
