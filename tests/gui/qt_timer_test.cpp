@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "platform/qt/qt_platform.h"
+#include "../timer_scenarios.h"
 
 namespace {
 
@@ -93,31 +94,6 @@ TEST(QtTimers, KeepTheTimerModel) {
 }
 
 TEST(QtTimers, TimersDueTogetherFireInDueOrderAndARetimedOneWaits) {
-  // Three timers come due while the GUI thread is busy: they fire at its next wake-up in the order
-  // they came due (b, a, c), not in the order they were made, and c, re-timed by b's handler
-  // before its turn, waits for its new period.
   QtTimerDriver driver;
-  std::vector<std::string> fired;
-  std::unique_ptr<Timer> a, b, c;
-  a = driver.Create("a", [&] {
-    fired.push_back("a");
-    a->SetEnabled(false);
-  });
-  b = driver.Create("b", [&] {
-    fired.push_back("b");
-    b->SetEnabled(false);
-    c->SetInterval(2000);
-  });
-  c = driver.Create("c", [&] {
-    fired.push_back("c");
-    c->SetEnabled(false);
-  });
-  for (Timer *t : {b.get(), a.get(), c.get()}) {
-    t->SetInterval(10);
-    t->SetEnabled(true);
-    std::this_thread::sleep_for(std::chrono::milliseconds(1));
-  }
-  std::this_thread::sleep_for(std::chrono::milliseconds(40));
-  RunFor(300, {});
-  EXPECT_EQ(fired, (std::vector<std::string>{"b", "a"}));
+  EXPECT_EQ(Timers_Due_Together(driver, [](int ms) { RunFor(ms, {}); }), (std::vector<std::string>{"b", "a"}));
 }

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "platform/win32/win_platform.h"
+#include "../timer_scenarios.h"
 
 namespace {
 
@@ -24,32 +25,8 @@ void RunFor(int ms) {
 }  // namespace
 
 TEST(WinTimers, TimersDueTogetherFireInDueOrderAndARetimedOneWaits) {
-  // Three timers come due while the GUI thread is busy: their postings wait in its queue and fire
-  // at its next look at its messages in the order they came due (b, a), not in the order they were
-  // made, and c, re-timed by b's handler, has its posting already on its way made void: it waits
-  // for its new period.
+  // The timing thread posts each as it comes due; the postings wait in the GUI thread's queue, and
+  // c's, made void when b's handler re-times it, is dropped.
   WinTimerDriver driver;
-  std::vector<std::string> fired;
-  std::unique_ptr<Timer> a, b, c;
-  a = driver.Create("a", [&] {
-    fired.push_back("a");
-    a->SetEnabled(false);
-  });
-  b = driver.Create("b", [&] {
-    fired.push_back("b");
-    b->SetEnabled(false);
-    c->SetInterval(2000);
-  });
-  c = driver.Create("c", [&] {
-    fired.push_back("c");
-    c->SetEnabled(false);
-  });
-  for (Timer *t : {b.get(), a.get(), c.get()}) {
-    t->SetInterval(10);
-    t->SetEnabled(true);
-    std::this_thread::sleep_for(std::chrono::milliseconds(1));
-  }
-  std::this_thread::sleep_for(std::chrono::milliseconds(40));
-  RunFor(300);
-  EXPECT_EQ(fired, (std::vector<std::string>{"b", "a"}));
+  EXPECT_EQ(Timers_Due_Together(driver, RunFor), (std::vector<std::string>{"b", "a"}));
 }
