@@ -7,6 +7,7 @@
 #include <QPushButton>
 #include <string>
 
+#include "app/qt/ui_qt.h"
 #include "app/ui/ui.h"
 #include "game/game.h"
 #include "input/pad.h"
@@ -15,15 +16,7 @@
 
 namespace {
 
-QFont Arial(const UiFont &u) {
-  QFont f(QStringList{"Arial", "Liberation Sans"});
-  f.setPixelSize(u.height);
-  f.setBold(u.bold);
-  f.setUnderline(u.underline);
-  return f;
-}
 
-QColor Colour(const UiColor &c) { return QColor(c.r, c.g, c.b); }
 
 void SetTextColor(QWidget *w, const QColor &c) {
   QPalette pal = w->palette();
@@ -35,9 +28,9 @@ QLabel *MakeLabel(QWidget *parent, const UiElement &e) {
   auto *la = new QLabel(QString::fromStdString(e.text), parent);
   la->setObjectName(e.name);
   la->setGeometry(Plat_QRect(e.rect));
-  la->setFont(Arial(e.font));
+  la->setFont(App_Ui_Font(e.font));
   if (e.align == UiAlign::Right) la->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-  SetTextColor(la, Colour(e.color));
+  SetTextColor(la, App_Ui_Colour(e.color));
   return la;
 }
 
@@ -55,7 +48,7 @@ TKeysForm::TKeysForm(Controls &controls, Game &game, QWidget *game_window)
   setWindowTitle(ui.caption);
   setFixedSize(ui.width, ui.height);
   QPalette pal = palette();
-  pal.setColor(QPalette::Window, Colour(ui.background));
+  pal.setColor(QPalette::Window, App_Ui_Colour(ui.background));
   setPalette(pal);
   setAutoFillBackground(true);
 
@@ -67,7 +60,7 @@ TKeysForm::TKeysForm(Controls &controls, Game &game, QWidget *game_window)
     cb[i] = new QComboBox(this);
     cb[i]->setObjectName(list.name);
     cb[i]->setEditable(false);
-    cb[i]->setFont(Arial(list.font));
+    cb[i]->setFont(App_Ui_Font(list.font));
     cb[i]->setGeometry(Plat_QRect(list.rect));
     cb[i]->installEventFilter(this);
     pad[i] = MakeLabel(this, ui[Numbered("la_pad_", i).c_str()]);
@@ -77,7 +70,7 @@ TKeysForm::TKeysForm(Controls &controls, Game &game, QWidget *game_window)
   btn_accept = new QPushButton(QString::fromStdString(accept.text), this);
   btn_accept->setObjectName(accept.name);
   btn_accept->setGeometry(Plat_QRect(accept.rect));
-  btn_accept->setFont(Arial(accept.font));
+  btn_accept->setFont(App_Ui_Font(accept.font));
   btn_accept->setCursor(Qt::PointingHandCursor);
   btn_accept->setAutoDefault(false);
   btn_accept->installEventFilter(this);
@@ -122,7 +115,7 @@ void TKeysForm::cbChange() {
   FindClashes(clash);
   bool any = false;
   for (int i = 1; i <= kControls; ++i) {
-    SetTextColor(la[i], Colour(clash[i] ? kUiClashColor : Ui_Keys_Window()[la[i]->objectName().toUtf8().constData()].color));
+    SetTextColor(la[i], App_Ui_Colour(clash[i] ? kUiClashColor : Ui_Keys_Window()[la[i]->objectName().toUtf8().constData()].color));
     any = any || clash[i];
   }
   btn_accept->setEnabled(!any);

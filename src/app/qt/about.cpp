@@ -9,27 +9,20 @@
 #include <QScreen>
 
 #include "app/qt/pictures.h"
+#include "app/qt/ui_qt.h"
 #include "app/ui/ui.h"
 #include "platform/qt/qt_platform.h"
 
 namespace {
 
-QFont LabelFont(const UiFont &u) {
-  QFont f(QStringList{"Arial", "Liberation Sans"});
-  f.setPixelSize(u.height);
-  f.setBold(u.bold);
-  f.setItalic(u.italic);
-  f.setUnderline(u.underline);
-  return f;
-}
 
 QLabel *MakeLabel(QWidget *parent, const UiElement &e) {
   auto *la = new QLabel(QString::fromStdString(e.text), parent);
   la->setObjectName(e.name);
   la->setGeometry(Plat_QRect(e.rect));
-  la->setFont(LabelFont(e.font));
+  la->setFont(App_Ui_Font(e.font));
   QPalette pal = la->palette();
-  pal.setColor(QPalette::WindowText, QColor(e.color.r, e.color.g, e.color.b));
+  pal.setColor(QPalette::WindowText, App_Ui_Colour(e.color));
   la->setPalette(pal);
   la->setAutoFillBackground(false);
   la->setTextFormat(Qt::PlainText);
@@ -48,7 +41,7 @@ TAboutForm::TAboutForm()
   setWindowTitle(ui.caption);
   setFixedSize(ui.width, ui.height);
   QPalette pal = palette();
-  pal.setColor(QPalette::Window, QColor(ui.background.r, ui.background.g, ui.background.b));
+  pal.setColor(QPalette::Window, App_Ui_Colour(ui.background));
   setPalette(pal);
   setAutoFillBackground(true);
   setFocusPolicy(Qt::StrongFocus);

@@ -14,6 +14,7 @@
 #include "app/qt/form1.h"
 #include "app/qt/pictures.h"
 #include "app/studio.h"
+#include "app/qt/ui_qt.h"
 #include "app/ui/ui.h"
 #include "platform/qt/qt_platform.h"
 
@@ -21,16 +22,7 @@ namespace {
 
 enum : uint16_t { kVkReturn = 13, kVkEscape = 27, kVkOne = 49 };
 
-QFont Arial(const UiFont &u) {
-  QFont f(QStringList{"Arial", "Liberation Sans"});
-  f.setPixelSize(u.height);
-  f.setBold(u.bold);
-  f.setItalic(u.italic);
-  f.setUnderline(u.underline);
-  return f;
-}
 
-QColor Colour(const UiColor &c) { return QColor(c.r, c.g, c.b); }
 
 Qt::Alignment Align(UiAlign a) {
   return a == UiAlign::Centre ? Qt::AlignHCenter : a == UiAlign::Right ? Qt::AlignRight : Qt::AlignLeft;
@@ -51,10 +43,10 @@ QLabel *Text(QWidget *parent, const UiElement &e, bool with_text = true) {
   auto *l = new QLabel(with_text ? QString::fromStdString(e.text) : QString(), parent);
   l->setObjectName(e.name);
   l->setGeometry(Plat_QRect(e.rect));
-  l->setFont(Arial(e.font));
+  l->setFont(App_Ui_Font(e.font));
   l->setAlignment(Align(e.align) | Qt::AlignTop);
   QPalette p = l->palette();
-  p.setColor(QPalette::WindowText, Colour(e.color));
+  p.setColor(QPalette::WindowText, App_Ui_Colour(e.color));
   l->setPalette(p);
   if (e.kind == UiKind::Link) l->setCursor(Qt::PointingHandCursor);
   return l;
@@ -69,7 +61,7 @@ TSplashForm::TSplashForm(TForm1 &form1) : QWidget(&form1, Qt::Dialog | Qt::Custo
   setFixedSize(Ui_Splash_Window().width, Ui_Splash_Window().height);
   setAutoFillBackground(true);
   QPalette pal = palette();
-  pal.setColor(QPalette::Window, Colour(Ui_Splash_Window().background));
+  pal.setColor(QPalette::Window, App_Ui_Colour(Ui_Splash_Window().background));
   setPalette(pal);
 
   // Off the screen (the direct path) the box must not be placed over this window.
@@ -97,7 +89,7 @@ TSplashForm::TSplashForm(TForm1 &form1) : QWidget(&form1, Qt::Dialog | Qt::Custo
   cb_sound->setEditable(false);
   cb_sound->setMaxVisibleItems(3);
   // The font before the items: set after them it would lay the list out (and load the fonts).
-  cb_sound->setFont(Arial(drivers.font));
+  cb_sound->setFont(App_Ui_Font(drivers.font));
   for (const QString &driver : QString::fromStdString(drivers.text).split('\n', Qt::SkipEmptyParts))
     cb_sound->addItem(driver);
   cb_sound->setCurrentIndex(-1);
@@ -115,7 +107,7 @@ TSplashForm::TSplashForm(TForm1 &form1) : QWidget(&form1, Qt::Dialog | Qt::Custo
   chb_splashscreen = new QCheckBox(QString::fromStdString(check.text), this);
   chb_splashscreen->setObjectName(check.name);
   chb_splashscreen->setGeometry(Plat_QRect(check.rect));
-  chb_splashscreen->setFont(Arial(check.font));
+  chb_splashscreen->setFont(App_Ui_Font(check.font));
   chb_splashscreen->setChecked(true);
   chb_splashscreen->setAutoFillBackground(true);
   chb_splashscreen->setStyleSheet(QString("QCheckBox { background-color: rgb(%1, %2, %3); color: black; }")
