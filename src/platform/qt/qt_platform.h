@@ -61,6 +61,7 @@ class QtStore : public Store {
   std::string refused_;                         // why its place was not opened (tried at each write)
   std::string kept_;                            // why the file is never written during this run
   bool leave_unchanged_ = false;
+  bool left_files_removed_ = false;  // an earlier copy's leftover new files were looked for
 };
 
 // Makes a folder and the folders above it that are missing; 0, or the error of the step that failed.

@@ -171,7 +171,11 @@ std::string QtStore::Save() {
     if (::fsync(dfd) != 0 && errno != EINVAL) err = errno;
     ::close(dfd);
   }
-  if (!err) RemoveLeftNewFiles(target, dir);
+  // Files left by an earlier copy are looked for once a run, at the first write that succeeds.
+  if (!err && !left_files_removed_) {
+    RemoveLeftNewFiles(target, dir);
+    left_files_removed_ = true;
+  }
   return err ? Error(err) : std::string();
 }
 
